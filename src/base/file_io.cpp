@@ -1,0 +1,210 @@
+#include "base/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "base/cp932.h"
+
+namespace zelkova {
+namespace {
+
+std::function<Status(const fs::path&)>& WriteFault() {
+  static std::function<Status(const fs::path&)> fault;
+  return fault;
+}
+
+Status IoErr(const std::string& what, const fs::path& p, int err) {
+  return Status::IoError(what + " " + p.string() + ": " + ErrnoText(err));
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+fs::path FsName(std::string_view cp932_name) {
+  return fs::path(Cp932ToUtf8Lossy(cp932_name));
+}
+
+fs::path ChildPath(const fs::path& parent, std::string_view cp932_name) {
+  fs::path name = FsName(cp932_name);
+  fs::path exact = parent / name;
+  std::error_code ec;
+  if (fs::exists(exact, ec)) return exact;
+  const std::string want = name.string();
+  for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string have = it->path().filename().string();
+    if (EqualsIgnoreAsciiCase(have, want)) return it->path();
+  }
+  return exact;
+}
+
+bool FileExists(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+bool DirExists(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_directory(p, ec);
+}
+
+Status EnsureDir(const fs::path& p) {
+  std::error_code ec;
+  if (fs::is_directory(p, ec)) return Status::Ok();
+  fs::create_directories(p, ec);
+  if (ec) return Status::IoError("cannot create folder " + p.string() + ": " + ec.message());
+  return Status::Ok();
+}
+
+Result<std::string> ReadFile(const fs::path& p) {
+  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    int err = errno;
+    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
+    return IoErr("cannot open", p, err);
+  }
+  std::string out;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      return IoErr("cannot read", p, err);
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return out;
+}
+
+Result<uint64_t> FileSize(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) {
+    int err = errno;
+    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
+    return IoErr("cannot stat", p, err);
+  }
+  return static_cast<uint64_t>(st.st_size);
+}
+
+Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
+  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    int err = errno;
+    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
+    return IoErr("cannot open", p, err);
+  }
+  std::string out(len, '\0');
+  size_t got = 0;
+  while (got < len) {
+    ssize_t n = ::pread(fd, out.data() + got, len - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      return IoErr("cannot read", p, err);
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (got < len) {
+    return Status::Corruption("file " + p.string() + " is truncated: wanted " + std::to_string(len) +
+                              " bytes at offset " + std::to_string(offset) + ", got " + std::to_string(got));
+  }
+  return out;
+}
+
+Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  fs::path tmp = p;
+  tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 1000000000ULL);
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return IoErr("cannot create", tmp, errno);
+  size_t done = 0;
+  Status fault = WriteFault() ? WriteFault()(p) : Status::Ok();
+  size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
+  while (done < limit) {
+    ssize_t n = ::write(fd, bytes.data() + done, limit - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return IoErr("cannot write", p, err);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (!fault.ok()) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return Status::IoError("cannot write " + p.string() + ": " + fault.message());
+  }
+  if (::fsync(fd) != 0) {
+    int err = errno;
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return IoErr("cannot flush", p, err);
+  }
+  if (::close(fd) != 0) {
+    int err = errno;
+    ::unlink(tmp.c_str());
+    return IoErr("cannot close", p, err);
+  }
+  if (::rename(tmp.c_str(), p.c_str()) != 0) {
+    int err = errno;
+    ::unlink(tmp.c_str());
+    return IoErr("cannot replace", p, err);
+  }
+  return Status::Ok();
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t nl = text.find('\n', start);
+    size_t end = nl == std::string_view::npos ? text.size() : nl;
+    size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    lines.emplace_back(text.substr(start, stop - start));
+    if (nl == std::string_view::npos) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + 2;
+  std::string out;
+  out.reserve(total);
+  for (const auto& l : lines) {
+    out += l;
+    out += "\r\n";
+  }
+  return out;
+}
+
+void SetWriteFaultForTesting(std::function<Status(const fs::path&)> fault) { WriteFault() = std::move(fault); }
+
+}  // namespace zelkova

@@ -1,0 +1,49 @@
+// All file access of the core goes through here. Whole-file writes are atomic: a temporary file
+// in the same folder, flushed, then renamed over the target, so a crash or a full disk leaves
+// either the old or the new complete file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.h"
+
+namespace zelkova {
+
+namespace fs = std::filesystem;
+
+// File-system name of a CP932 file or folder name (file names are UTF-8 on Linux).
+fs::path FsName(std::string_view cp932_name);
+// `parent` / name, where an existing child whose name differs only in ASCII case is reused
+// (a program folder copied from Windows may hold DATA where the program says Data).
+fs::path ChildPath(const fs::path& parent, std::string_view cp932_name);
+
+bool FileExists(const fs::path& p);
+bool DirExists(const fs::path& p);
+// Creates `p` (and its parents) when missing. IoError when it cannot.
+Status EnsureDir(const fs::path& p);
+
+Result<std::string> ReadFile(const fs::path& p);
+Result<uint64_t> FileSize(const fs::path& p);
+// Reads `len` bytes at `offset`; a shorter read than asked is Corruption (truncated file).
+Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len);
+
+// Replaces the whole file atomically. The folder must exist.
+Status WriteFileAtomic(const fs::path& p, std::string_view bytes);
+
+// Text lines as stored: every line ends with CR LF, the last one too.
+std::vector<std::string> SplitLines(std::string_view text);  // accepts CR LF or LF
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+// Test hook: when set, called before each atomic write; a non-ok Status makes the write fail
+// as a full disk would (after the temporary file was partly written).
+void SetWriteFaultForTesting(std::function<Status(const fs::path&)> fault);
+
+// Message text for an errno value, as the platform words it.
+std::string ErrnoText(int err);
+
+}  // namespace zelkova

@@ -1,0 +1,58 @@
+// Small helpers shared by the tests: a temporary folder, a settable clock, recording prompts.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+
+namespace zelkova::testing {
+
+// A fresh folder under the system temp folder, removed with everything in it at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class FakeClock : public Clock {
+ public:
+  explicit FakeClock(LocalTime t = {2024, 5, 12, 10, 0, 0}) : t_(t) {}
+  LocalTime now() const override { return t_; }
+  void set(LocalTime t) { t_ = t; }
+
+ private:
+  LocalTime t_;
+};
+
+// Records every prompt; confirm() answers with `answer`.
+class RecordingPrompts : public Prompts {
+ public:
+  void beep() override { ++beeps; events.push_back("beep"); }
+  void information(const std::string& text) override { infos.push_back(text); events.push_back("info:" + text); }
+  bool confirm(const std::string& text) override { confirms.push_back(text); events.push_back("confirm:" + text); return answer; }
+  void statusText(const std::string& text) override { status = text; }
+  void processEvents() override { ++pumps; }
+  void busyCursor(bool on) override { busy = on; }
+
+  int beeps = 0;
+  int pumps = 0;
+  bool answer = true;
+  bool busy = false;
+  std::string status;
+  std::vector<std::string> infos, confirms, events;
+};
+
+// Writes `bytes` to `path`, creating the parent folders.
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+std::string ReadBytes(const std::filesystem::path& path);
+
+}  // namespace zelkova::testing
