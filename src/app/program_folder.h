@@ -1,0 +1,12 @@
+// The program folder: the executable's folder, or the one given with --home.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zelkova {
+
+// The folder of the running executable (from /proc/self/exe, or argv0 as a fallback).
+std::filesystem::path ExecutableFolder(const char* argv0);
+
+}  // namespace zelkova

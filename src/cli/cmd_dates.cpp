@@ -1,0 +1,12 @@
+#include <ostream>
+
+#include "cli/commands.h"
+
+namespace zelkova::cli {
+
+int CmdDates(CliContext& ctx, const std::vector<std::string>&) {
+  *ctx.err << "zelkova-cli: dates is not available yet\n";
+  return 1;
+}
+
+}  // namespace zelkova::cli

@@ -1,0 +1,7 @@
+#include "gui/get_data_form.h"
+
+namespace zelkova::gui {
+
+void OpenBatchDownload(QWidget*, AppContext&) {}
+
+}  // namespace zelkova::gui

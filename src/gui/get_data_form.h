@@ -1,0 +1,15 @@
+// TGetDataForm: the batch download window (ＪＶデータ取込), shown modally by the main window.
+#pragma once
+
+class QWidget;
+
+namespace zelkova {
+struct AppContext;
+namespace gui {
+
+// Opens the batch download window modally; returns when it closes. The caller rebuilds its
+// date list afterwards.
+void OpenBatchDownload(QWidget* parent, AppContext& ctx);
+
+}  // namespace gui
+}  // namespace zelkova

@@ -1,0 +1,36 @@
+#include "jvlink/stored_paths.h"
+
+#include "base/cp932.h"
+#include "base/file_io.h"
+
+namespace zelkova {
+
+std::filesystem::path DataPath(const std::filesystem::path& program_folder, std::string_view date,
+                               std::string_view extension) {
+  std::string name(date);
+  name += extension;
+  return ChildPath(program_folder, "Data") / FsName(name);
+}
+
+std::filesystem::path HorsePath(const std::filesystem::path& program_folder, std::string_view reg) {
+  std::string file(reg);
+  file += ".jvSEI";
+  return ChildPath(program_folder, "SEI") / FsName(reg.substr(0, 4)) / FsName(file);
+}
+
+std::filesystem::path MeetingPath(const std::filesystem::path& program_folder, std::string_view key10) {
+  std::string file(key10);
+  file += ".jvSERA";
+  return ChildPath(program_folder, "SEIR") / FsName(key10.substr(0, 4)) / FsName(file);
+}
+
+std::string DateText(std::string_view yyyymmdd) {
+  static const std::string nen = Sj("年"), tsuki = Sj("月"), hi = Sj("日");
+  std::string out;
+  out.reserve(14);
+  out.append(yyyymmdd.substr(0, 4)).append(nen).append(yyyymmdd.substr(4, 2)).append(tsuki);
+  out.append(yyyymmdd.substr(6, 2)).append(hi);
+  return out;
+}
+
+}  // namespace zelkova
