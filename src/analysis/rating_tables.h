@@ -1,0 +1,38 @@
+// RatingTables: the finish, popularity and fourth-corner reference tables behind 着RT/人RT/展RT.
+// Each is [category 0..6][class 1..7][run slot 0..13] of doubles, read once at start.
+#pragma once
+
+#include <array>
+#include <filesystem>
+
+#include "base/status.h"
+
+namespace zelkova {
+
+class RatingTables {
+ public:
+  static constexpr int kCategories = 7;
+  static constexpr int kClasses = 7;
+  static constexpr int kSlots = 14;
+  static constexpr int kEntries = kCategories * kClasses * kSlots;  // 686
+  static constexpr size_t kFileBytes = kEntries * 8;                // 5488
+
+  enum Kind { kFinish = 0, kPopularity = 1, kCorner = 2 };
+
+  // Entry of table `kind`; 0 for indices outside the table.
+  double at(int kind, int category, int cls, int slot) const;
+  void set(int kind, int category, int cls, int slot, double v);
+
+  // Reads RTJ.dat, RTN.dat and RTC.dat of `folder`. NotFound for a missing file, Corruption
+  // for a size other than 5488 bytes or a value that is not a finite number. On failure
+  // `*this` is left unchanged.
+  Status Load(const std::filesystem::path& folder);
+
+  // One table from its 5488 bytes (little-endian doubles).
+  static Status Decode(std::string_view bytes, std::array<double, kEntries>* out);
+
+ private:
+  std::array<std::array<double, kEntries>, 3> tables_{};
+};
+
+}  // namespace zelkova

@@ -1,0 +1,120 @@
+// TGetDataForm's work without its widgets: start, the JVStatus timer tick, the read loop that
+// files every record into the stored files, the end step with the master files, cancel and the
+// JV-Link settings button. The window (or the CLI) shows what it reports through BatchView.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+#include "base/status.h"
+#include "jvlink/write_back_cache.h"
+
+namespace zelkova {
+
+class JvLink;
+class TIniGT;
+
+// What the window shows; every text is CP932. Default: shows nothing.
+class BatchView {
+ public:
+  virtual ~BatchView() = default;
+  virtual void progressLabel(const std::string&) {}
+  virtual void progress1(int /*pos*/, int /*max*/) {}  // ダウンロード
+  virtual void progress2(int /*pos*/, int /*max*/) {}  // 読込み
+  virtual void listClear() {}
+  virtual void listAdd(const std::string&) {}
+  virtual void timerRunning(bool) {}
+  virtual void fromTimeShown(const LocalTime&) {}  // the picker and its label
+};
+
+// "yyyy/mm/dd hh:nn:ss" of a local time, and back (nullopt when not a valid time).
+std::string FormatDateTime(const LocalTime& t);
+std::optional<LocalTime> ParseDateTime(const std::string& text);
+// `t` moved by whole days (calendar arithmetic).
+LocalTime AddDays(const LocalTime& t, int days);
+
+class BatchDownload {
+ public:
+  struct Options {
+    StoreCache::Mode mode = StoreCache::Mode::kWriteBack;
+    std::chrono::milliseconds flushInterval{5000};
+    // Receives the texts of skipped records and unreadable stored files (CP932). Default: the
+    // program folder's error log.
+    std::function<void(const std::string&)> logError;
+  };
+
+  BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,
+                TIniGT& ini, BatchView* view, Options options);
+  BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,
+                TIniGT& ini, BatchView* view = nullptr);
+
+  // Window creation: the from-time from JvDataGet/LastTime (default now minus 8 days).
+  void FormCreate();
+  void ButtonStartClick();
+  void ButtonCancelClick();
+  void TimerJVStatusTimer();
+  void SpeedButton1Click();
+
+  const LocalTime& fromTime() const { return fromTime_; }
+  void setFromTime(const LocalTime& t) { fromTime_ = t; }
+  bool timerOn() const { return timerOn_; }
+  bool busy() const { return phase_ != Phase::kIdle; }
+
+  // What the last start came to: Ok after a complete read; the failure otherwise.
+  const Status& outcome() const { return outcome_; }
+  const std::string& label() const { return label_; }
+  const std::vector<std::string>& listLines() const { return list_; }
+  const std::vector<std::string>& datesMade() const { return datesMade_; }
+  int fileCount() const { return fileCount_; }
+  int recordsSkipped() const { return skipped_; }
+
+ private:
+  enum class Phase { kIdle, kDownloading, kReading };
+
+  void setLabel(const std::string& text);
+  void setTimer(bool on);
+  void addList(const std::string& line);
+  void closeStep();
+  // Returns true when the loop reached the end of the data.
+  bool readLoop();
+  void dispatch(const std::string& rec);
+  bool storeFailed(const Status& s, const std::filesystem::path& p);
+  Status flush();
+  bool endStep();
+  void rememberLastTime();
+  void logError(const std::string& text);
+
+  std::filesystem::path folder_;
+  JvLink& jv_;
+  Prompts& prompts_;
+  const Clock& clock_;
+  TIniGT& ini_;
+  BatchView* view_;
+  Options options_;
+  StoreCache cache_;
+
+  Phase phase_ = Phase::kIdle;
+  LocalTime fromTime_{};
+  bool timerOn_ = false;
+  bool cancelFlag_ = false;
+  int readCount_ = 0, downloadCount_ = 0;
+  std::string lastFileTimestamp_;
+  int fileCount_ = 0;
+  int todayMonthDay_ = 0, cutoff_ = 0;
+  std::vector<std::string> datesMade_;
+  std::vector<std::string> umLines_, ksLines_, chLines_;
+  std::string label_;
+  std::vector<std::string> list_;
+  Status outcome_;
+  Status storeError_;  // a write that failed: ends the read loop
+  int skipped_ = 0;
+  std::vector<std::string> reportedFiles_;
+  std::chrono::steady_clock::time_point lastFlush_;
+};
+
+}  // namespace zelkova

@@ -1,0 +1,131 @@
+// The stored JV-Data files: readers of fixed-length record files and text-line files, the merge
+// rules writers apply (keyed upsert, slot files, odds lines), record checks, and the binary
+// .CkIm / .Hind files. Every whole-file write goes through WriteFileAtomic.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.h"
+#include "jvlink/stored_paths.h"
+#include "racedata/record.h"
+
+namespace zelkova {
+
+// ---- readers ----
+
+// Number of L-byte records of `p`. NotFound when missing; Corruption when the size is not a
+// multiple of `len`.
+Result<uint64_t> RecordCount(const std::filesystem::path& p, size_t len);
+// Record k (0-based) of a file of `len`-byte records, CR LF included. NotFound when the file is
+// missing; Corruption when k is beyond the end or the file is truncated.
+Result<std::string> ReadRecord(const std::filesystem::path& p, size_t len, uint64_t k);
+// Every record of the file, each `len` bytes with its CR LF. NotFound when missing; Corruption
+// when the size is not a multiple of `len` or a record does not end with CR LF (nothing is read past).
+Result<std::vector<std::string>> ReadRecords(const std::filesystem::path& p, size_t len);
+// The same as lines without CR LF (the in-memory form writers edit).
+Result<std::vector<std::string>> ReadRecordLines(const std::filesystem::path& p, size_t len);
+// Text lines without their line ends (CR LF or LF). NotFound when missing.
+Result<std::vector<std::string>> ReadTextLines(const std::filesystem::path& p);
+
+// Saves `lines`, each followed by CR LF, atomically; creates the parent folder when missing.
+Status SaveLines(const std::filesystem::path& p, const std::vector<std::string>& lines);
+
+// ---- merge rules ----
+
+// How a keyed file merges a new line. Key positions are 1-based; keyLen 0 = the whole line.
+struct MergeRule {
+  size_t keyPos = 12;
+  size_t keyLen = 16;
+  size_t recordLen = 0;        // L with CR LF; 0 = a text-line file (no length check)
+  bool sort = true;            // sort the whole list ascending after the change
+  bool insertSorted = false;   // a new line goes to its sorted position instead of the end
+  bool dropBlankFirst = false; // remove the first line when it is blank after trimming
+  bool skipIdentical = false;  // JC: nothing happens when an identical line exists
+  size_t key2Pos = 0;          // a second key part (AV: the horse number); 0 = none
+  size_t key2Len = 0;
+};
+
+// The rules of each stored kind.
+MergeRule RuleRA();    // .jvRA: race key, sort, drop blank first line
+MergeRule RuleHR();    // .jvHR: race key, sort
+MergeRule RuleWH();    // .jvWH: race key, sort, drop blank first line
+MergeRule RuleSEI();   // .jvSEI: race key, sort
+MergeRule RuleSERA();  // .jvSERA: race key, sort
+MergeRule RuleWE();    // .jvWE: bytes 12..34, sort
+MergeRule RuleAV();    // .jvAV: race key + horse number, insert sorted, drop blank first line
+MergeRule RuleJC();    // .jvJC: whole line, insert sorted unless identical, drop blank first line
+MergeRule RuleTC();    // .jvTC: race key, insert sorted, drop blank first line
+MergeRule RuleCC();    // .jvCC: as .jvTC
+
+// Merges `line` (no CR LF) into `lines` by `rule`. `sorted` says whether `lines` is already in
+// ascending order (lets a sort be an ordered insert); it is true on return when rule.sort.
+void MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted);
+
+// Bytes 3..11 := "000000000" (data division and creation date), so a re-sent record replaces
+// the earlier one. `rec` must hold at least 11 bytes.
+void Normalise(std::string& rec);
+// `rec` without a trailing CR LF (or LF).
+std::string_view WithoutLineEnd(std::string_view rec);
+
+// Loads `p` (or starts empty), merges `record` (CR LF optional) and saves. With `onlyExisting`
+// a missing file is left missing (real-time writers) and Ok is returned.
+Status UpsertFile(const std::filesystem::path& p, std::string_view record, const MergeRule& rule,
+                  bool onlyExisting = false);
+
+// ---- entry slot files (.jvSEr) ----
+
+inline constexpr int kSlotLines = 216;
+inline constexpr size_t kSlotLineLen = kLenSE - 2;  // 553
+// Slot of race 1..12 and horse 1..18, or -1 when the record cannot have one.
+int SlotIndex(int race, int horse);
+// 216 lines of 553 blanks.
+std::vector<std::string> BlankSlotLines();
+// Puts `record` into its slot of `p`. A missing file is created blank first unless
+// `onlyExisting`. Records without a slot are ignored (Ok).
+Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, bool onlyExisting);
+// The .jvSEr file of an SE record: Data/{date}{course}.jvSEr, course = two-character name.
+std::filesystem::path SlotPath(const std::filesystem::path& program_folder, std::string_view se_record);
+
+// ---- odds files (.jvO1 / .jvO2) ----
+
+// Announcement time of an odds record or line: bytes 28..35 (mmddhhnn).
+std::string_view OddsAnnouncement(std::string_view rec);
+// True iff the record may replace the stored line (division not 0/9, race number not 0, and an
+// announcement time greater than the stored line's).
+bool OddsReplaces(std::string_view stored_line, std::string_view record);
+// Replaces line `index` of an existing odds file by `record` when OddsReplaces says so. A missing
+// file or an index outside it leaves everything unchanged (Ok; `replaced` false).
+Status ReplaceOddsLine(const std::filesystem::path& p, size_t index, std::string_view record, size_t len,
+                       bool* replaced = nullptr);
+// Creates the placeholder .jvO1 / .jvO2 files of a date (one blank line per line of the .jvRA)
+// when the .jvRA holds more than 6 lines and the odds file is missing.
+Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::string_view date);
+
+// ---- record checks ----
+
+// Ok when every part of `record` that names a path (date, racecourse, registration number,
+// meeting key) is the digits it must be and the bytes are CP932; otherwise InvalidArgument
+// with a text for the error log. `kind` is bytes 1..2.
+Status CheckRecordForPaths(std::string_view record);
+
+// ---- binary files ----
+
+inline constexpr size_t kCheckMarkLen = 1944;
+// The .CkIm record: 1944 ASCII digits. NotFound when missing; Corruption when short or not digits.
+Result<std::string> ReadCheckMarks(const std::filesystem::path& p);
+Status WriteCheckMarks(const std::filesystem::path& p, std::string_view marks);
+// Reads the file, or creates it with all "0" when missing.
+Result<std::string> LoadOrCreateCheckMarks(const std::filesystem::path& p);
+
+inline constexpr size_t kHindCount = 432;
+using HindCounts = std::array<int32_t, kHindCount>;
+// The .Hind record: 432 little-endian 32-bit integers. Corruption when not 1728 bytes.
+Result<HindCounts> ReadHind(const std::filesystem::path& p);
+Status WriteHind(const std::filesystem::path& p, const HindCounts& counts);
+
+}  // namespace zelkova

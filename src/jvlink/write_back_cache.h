@@ -1,0 +1,53 @@
+// StoreCache: the writer of the batch download. In write-back mode each touched file is loaded
+// once, merged in memory and written once per Flush(); in write-through mode every change is a
+// load, merge and atomic save of the whole file. Both leave byte-identical files.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "base/status.h"
+#include "jvlink/stored_files.h"
+
+namespace zelkova {
+
+class StoreCache {
+ public:
+  enum class Mode { kWriteBack, kWriteThrough };
+
+  explicit StoreCache(Mode mode) : mode_(mode) {}
+  Mode mode() const { return mode_; }
+
+  // Keyed merge of `line` (no CR LF) into `p`. A stored file that cannot be read (wrong line
+  // lengths, I/O error) is reported and left as it is.
+  Status Upsert(const std::filesystem::path& p, std::string_view line, const MergeRule& rule);
+  // Puts `line` into slot `slot` of an entry file; a missing file starts as 216 blank lines.
+  Status PutSlot(const std::filesystem::path& p, int slot, std::string_view line);
+
+  // Writes every changed file (write-back). Stops at the first failure; that file and the ones
+  // not yet written stay pending, so a later Flush() can retry.
+  Status Flush();
+  size_t pendingFiles() const { return dirty_.size(); }
+  // Forgets everything held in memory (after a flush, to bound memory).
+  void Clear();
+
+ private:
+  struct Entry {
+    std::vector<std::string> lines;
+    bool sorted = false;
+    bool dirty = false;
+  };
+  Result<Entry*> Load(const std::filesystem::path& p, size_t record_len, bool slot_file);
+  Status Finish(const std::filesystem::path& p, Entry& e);
+
+  Mode mode_;
+  std::unordered_map<std::string, Entry> files_;
+  std::vector<std::string> dirty_;  // keys of files_ in the order they first changed
+  Entry scratch_;                   // write-through works on this one
+};
+
+}  // namespace zelkova
