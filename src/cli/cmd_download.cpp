@@ -1,12 +1,134 @@
+// zelkova-cli download: the batch download window's work without the window. Information boxes
+// become lines on stdout, confirmations are answered Yes, the progress bars go to a terminal.
+#include <unistd.h>
+
+#include <cstdio>
 #include <ostream>
 
+#include "app/ini_gt.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
 #include "cli/commands.h"
+#include "jvlink/batch_download.h"
+#include "jvlink/recorded_jv_link.h"
+#include "jvlink/software_id.h"
 
 namespace zelkova::cli {
 
-int CmdDownload(CliContext& ctx, const std::vector<std::string>&) {
-  *ctx.err << "zelkova-cli: download is not available yet\n";
-  return 1;
+namespace {
+
+class ConsolePrompts : public Prompts {
+ public:
+  explicit ConsolePrompts(std::ostream& out) : out_(out) {}
+  void beep() override {}
+  void information(const std::string& text) override { out_ << Cp932ToUtf8Lossy(text) << "\n" << std::flush; }
+  bool confirm(const std::string& text) override {
+    out_ << Cp932ToUtf8Lossy(text) << " -> Yes\n";
+    return true;
+  }
+  void statusText(const std::string&) override {}
+  void processEvents() override {}
+  void busyCursor(bool) override {}
+
+ private:
+  std::ostream& out_;
+};
+
+// Progress bars on stderr, only when it is a terminal, redrawn when the shown figure changes.
+class ConsoleView : public BatchView {
+ public:
+  ConsoleView() : tty_(::isatty(2) != 0) {}
+  ~ConsoleView() override { finish(); }
+  void progress1(int pos, int max) override { draw("download", pos, max); }
+  void progress2(int pos, int max) override { draw("read", pos, max); }
+  void finish() {
+    if (drawn_) std::fputs("\n", stderr);
+    drawn_ = false;
+  }
+
+ private:
+  void draw(const char* what, int pos, int max) {
+    if (!tty_ || max <= 0 || pos <= 0) return;
+    int width = 40, filled = static_cast<int>(static_cast<long long>(width) * pos / max);
+    if (filled == last_ && what == lastWhat_) return;
+    last_ = filled;
+    lastWhat_ = what;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.resize(static_cast<size_t>(width), '.');
+    std::fprintf(stderr, "\r%-8s [%s] %d/%d", what, bar.c_str(), pos, max);
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  bool tty_;
+  bool drawn_ = false;
+  int last_ = -1;
+  const char* lastWhat_ = nullptr;
+};
+
+}  // namespace
+
+int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
+  std::string from;
+  bool writeThrough = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--from" && i + 1 < args.size()) {
+      from = args[++i];
+    } else if (args[i] == "--write-through") {
+      writeThrough = true;
+    } else {
+      *ctx.err << "zelkova-cli: download: unexpected argument '" << args[i] << "'\n" << UsageText();
+      return 2;
+    }
+  }
+  std::optional<LocalTime> fromTime;
+  if (!from.empty()) {
+    fromTime = ParseDateTime(from);
+    if (!fromTime) {
+      *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not '" << from << "'\n";
+      return 2;
+    }
+  }
+  if (!DirExists(ctx.programFolder)) {
+    *ctx.err << "zelkova-cli: the program folder " << ctx.programFolder.string() << " does not exist\n";
+    return 1;
+  }
+  TIniGT ini(ctx.programFolder, "zelkova");
+  std::string feed = ctx.feedFolder;
+  if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
+  if (feed.empty()) {
+    *ctx.err << "zelkova-cli: download: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
+    return 2;
+  }
+  if (!DirExists(feed)) {
+    *ctx.err << "zelkova-cli: download: the feed folder " << feed << " does not exist\n";
+    return 1;
+  }
+
+  SystemClock clock;
+  RecordedJvLink jv(feed, ctx.programFolder / "jvcache", clock);
+  int r = jv.JVInit(SoftwareId());
+  if (r != 0) {
+    *ctx.out << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
+    return 1;
+  }
+  ConsolePrompts prompts(*ctx.out);
+  ConsoleView view;
+  BatchDownload::Options options;
+  options.mode = writeThrough ? StoreCache::Mode::kWriteThrough : StoreCache::Mode::kWriteBack;
+  std::ostream& err = *ctx.err;
+  options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
+  BatchDownload batch(ctx.programFolder, jv, prompts, clock, ini, &view, options);
+  batch.FormCreate();
+  if (fromTime) batch.setFromTime(*fromTime);
+  batch.ButtonStartClick();
+  while (batch.timerOn()) batch.TimerJVStatusTimer();
+  view.finish();
+  *ctx.out << Cp932ToUtf8Lossy(batch.label()) << "\n";
+  *ctx.out << batch.listLines().size() << " lines written";
+  if (batch.recordsSkipped() > 0) *ctx.out << ", " << batch.recordsSkipped() << " records skipped";
+  *ctx.out << "\n";
+  const Status& outcome = batch.outcome();
+  return outcome.ok() || outcome.isNotFound() ? 0 : 1;
 }
 
 }  // namespace zelkova::cli

@@ -32,8 +32,8 @@ class BatchView {
   virtual void fromTimeShown(const LocalTime&) {}  // the picker and its label
 };
 
-// "yyyy/mm/dd hh:nn:ss" of a local time, and back (nullopt when not a valid time).
-std::string FormatDateTime(const LocalTime& t);
+// A local time from "yyyy/mm/dd hh:nn:ss" (nullopt when not a valid time); FormatDateTime
+// (app/error_log.h) writes it.
 std::optional<LocalTime> ParseDateTime(const std::string& text);
 // `t` moved by whole days (calendar arithmetic).
 LocalTime AddDays(const LocalTime& t, int days);
@@ -43,9 +43,9 @@ class BatchDownload {
   struct Options {
     StoreCache::Mode mode = StoreCache::Mode::kWriteBack;
     std::chrono::milliseconds flushInterval{5000};
-    // Receives the texts of skipped records and unreadable stored files (CP932). Default: the
-    // program folder's error log.
-    std::function<void(const std::string&)> logError;
+    // Also receives the texts written to the error log (skipped records, unreadable stored
+    // files; CP932), e.g. for a terminal.
+    std::function<void(const std::string&)> onError;
   };
 
   BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,

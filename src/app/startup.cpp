@@ -1,0 +1,179 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/error_log.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "jvlink/jv_link.h"
+#include "jvlink/software_id.h"
+#include "racedata/record.h"
+
+namespace zelkova {
+
+WindowGeometry ReadGeometry(const TIniGT& ini, const std::string& section, WindowGeometry def) {
+  WindowGeometry g;
+  g.top = ini.ReadInteger(section, "top", def.top);
+  g.left = ini.ReadInteger(section, "left", def.left);
+  g.width = ini.ReadInteger(section, "width", def.width);
+  g.height = ini.ReadInteger(section, "height", def.height);
+  return g;
+}
+
+Status WriteGeometry(TIniGT& ini, const std::string& section, const WindowGeometry& g) {
+  for (auto [key, v] : {std::pair{"top", g.top}, {"left", g.left}, {"width", g.width}, {"height", g.height}})
+    if (Status s = ini.WriteInteger(section, key, v); !s.ok()) return s;
+  return Status::Ok();
+}
+
+void ResolveTimeSeriesFolder(TIniGT& ini, Registry& registry) {
+  if (!TrimBlanks(ini.ReadString("Dir", "jikeiretu", "")).empty()) return;
+  std::string app = registry.readLocalMachineString(kOddsViewerUninstallKey, kOddsViewerPathValue);
+  if (TrimBlanks(app).empty()) return;
+  (void)ini.WriteString("Dir", "jikeiretu", app + "\\Data");
+}
+
+std::vector<std::string> CheckRatingFiles(const std::filesystem::path& programFolder) {
+  std::vector<std::string> messages;
+  for (const char* name : {"RTJ.dat", "RTN.dat", "RTC.dat"}) {
+    auto size = FileSize(ChildPath(programFolder, name));
+    if (!size.ok() && size.status().isNotFound()) {
+      messages.push_back(Sj("「") + name + Sj("」が見つかりません。インストールが正しく行われていない可能性があります。"));
+    } else if (!size.ok()) {
+      messages.push_back(Sj("「") + name + Sj("」を読み込めません。") + size.status().message());
+    } else if (*size != RatingTables::kFileBytes) {
+      messages.push_back(Sj("「") + name + Sj("」の大きさが正しくありません（") + std::to_string(*size) +
+                         Sj("バイト、正しくは5488バイト）。インストールが正しく行われていない可能性があります。"));
+    }
+  }
+  return messages;
+}
+
+Status CreateDataFolders(const std::filesystem::path& programFolder) {
+  for (const char* name : {"DATA", "SEI", "SEIR", "kaime"}) {
+    std::filesystem::path p = ChildPath(programFolder, name);
+    if (FileExists(p))
+      return Status::IoError(Sj("フォルダを作成できません（同名のファイルがあります）：") + p.filename().string());
+    if (Status s = EnsureDir(p); !s.ok()) return s;
+  }
+  return Status::Ok();
+}
+
+namespace {
+
+bool IsDateText(std::string_view s) {
+  static const std::string nen = Sj("年"), tsuki = Sj("月"), hi = Sj("日");
+  return s.size() == 14 && IsAllDigits(s.substr(0, 4)) && s.substr(4, 2) == nen && IsAllDigits(s.substr(6, 2)) &&
+         s.substr(8, 2) == tsuki && IsAllDigits(s.substr(10, 2)) && s.substr(12, 2) == hi;
+}
+
+bool EndsWithJvRA(std::string_view name) {
+  if (name.size() < 5) return false;
+  std::string ext(name.substr(name.size() - 5));
+  for (char& c : ext) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+  return ext == ".jvra";
+}
+
+}  // namespace
+
+std::vector<std::string> DateList(const std::filesystem::path& programFolder) {
+  std::vector<std::string> dates;
+  std::filesystem::path data = ChildPath(programFolder, "Data");
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    auto name = Utf8ToCp932(it->path().filename().string());
+    if (!name.ok() || !EndsWithJvRA(*name) || name->size() != 19) continue;
+    std::string date = name->substr(0, 14);
+    if (IsDateText(date)) dates.push_back(date);
+  }
+  std::sort(dates.begin(), dates.end(), std::greater<>());
+  dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+  return dates;
+}
+
+StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
+  static SystemClock systemClock;
+  static NoRegistry noRegistry;
+  const Clock& clock = ctx.clock ? *ctx.clock : systemClock;
+  Registry& registry = ctx.registry ? *ctx.registry : noRegistry;
+  const std::filesystem::path& folder = ctx.programFolder;
+  StartupState st;
+
+  ResolveTimeSeriesFolder(ini, registry);
+
+  LocalTime now = clock.now();
+  st.shukeiYear = ini.ReadInteger("ShukeiSpan", "nen", now.year);
+  st.shukeiMonth = ini.ReadInteger("ShukeiSpan", "tuki", now.month);
+
+  for (std::string& m : CheckRatingFiles(folder)) {
+    st.messages.push_back(std::move(m));
+    st.terminate = true;
+  }
+  if (auto gate = LoadGateTable(ChildPath(folder, "SetGate.tbl")); gate.ok()) {
+    st.gate = *gate;
+  } else {
+    st.messages.push_back(gate.status().message());
+    st.terminate = true;
+  }
+  st.gate.small = GateTable{}.small;
+
+  if (!st.terminate) {
+    if (Status s = st.tables.Load(folder); !s.ok()) {
+      st.messages.push_back(s.message());
+      st.terminate = true;
+    }
+  }
+
+  st.helpFile = ChildPath(folder, "ZelkovaJDL.CHM");
+  st.locate = ReadGeometry(ini, "locate", WindowGeometry{});
+
+  // After a termination request nothing more is written into the program folder.
+  if (!st.terminate) {
+    if (Status s = CreateDataFolders(folder); !s.ok()) {
+      st.messages.push_back(s.message());
+      st.terminate = true;
+    }
+  }
+  if (!st.terminate) {
+    ErrorLog log(folder, clock);
+    if (Status s = log.StartUp(); !s.ok()) {
+      st.messages.push_back(Sj("ErrorLog.txt を書き込めません：") + s.message());
+      st.terminate = true;
+    }
+    st.errorLog = log.lines();
+  }
+
+  st.sampleCount = ini.ReadInteger("AvChakusa", "samplesu", 13);
+  st.futanjuryo = ini.ReadInteger("Futanjuryo", "Ignore", 0);
+  st.dates = DateList(folder);
+  st.dataListClose = ini.ReadBool("datalist", "close", false);
+  return st;
+}
+
+std::string VersionDisplay(const std::string& version) {
+  if (version.size() != 4) return version;
+  return std::string(1, version[1]) + "." + version[2] + "." + version[3];
+}
+
+std::string VersionWarning(const std::string& version) {
+  if (!(version < std::string("0490"))) return {};
+  return Sj("ご利用中のJV-Linkのバージョンは[") + VersionDisplay(version) + Sj("]です。") + "\r\n" +
+         Sj("本ソフトのご利用にはバージョン[4.9.0]以上が必要です。") + "\r\n" +
+         Sj("JRA-VANのホームページより最新のJV-Linkを入手し、インストールしてください。");
+}
+
+ShowOutcome RunMainFormShow(JvLink& jvlink) {
+  ShowOutcome out;
+  out.code = jvlink.JVInit(SoftwareId());
+  if (out.code != 0) {
+    out.message = Sj("JVInitエラーが発生しました。：") + std::to_string(out.code);
+    return out;
+  }
+  out.message = VersionWarning(jvlink.version());
+  out.beep = !out.message.empty();
+  return out;
+}
+
+}  // namespace zelkova

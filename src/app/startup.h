@@ -1,0 +1,78 @@
+// The main window's start-up, without the window: what TMainForm's create and show events do
+// to settings, folders, fixed files and the error log, returned as values for the GUI to show.
+// Nothing here shows UI; messages are CP932 and meant to be shown in order.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "analysis/rating_tables.h"
+#include "app/app_context.h"
+#include "app/gate_table.h"
+#include "app/ini_gt.h"
+#include "base/platform.h"
+
+namespace zelkova {
+
+class JvLink;
+
+struct WindowGeometry {
+  int top = 10, left = 10, width = 1000, height = 900;
+};
+
+WindowGeometry ReadGeometry(const TIniGT& ini, const std::string& section, WindowGeometry def);
+Status WriteGeometry(TIniGT& ini, const std::string& section, const WindowGeometry& g);
+
+// The registry value naming the time-series odds program's folder.
+inline constexpr const char* kOddsViewerUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Odds Timeline Viewer for JRA-VAN Data Lab._is1";
+inline constexpr const char* kOddsViewerPathValue = "Inno Setup: App Path";
+
+// Fills Dir/jikeiretu from the registry when it is empty and the odds program is installed.
+void ResolveTimeSeriesFolder(TIniGT& ini, Registry& registry);
+
+// Messages for RTJ.dat, RTN.dat, RTC.dat that are missing or not exactly 5488 bytes; empty = fine.
+std::vector<std::string> CheckRatingFiles(const std::filesystem::path& programFolder);
+
+// Creates DATA, SEI, SEIR and kaime when missing, reusing a folder whose name differs in case.
+Status CreateDataFolders(const std::filesystem::path& programFolder);
+
+// The date texts (14 CP932 bytes) of the *.jvRA files in Data, newest first. Names that are not
+// a date text followed by .jvRA are left out.
+std::vector<std::string> DateList(const std::filesystem::path& programFolder);
+
+struct StartupState {
+  std::vector<std::string> messages;  // information boxes, in order
+  bool terminate = false;             // quit before the message loop; write nothing more
+  int shukeiYear = 0, shukeiMonth = 0;
+  WindowGeometry locate;
+  int sampleCount = 13;
+  int futanjuryo = 0;
+  bool dataListClose = false;
+  GateTable gate;
+  RatingTables tables;
+  std::vector<std::string> dates;
+  std::filesystem::path helpFile;
+  std::vector<std::string> errorLog;  // ErrorLogList after the start lines
+};
+
+// TMainForm's create event, steps that need no widgets. Uses ctx.programFolder, ctx.clock and
+// ctx.registry (either may be null: then the system clock / no registry).
+StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini);
+
+// "4.9.0" from "0490"; a text that is not four characters is shown as it is.
+std::string VersionDisplay(const std::string& version);
+// The warning for a JV-Link older than 0490; empty when none is due.
+std::string VersionWarning(const std::string& version);
+
+struct ShowOutcome {
+  int code = 0;          // JVInit's result
+  bool beep = false;     // default beep before the message
+  std::string message;   // empty: nothing to show
+};
+
+// TMainForm's show event: JVInit with the software id, then the version check.
+ShowOutcome RunMainFormShow(JvLink& jvlink);
+
+}  // namespace zelkova

@@ -1,0 +1,481 @@
+#include "jvlink/batch_download.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/error_log.h"
+#include "app/ini_gt.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "jvlink/jv_link.h"
+#include "jvlink/jv_message.h"
+#include "jvlink/stored_paths.h"
+#include "racedata/code_tables.h"
+#include "racedata/record.h"
+
+
+namespace zelkova {
+
+namespace {
+
+// Texts of the window, converted once.
+struct Texts {
+  std::string startInfo = Sj(
+      "データ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極力避"
+      "けてください。");
+  std::string noNewData = Sj("最新のデータがありません。");
+  std::string openError = Sj("JVOpenエラー:");
+  std::string openOk = Sj("JVOpen正常:");
+  std::string downloading = Sj("ダウンロード中・・・");
+  std::string downloadingN = Sj("ダウンロード中．．．(");
+  std::string statusError = Sj("JVStatusエラー:");
+  std::string cancelConfirm = Sj("データ取込を中止します。実行しますか？");
+  std::string cancelled = Sj("JVCancel:キャンセルされました");
+  std::string closeError = Sj("JVCloseエラー:");
+  std::string reading = Sj("データ読込み中．．．(");
+  std::string readError = Sj("JVReadエラー:");
+  std::string readDone = Sj("データ読込み完了(");
+  std::string made = Sj("作成済み:");
+  std::string ban = Sj("番/");
+  std::string uiError = Sj("JVSetUIPropertiesエラー：");
+  std::string writeFailed = Sj("ファイルを保存できませんでした：");
+  std::string unreadable = Sj("保存ファイルの行の長さが正しくないため更新しませんでした：");
+  std::string settingsFailed = Sj("設定を保存できませんでした：");
+};
+
+const Texts& T() {
+  static const Texts t;
+  return t;
+}
+
+long long DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = static_cast<unsigned>((153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1);
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void CivilFromDays(long long z, int& y, int& m, int& d) {
+  z += 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
+}
+
+int DaysInMonth(int y, int m) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return 29;
+  return days[m - 1];
+}
+
+// A file-system message (UTF-8 paths) as text for a CP932 box.
+std::string ToBoxText(const std::string& utf8) {
+  auto cp = Utf8ToCp932(utf8);
+  if (cp.ok()) return *cp;
+  std::string ascii;
+  for (char c : utf8) ascii += (static_cast<unsigned char>(c) < 0x80) ? c : '?';
+  return ascii;
+}
+
+}  // namespace
+
+std::optional<LocalTime> ParseDateTime(const std::string& text) {
+  int v[6] = {0, 0, 0, 0, 0, 0};
+  size_t i = 0, field = 0;
+  std::string s(TrimBlanks(text));
+  const char seps[] = {'/', '/', ' ', ':', ':'};
+  while (field < 6) {
+    size_t start = i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && i - start < 4) v[field] = v[field] * 10 + (s[i++] - '0');
+    if (i == start) return std::nullopt;
+    ++field;
+    if (i == s.size()) break;
+    if (field == 6 || s[i] != seps[field - 1]) return std::nullopt;
+    ++i;
+  }
+  if (i != s.size() || (field != 3 && field != 5 && field != 6)) return std::nullopt;
+  LocalTime t{v[0], v[1], v[2], v[3], v[4], v[5]};
+  if (t.year < 1900 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > DaysInMonth(t.year, t.month) ||
+      t.hour > 23 || t.minute > 59 || t.second > 59)
+    return std::nullopt;
+  return t;
+}
+
+LocalTime AddDays(const LocalTime& t, int days) {
+  LocalTime out = t;
+  CivilFromDays(DaysFromCivil(t.year, t.month, t.day) + days, out.year, out.month, out.day);
+  return out;
+}
+
+BatchDownload::BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,
+                             TIniGT& ini, BatchView* view, Options options)
+    : folder_(std::move(programFolder)),
+      jv_(jv),
+      prompts_(prompts),
+      clock_(clock),
+      ini_(ini),
+      view_(view),
+      options_(std::move(options)),
+      cache_(options_.mode) {}
+
+BatchDownload::BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,
+                             TIniGT& ini, BatchView* view)
+    : BatchDownload(std::move(programFolder), jv, prompts, clock, ini, view, Options{}) {}
+
+void BatchDownload::logError(const std::string& text) {
+  // A log that cannot be written must not stop the download; the text still reaches onError.
+  (void)AppendErrorLog(folder_, clock_, text);
+  if (options_.onError) options_.onError(text);
+}
+
+void BatchDownload::setLabel(const std::string& text) {
+  label_ = text;
+  if (view_) view_->progressLabel(text);
+}
+
+void BatchDownload::setTimer(bool on) {
+  timerOn_ = on;
+  if (view_) view_->timerRunning(on);
+}
+
+void BatchDownload::addList(const std::string& line) {
+  list_.push_back(line);
+  if (view_) view_->listAdd(line);
+}
+
+void BatchDownload::FormCreate() {
+  const std::string def = FormatDateTime(AddDays(clock_.now(), -8));
+  auto t = ParseDateTime(ini_.ReadString("JvDataGet", "LastTime", def));
+  // A damaged setting falls back to the default instead of stopping the window.
+  fromTime_ = t ? *t : *ParseDateTime(def);
+  if (view_) view_->fromTimeShown(fromTime_);
+}
+
+void BatchDownload::SpeedButton1Click() {
+  int r = jv_.JVSetUIProperties();
+  if (r != 0) {
+    prompts_.beep();
+    prompts_.information(T().uiError + JvMessage("JVSetUIProperties", r));
+  }
+}
+
+void BatchDownload::ButtonStartClick() {
+  // The window disables the button while it works; a click that still arrives is not a second run.
+  if (phase_ != Phase::kIdle) return;
+  prompts_.information(T().startInfo);
+  setTimer(false);
+  cancelFlag_ = false;
+  if (view_) {
+    view_->progress1(0, 100);
+    view_->progress2(0, 100);
+    view_->listClear();
+  }
+  list_.clear();
+  datesMade_.clear();
+  outcome_ = Status::Ok();
+  storeError_ = Status::Ok();
+  skipped_ = 0;
+  reportedFiles_.clear();
+
+  char from[80];
+  std::snprintf(from, sizeof from, "%04d%02d%02d%02d%02d%02d", fromTime_.year, fromTime_.month, fromTime_.day,
+                fromTime_.hour, fromTime_.minute, fromTime_.second);
+  prompts_.busyCursor(true);
+  readCount_ = downloadCount_ = 0;
+  lastFileTimestamp_.clear();
+  int r = jv_.JVOpen("RACERCVN", from, 2, readCount_, downloadCount_, lastFileTimestamp_);
+  if (r == -1 || (r == 0 && readCount_ <= 0)) {
+    prompts_.beep();
+    prompts_.information(T().noNewData);
+    closeStep();
+    outcome_ = Status::NotFound(T().noNewData);
+    return;
+  }
+  if (r != 0) {
+    prompts_.beep();
+    std::string msg = T().openError + JvMessage("JVOpen", r);
+    prompts_.information(msg);
+    closeStep();
+    outcome_ = Status::JvLinkError(r, msg);
+    return;
+  }
+  setLabel(T().openOk + JvMessage("JVOpen", 0));
+  setLabel("ReadCount:" + std::to_string(readCount_) + ", DownloadCount:" + std::to_string(downloadCount_));
+  if (downloadCount_ > 0) {
+    setLabel(T().downloading);
+    if (view_) view_->progress1(0, downloadCount_);
+    phase_ = Phase::kDownloading;
+    setTimer(true);
+    return;
+  }
+  if (view_) view_->progress1(100, 100);
+  phase_ = Phase::kReading;
+  bool complete = readLoop();
+  closeStep();
+  if (complete) rememberLastTime();
+  phase_ = Phase::kIdle;
+}
+
+void BatchDownload::TimerJVStatusTimer() {
+  if (!timerOn_ || phase_ != Phase::kDownloading) return;
+  int n = jv_.JVStatus();
+  if (n < 0) {
+    prompts_.beep();
+    std::string msg = T().statusError + JvMessage("JVStatus", n);
+    prompts_.information(msg);
+    setTimer(false);
+    closeStep();
+    outcome_ = Status::JvLinkError(n, msg);
+    phase_ = Phase::kIdle;
+    return;
+  }
+  setLabel(T().downloadingN + std::to_string(n) + "/" + std::to_string(downloadCount_) + ")");
+  if (view_) view_->progress1(std::min(n, downloadCount_), downloadCount_);
+  if (n < downloadCount_) return;
+  setTimer(false);
+  phase_ = Phase::kReading;
+  bool complete = readLoop();
+  closeStep();
+  // Remembering the time here too: otherwise the next run fetches the same files again.
+  if (complete) rememberLastTime();
+  phase_ = Phase::kIdle;
+}
+
+void BatchDownload::ButtonCancelClick() {
+  if (!prompts_.confirm(T().cancelConfirm)) return;
+  const bool downloading = phase_ == Phase::kDownloading;
+  setTimer(false);
+  jv_.JVCancel();
+  cancelFlag_ = true;
+  prompts_.beep();
+  prompts_.information(T().cancelled);
+  setLabel(T().cancelled);
+  if (downloading) {
+    // Closing at once: a cycle left open would only make the next start fail with -202.
+    closeStep();
+    outcome_ = Status::Cancelled(T().cancelled);
+    phase_ = Phase::kIdle;
+  }
+}
+
+void BatchDownload::closeStep() {
+  int r = jv_.JVClose();
+  prompts_.busyCursor(false);
+  prompts_.beep();
+  if (r != 0) prompts_.information(T().closeError + JvMessage("JVClose", r));
+}
+
+Status BatchDownload::flush() {
+  Status s = cache_.Flush();
+  lastFlush_ = std::chrono::steady_clock::now();
+  // Files on disk are complete now; memory is only kept while it saves reloading.
+  if (s.ok() && cache_.mode() == StoreCache::Mode::kWriteBack) cache_.Clear();
+  return s;
+}
+
+bool BatchDownload::readLoop() {
+  setLabel(T().reading + "0/" + std::to_string(readCount_) + ")");
+  if (view_) view_->progress2(0, readCount_);
+  const LocalTime now = clock_.now();
+  todayMonthDay_ = now.month * 100 + now.day;
+  const LocalTime cut = AddDays(now, -5);
+  cutoff_ = cut.year * 10000 + cut.month * 100 + cut.day;
+  fileCount_ = 0;
+  lastFlush_ = std::chrono::steady_clock::now();
+
+  auto fail = [&](const Status& s) {
+    prompts_.beep();
+    prompts_.information(T().writeFailed + ToBoxText(s.message()));
+    outcome_ = s;
+    return false;
+  };
+
+  std::string buff, filename;
+  for (;;) {
+    prompts_.processEvents();
+    if (cancelFlag_) {
+      Status s = flush();
+      if (!s.ok()) return fail(s);
+      outcome_ = Status::Cancelled(T().cancelled);
+      return false;
+    }
+    int size = 60000;
+    int r = jv_.JVRead(buff, size, filename);
+    if (r > 0) {
+      dispatch(buff);
+      if (!storeError_.ok()) {
+        flush();  // what merged before the failure is still worth keeping
+        return fail(storeError_);
+      }
+    } else if (r == -1) {
+      ++fileCount_;
+      if (view_) view_->progress2(fileCount_, readCount_);
+      setLabel(T().reading + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")");
+    } else if (r == 0) {
+      break;
+    } else if (r < -3) {
+      Status s = flush();
+      prompts_.beep();
+      std::string msg = T().readError + JvMessage("JVRead", r);
+      prompts_.information(msg);
+      outcome_ = Status::JvLinkError(r, msg);
+      if (!s.ok()) return fail(s);
+      return false;
+    }
+    if (cache_.pendingFiles() != 0 && std::chrono::steady_clock::now() - lastFlush_ >= options_.flushInterval) {
+      Status s = flush();
+      if (!s.ok()) return fail(s);
+    }
+  }
+  Status s = flush();
+  if (!s.ok()) return fail(s);
+  setLabel("JVRead EndOfFile :0");
+  setLabel(T().readDone + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")");
+  if (!endStep()) return false;
+  if (view_) {
+    view_->progress1(0, 100);
+    view_->progress2(0, 100);
+  }
+  prompts_.beep();
+  return true;
+}
+
+bool BatchDownload::storeFailed(const Status& s, const std::filesystem::path& p) {
+  if (s.ok()) return false;
+  if (s.isCorruption()) {
+    // An unreadable stored file is left exactly as it is; the record is not filed there.
+    ++skipped_;
+    const std::string key = p.string();
+    if (std::find(reportedFiles_.begin(), reportedFiles_.end(), key) == reportedFiles_.end()) {
+      reportedFiles_.push_back(key);
+      logError(T().unreadable + ToBoxText(key));
+    }
+    return true;
+  }
+  storeError_ = s;
+  return true;
+}
+
+void BatchDownload::dispatch(const std::string& rec) {
+  const std::string_view kind = Field(rec, 1, 2);
+  const bool stored = kind == "RA" || kind == "SE" || kind == "HR" || kind == "UM" || kind == "KS" || kind == "CH";
+  if (!stored) return;
+  Status check = CheckRecordForPaths(rec);
+  if (!check.ok()) {
+    ++skipped_;
+    logError(check.message());
+    return;
+  }
+  const std::string_view line = WithoutLineEnd(rec);
+  const std::string_view divText = Field(rec, 3, 1);
+  const int division = (divText.size() == 1 && divText[0] >= '0' && divText[0] <= '9') ? divText[0] - '0' : 0;
+  const int raceDate = static_cast<int>(FieldInt(rec, 12, 8));
+  const std::string_view raceNo = Field(rec, 26, 2);
+  const int race = static_cast<int>(ParseInt(raceNo));
+  const bool result = divText == "7" || divText == "A" || divText == "B";
+  auto normalised = [&] {
+    std::string n(line);
+    Normalise(n);
+    return n;
+  };
+
+  if (kind == "RA") {
+    const std::string date = DateText(Field(rec, 12, 8));
+    if (((division >= 1 && division <= 6) || (raceDate > cutoff_ && division != 0)) && race > 0) {
+      auto p = DataPath(folder_, date, ".jvRA");
+      if (storeFailed(cache_.Upsert(p, normalised(), RuleRA()), p)) return;
+      auto at = std::lower_bound(datesMade_.begin(), datesMade_.end(), date);
+      if (at == datesMade_.end() || *at != date) datesMade_.insert(at, date);
+      addList(T().made + std::string(raceNo) + "R/" + date + ".jvRA");
+    }
+    if (result) {
+      const std::string key10(Field(rec, 12, 10));
+      auto p = MeetingPath(folder_, key10);
+      if (storeFailed(cache_.Upsert(p, normalised(), RuleSERA()), p)) return;
+      addList(T().made + std::string(raceNo) + "R/" + key10 + ".jvSERA");
+    }
+  } else if (kind == "SE") {
+    const std::string date = DateText(Field(rec, 12, 8));
+    const std::string course = CourseNameW(Field(rec, 20, 2), 2);
+    if ((division >= 1 && division <= 6) || raceDate > cutoff_) {
+      int slot = SlotIndex(race, static_cast<int>(FieldInt(rec, 29, 2)));
+      if (slot >= 0) {
+        auto p = DataPath(folder_, date, course + ".jvSEr");
+        if (storeFailed(cache_.PutSlot(p, slot, line), p)) return;
+        addList(T().made + std::string(raceNo) + "R/" + std::string(Field(rec, 29, 2)) + T().ban + date + course +
+                ".jvSEr");
+      }
+    }
+    if (result) {
+      const std::string reg(Field(rec, 31, 10));
+      auto p = HorsePath(folder_, reg);
+      if (storeFailed(cache_.Upsert(p, normalised(), RuleSEI()), p)) return;
+      addList(T().made + date + course + std::string(raceNo) + "R/" + reg + ".jvSEI");
+    }
+  } else if (kind == "HR") {
+    if (race > 0) {
+      const std::string date = DateText(Field(rec, 12, 8));
+      auto p = DataPath(folder_, date, ".jvHR");
+      if (storeFailed(cache_.Upsert(p, normalised(), RuleHR()), p)) return;
+      addList(T().made + std::string(raceNo) + "R/" + date + ".jvHR");
+    }
+  } else if (kind == "UM") {
+    umLines_.emplace_back(line);
+  } else if (kind == "KS") {
+    ksLines_.emplace_back(line);
+  } else if (kind == "CH") {
+    chLines_.emplace_back(line);
+  }
+}
+
+bool BatchDownload::endStep() {
+  struct Master {
+    std::vector<std::string>* lines;
+    const char* ext;
+  } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
+  for (auto& m : masters) {
+    std::sort(m.lines->begin(), m.lines->end());
+    if (datesMade_.empty() || m.lines->empty()) continue;
+    for (const auto& d : datesMade_) {
+      // Month and day only, as the window always compared them.
+      const int md = static_cast<int>(ParseInt(d.substr(6, 2) + d.substr(10, 2)));
+      auto p = DataPath(folder_, d, m.ext);
+      if (md < todayMonthDay_ && FileExists(p)) continue;
+      Status s = SaveLines(p, *m.lines);
+      if (!s.ok()) {
+        prompts_.beep();
+        prompts_.information(T().writeFailed + ToBoxText(s.message()));
+        outcome_ = s;
+        return false;
+      }
+      addList(T().made + d + m.ext);
+    }
+  }
+  return true;
+}
+
+void BatchDownload::rememberLastTime() {
+  const std::string ts(TrimBlanks(lastFileTimestamp_));
+  if (ts.empty() || ts == "00000000000000") return;
+  if (ts.size() != 14 || !IsAllDigits(ts)) return;  // not a time: keep the old one
+  const std::string text = ts.substr(0, 4) + "/" + ts.substr(4, 2) + "/" + ts.substr(6, 2) + " " + ts.substr(8, 2) +
+                           ":" + ts.substr(10, 2) + ":" + ts.substr(12, 2);
+  auto t = ParseDateTime(text);
+  if (!t) return;
+  fromTime_ = *t;
+  if (view_) view_->fromTimeShown(fromTime_);
+  Status s = ini_.WriteString("JvDataGet", "LastTime", FormatDateTime(fromTime_));
+  if (!s.ok()) {
+    prompts_.beep();
+    prompts_.information(T().settingsFailed + ToBoxText(s.message()));
+  }
+}
+
+}  // namespace zelkova

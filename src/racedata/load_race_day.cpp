@@ -1,0 +1,614 @@
+#include "racedata/load_race_day.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/rating_stage.h"
+#include "app/ini_gt.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "jvlink/stored_files.h"
+#include "jvlink/stored_paths.h"
+#include "racedata/code_tables.h"
+
+namespace zelkova {
+
+namespace fs = std::filesystem;
+
+double OddsValue(std::string_view text) {
+  std::string_view t = TrimBlanks(text);
+  if (t.empty()) return -2;
+  if (std::all_of(t.begin(), t.end(), [](char c) { return c == '-'; }) ||
+      std::all_of(t.begin(), t.end(), [](char c) { return c == '*'; }))
+    return -1;
+  return static_cast<double>(ParseInt(t)) / 10.0;
+}
+
+namespace {
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+long long DaysFromCivil(long long y, long long m, long long d) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
+int DaysBetween(int from, int to) {
+  return static_cast<int>(DaysFromCivil(to / 10000, to / 100 % 100, to % 100) -
+                          DaysFromCivil(from / 10000, from / 100 % 100, from % 100));
+}
+
+std::string TodayText(const LocalTime& t) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", t.year % 10000, t.month % 100, t.day % 100);
+  return DateText(buf);
+}
+
+namespace {
+
+// A stored file of fixed-length records, read whole. Only whole records are visible.
+struct RecordFile {
+  std::string bytes;
+  size_t len = 0;
+  size_t count = 0;
+  bool present = false;
+  std::string_view rec(size_t k) const {
+    if (k >= count) return {};
+    return std::string_view(bytes).substr(k * len, len);
+  }
+};
+
+// Missing: present == false, Ok. A read failure is IoError; a partial last record is reported.
+Status ReadRecordFile(const fs::path& p, size_t len, RecordFile& f, LoadObserver& obs) {
+  f.bytes.clear();
+  f.len = len;
+  f.count = 0;
+  f.present = false;
+  if (!FileExists(p)) return Status::Ok();
+  auto data = ReadFile(p);
+  if (!data.ok()) return data.status().isNotFound() ? Status::Ok() : data.status();
+  f.bytes = std::move(*data);
+  f.present = true;
+  f.count = f.bytes.size() / len;
+  if (f.bytes.size() % len != 0) obs.Problem(TruncatedFileText(p, f.bytes.size(), len));
+  return Status::Ok();
+}
+
+// Master load: a missing file is normal, a damaged one is reported, a read error ends the load.
+Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen, LoadObserver& obs) {
+  Status s = idx.Load(p, len, keyPos, keyLen);
+  if (s.ok() || s.isNotFound()) return Status::Ok();
+  if (s.isCorruption()) {
+    obs.Problem(s.message());
+    return Status::Ok();
+  }
+  return s;
+}
+
+int RaceNumber(const RaImage& ra) { return static_cast<int>(ra.fieldInt(26, 2)); }
+
+// The registered runners, kept within the runner slots.
+int RunnerLimit(const RaImage& ra) { return std::clamp(static_cast<int>(ra.fieldInt(882, 2)), 0, MaxRunners); }
+
+// The first `n` bytes of `s` without splitting a double-byte character.
+std::string_view CutChars(std::string_view s, size_t n) {
+  if (s.size() <= n) return s;
+  size_t i = 0;
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t w = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+    if (i + w > n) break;
+    i += w;
+  }
+  return s.substr(0, i);
+}
+
+std::string ComboText(std::initializer_list<int> numbers) {
+  std::string out;
+  char buf[8];
+  for (int n : numbers) {
+    if (!out.empty()) out += '-';
+    std::snprintf(buf, sizeof buf, "%2d", n % 100);
+    out += buf;
+  }
+  return out;
+}
+
+bool AllPositive(std::initializer_list<int> numbers) {
+  return std::all_of(numbers.begin(), numbers.end(), [](int n) { return n > 0; });
+}
+
+int Int(std::string_view rec, size_t pos, size_t len) { return static_cast<int>(FieldInt(rec, pos, len)); }
+
+void ParsePayouts(std::string_view hr, RaceFigures& f) {
+  for (int j = 0; j < 3; ++j) {  // win
+    size_t p = 103 + 13 * static_cast<size_t>(j);
+    f.PayHorse[j] = Int(hr, p, 2);
+    f.PayAmount.Horse[j] = Int(hr, p + 2, 9);
+    f.PayPopularity.Horse[j] = Int(hr, p + 11, 2);
+  }
+  for (int j = 0; j < 5; ++j) {  // place
+    size_t p = 142 + 13 * static_cast<size_t>(j);
+    f.PayHorse[3 + j] = Int(hr, p, 2);
+    f.PayAmount.Horse[3 + j] = Int(hr, p + 2, 9);
+    f.PayPopularity.Horse[3 + j] = Int(hr, p + 11, 2);
+  }
+  for (int j = 0; j < 3; ++j) {  // bracket quinella: two one-digit brackets
+    size_t p = 207 + 13 * static_cast<size_t>(j);
+    int a = Int(hr, p, 1), b = Int(hr, p + 1, 1);
+    if (AllPositive({a, b})) f.BracketCombo[j].Assign(ComboText({a, b}));
+    f.PayAmount.Bracket[j] = Int(hr, p + 2, 9);
+    f.PayPopularity.Bracket[j] = Int(hr, p + 11, 2);
+  }
+  auto pair = [&](size_t p, FixedText<6>& combo, int& amount, int& pop) {
+    int a = Int(hr, p, 2), b = Int(hr, p + 2, 2);
+    if (AllPositive({a, b})) combo.Assign(ComboText({a, b}));
+    amount = Int(hr, p + 4, 9);
+    pop = Int(hr, p + 13, 3);
+  };
+  for (int j = 0; j < 3; ++j)
+    pair(246 + 16 * static_cast<size_t>(j), f.PairCombo[j], f.PayAmount.Pair[j], f.PayPopularity.Pair[j]);
+  for (int j = 0; j < 7; ++j)
+    pair(294 + 16 * static_cast<size_t>(j), f.PairCombo[3 + j], f.PayAmount.Pair[3 + j], f.PayPopularity.Pair[3 + j]);
+  for (int j = 0; j < 6; ++j)
+    pair(454 + 16 * static_cast<size_t>(j), f.ExactaCombo[j], f.PayAmount.Exacta[j], f.PayPopularity.Exacta[j]);
+  auto triple = [&](size_t p, int idx, size_t popLen) {
+    int a = Int(hr, p, 2), b = Int(hr, p + 2, 2), c = Int(hr, p + 4, 2);
+    if (AllPositive({a, b, c})) f.TripleCombo[idx].Assign(ComboText({a, b, c}));
+    f.PayAmount.Triple[idx] = Int(hr, p + 6, 9);
+    f.PayPopularity.Triple[idx] = Int(hr, p + 15, popLen);
+  };
+  for (int j = 0; j < 3; ++j) triple(550 + 18 * static_cast<size_t>(j), j, 3);
+  for (int j = 0; j < 6; ++j) triple(604 + 19 * static_cast<size_t>(j), 3 + j, 4);
+}
+
+void HorseFigures(std::string_view um, RaceFigures& f, int h) {
+  int counts[6];
+  int starts = 0;
+  for (int i = 0; i < 6; ++i) {
+    counts[i] = Int(um, 1107 + 3 * static_cast<size_t>(i), 3);
+    starts += counts[i];
+  }
+  f.CareerStarts[h] = starts;
+  f.PlaceRate[h] = (counts[0] + counts[1] + counts[2] + 1) / static_cast<double>(starts + 15) * 100.0;
+  f.CareerPrize[h] = static_cast<int>(FieldInt(um, 1089, 9) / 100);
+  if (starts >= 1) f.PrizePerStart[h] = static_cast<double>(f.CareerPrize[h]) / starts;
+}
+
+// Wins and starts from the four count groups of a jockey or trainer record.
+void PersonCounts(std::string_view rec, const size_t (&base)[4], int& wins, int& starts) {
+  wins = 0;
+  starts = 0;
+  for (int i = 0; i < 6; ++i)
+    for (size_t b : base) {
+      int v = Int(rec, b + 6 * static_cast<size_t>(i), 6);
+      starts += v;
+      if (i == 0) wins += v;
+    }
+}
+
+struct Texts {
+  std::string nen = Sj("年"), tsuki = Sj("月"), hi = Sj("日"), kai = Sj("回");
+  std::string reading = Sj("R データ読込中"), pastReading = Sj("R 過去データ読込中");
+};
+const Texts& T() {
+  static const Texts t;
+  return t;
+}
+
+std::string FullCourseName(std::string_view code) { return StripWideSpaces(CourseNameW(code, 9)); }
+
+class Loader {
+ public:
+  Loader(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch)
+      : day_(day), in_(in), obs_(obs), scratch_(scratch) {}
+
+  Status Run();
+
+ private:
+  int Setting(const char* key, int def) const {
+    return in_.settings ? in_.settings->ReadInteger("Time", key, def) : def;
+  }
+  void Progress(int pos, int max) {
+    obs_.SetProgress(pos, max);
+    obs_.ProcessEvents();
+  }
+  Status ReadRaces();
+  Status ReadEntries(RaceInfo& race);
+  Status ReadPastRuns(RaceInfo& race, Runner& runner, int h);
+  void CourseTabs();
+  Status ReadPastRaces();
+  Status ReadPayoutsAndOdds();
+  void SecondPass();
+
+  RaceDay& day_;
+  const LoadInputs& in_;
+  LoadObserver& obs_;
+  LoadScratch& scratch_;
+  std::string date_;
+  fs::path umPath_, ksPath_, chPath_;
+  std::vector<std::string> courses_;  // code + short name, sorted, distinct
+  std::vector<int> listSlots_;        // race list item -> slot
+  std::vector<size_t> raLine_;        // slot -> line index in the race file
+  std::vector<std::pair<fs::path, RecordFile>> entryFiles_;
+  RecordFile file_;
+  std::unordered_map<std::string, RecordFile> meetings_;
+};
+
+Status Loader::Run() {
+  date_ = in_.dateText.substr(0, std::min<size_t>(in_.dateText.size(), 14));
+  // 1-2
+  obs_.SetMainWindowEnabled(false);
+  const fs::path folder = in_.programFolder;
+  day_.RaPath = DataPath(folder, date_, ".jvRA");
+  day_.HrPath = DataPath(folder, date_, ".jvHR");
+  day_.WhPath = DataPath(folder, date_, ".jvWH");
+  day_.O1Path = DataPath(folder, date_, ".jvO1");
+  day_.O2Path = DataPath(folder, date_, ".jvO2");
+  day_.CheckPath = DataPath(folder, date_, ".CkIm");
+  day_.HindPath = DataPath(folder, date_, ".Hind");
+  day_.SePath.clear();
+  umPath_ = DataPath(folder, date_, ".jvUM2");
+  ksPath_ = DataPath(folder, date_, ".jvKS");
+  chPath_ = DataPath(folder, date_, ".jvCH");
+  obs_.ClearRestTime();
+  obs_.StopTimers();
+  if (!FileExists(umPath_)) obs_.UMConvertBtn(date_);
+  IniBtn(day_);
+  obs_.ClearRaceList();
+  // 3
+  if (!FileExists(day_.RaPath)) {
+    obs_.SetMainWindowEnabled(true);
+    return Status::NotFound(Sj("レースデータがありません: ") + date_);
+  }
+  day_.DateText = date_;
+  obs_.ShowWaitWindow();
+  obs_.SetWaitText("", "");
+  obs_.SetProgress(0, MaxRaces);
+  obs_.ProcessEvents();
+  obs_.HidePanel12();
+  // 4-5
+  ClearRecordImages(day_);
+  day_.RaceCount = 0;
+  for (auto& c : day_.DayCourses) c.clear();
+  auto marks = LoadOrCreateCheckMarks(day_.CheckPath);
+  if (marks.ok() && marks->size() == kCheckMarksLen)
+    std::copy(marks->begin(), marks->end(), day_.CheckMarks.begin());
+  else if (!marks.ok())
+    obs_.Problem(Sj("チェックマークのファイルを使えません: ") + marks.status().message());
+  // 6
+  Status s = EnsureOddsPlaceholders(folder, date_);
+  if (!s.ok()) obs_.Problem(Sj("オッズの仮ファイルを作れません: ") + s.message());
+
+  Status st = ReadRaces();
+  if (st.ok()) {
+    CourseTabs();
+    st = ReadPastRaces();
+  }
+  if (st.ok()) st = ReadPayoutsAndOdds();
+  if (!st.ok()) {
+    obs_.Problem(st.message());
+    obs_.CloseWaitWindow();
+    obs_.SetMainWindowEnabled(true);
+    return st;
+  }
+  // 13
+  obs_.SetUpDown(static_cast<int>(listSlots_.size()) - 1, 0);
+  SecondPass();
+  // 15
+  for (size_t i = 0; i < listSlots_.size(); ++i) {
+    day_.BetRace = static_cast<int>(i);
+    obs_.CalcBtn1(day_);
+  }
+  obs_.BataijuReadBtn(day_);
+  obs_.CloseWaitWindow();
+  // 16
+  std::vector<std::string> codes;
+  for (int r = 0; r < day_.RaceCount; ++r) {
+    const RaImage& ra = day_.Races[r].RaRecord;
+    if (RaceNumber(ra) > 0) codes.emplace_back(ra.field(20, 2));
+  }
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  for (size_t i = 0; i < codes.size() && i < day_.DayCourses.size(); ++i) day_.DayCourses[i] = codes[i];
+  // 17
+  day_.AutoResultMinutes = Setting("AutoRdataGet", 15);
+  bool today = in_.clock && TodayText(in_.clock->now()) == date_;
+  obs_.SetTimer4(day_.AutoResultMinutes, today);
+  // 18
+  obs_.HindoRankBtn(day_);
+  obs_.HindoReadBtn(day_);
+  if (!listSlots_.empty()) obs_.SelectRace(day_, 0);
+  obs_.SetMainWindowEnabled(true);
+  return Status::Ok();
+}
+
+Status Loader::ReadRaces() {
+  RecordFile ra;
+  Status s = ReadRecordFile(day_.RaPath, kLenRA, ra, obs_);
+  if (!s.ok()) return s;
+  courses_.clear();
+  listSlots_.clear();
+  raLine_.assign(MaxRaces, 0);
+  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10, obs_); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5, obs_); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5, obs_); !m.ok()) return m;
+  entryFiles_.clear();
+  int slot = 0, progress = 0;
+  for (size_t line = 0; line < ra.count && slot < MaxRaces; ++line) {
+    RaceInfo& race = day_.Races[slot];
+    race.RaRecord.assign(ra.rec(line));
+    Progress(++progress, MaxRaces);
+    if (race.RaRecord.empty()) {
+      race.RaRecord.clear();
+      continue;
+    }
+    raLine_[slot] = line;
+    std::string_view code = race.RaRecord.field(20, 2);
+    std::string shortName = CourseNameW(code, 2);
+    obs_.SetWaitText(FullCourseName(code) + PadNumber(race.RaRecord.field(26, 2)) + T().reading, "");
+    obs_.ProcessEvents();
+    if (race.RaRecord.field(12, 4) != "0000") {
+      obs_.AddRaceListItem(shortName + PadNumber(race.RaRecord.field(22, 2)) + T().kai +
+                           PadNumber(race.RaRecord.field(24, 2)) + T().hi + PadNumber(race.RaRecord.field(26, 2)) +
+                           "R");
+      listSlots_.push_back(slot);
+      std::string entry = std::string(code) + shortName;
+      auto it = std::lower_bound(courses_.begin(), courses_.end(), entry);
+      if (it == courses_.end() || *it != entry) courses_.insert(it, entry);
+    }
+    s = ReadEntries(race);
+    if (!s.ok()) return s;
+    ++slot;
+  }
+  day_.RaceCount = slot;
+  return Status::Ok();
+}
+
+Status Loader::ReadEntries(RaceInfo& race) {
+  const RaImage& ra = race.RaRecord;
+  std::string shortName = CourseNameW(ra.field(20, 2), 2);
+  day_.SePath = DataPath(in_.programFolder, date_, shortName + ".jvSEr");
+  RaceFigures& f = race.Figures;
+  int n = RunnerLimit(ra);
+  f.RunnerCount = n;
+  int q = RaceNumber(ra);
+  // A race number outside 1..12 has no slot lines in the entry file.
+  if (q < 1 || q > 12) return Status::Ok();
+  RecordFile* se = nullptr;
+  for (auto& e : entryFiles_)
+    if (e.first == day_.SePath) se = &e.second;
+  if (!se) {
+    entryFiles_.emplace_back(day_.SePath, RecordFile{});
+    se = &entryFiles_.back().second;
+    Status s = ReadRecordFile(day_.SePath, kLenSE, *se, obs_);
+    if (!s.ok()) return s;
+  }
+  if (!se->present) return Status::Ok();
+  for (int h = 0; h < n; ++h) {
+    Runner& runner = race.Runners[h];
+    runner.SeRecord.assign(se->rec(static_cast<size_t>(q - 1) * MaxRunners + static_cast<size_t>(h)));
+    std::string_view um = scratch_.um.Find(runner.SeRecord.field(31, 10));
+    if (!um.empty()) {
+      runner.UmRecord.assign(um);
+      HorseFigures(runner.UmRecord.view(), f, h);
+    }
+    Status s = ReadPastRuns(race, runner, h);
+    if (!s.ok()) return s;
+    std::string_view ks = scratch_.ks.Find(runner.SeRecord.field(297, 5));
+    if (!ks.empty()) {
+      runner.KsRecord.assign(ks);
+      static const size_t kJockey[4] = {1060, 1096, 2112, 2148};
+      PersonCounts(runner.KsRecord.view(), kJockey, f.JockeyWins[h], f.JockeyStarts[h]);
+      if (f.JockeyStarts[h] >= 1) f.JockeyWinRate[h] = static_cast<double>(f.JockeyWins[h]) / f.JockeyStarts[h] * 100.0;
+    }
+    std::string_view ch = scratch_.ch.Find(runner.SeRecord.field(86, 5));
+    if (!ch.empty()) {
+      runner.ChRecord.assign(ch);
+      static const size_t kTrainer[4] = {749, 785, 1801, 1837};
+      PersonCounts(runner.ChRecord.view(), kTrainer, f.TrainerWins[h], f.TrainerStarts[h]);
+      if (f.TrainerStarts[h] >= 1)
+        f.TrainerWinRate[h] = static_cast<double>(f.TrainerWins[h]) / f.TrainerStarts[h] * 100.0;
+    }
+  }
+  return Status::Ok();
+}
+
+Status Loader::ReadPastRuns(RaceInfo& race, Runner& runner, int h) {
+  std::string_view reg = runner.SeRecord.field(31, 10);
+  if (!IsAllDigits(reg) || reg.size() != 10) return Status::Ok();  // never a path from other bytes
+  fs::path p = HorsePath(in_.programFolder, reg);
+  Status s = ReadRecordFile(p, kLenSE, file_, obs_);
+  if (!s.ok() || !file_.present) return s;
+  const int d0 = static_cast<int>(race.RaRecord.fieldInt(12, 8));
+  int taken = 0;
+  for (size_t k = file_.count; k-- > 0 && taken < MaxPastRuns;) {
+    std::string_view rec = file_.rec(k);
+    int d = static_cast<int>(FieldInt(rec, 12, 8));
+    if (d <= 0 || d >= d0) continue;
+    if (taken == 0) race.Figures.DaysSinceLastRun[h] = DaysBetween(d, d0);
+    runner.PastRuns[taken++].SeRecord.assign(rec);
+  }
+  return Status::Ok();
+}
+
+void Loader::CourseTabs() {
+  for (int i = 0; i < 3; ++i) {
+    obs_.SetCourseTab(i, false, "", "");
+    obs_.SetCourseIndexLabel(i, "");
+  }
+  int rows[3] = {0, 0, 0};
+  bool labelled[3] = {false, false, false};
+  for (size_t i = 0; i < courses_.size() && i < 3; ++i)
+    obs_.SetCourseTab(static_cast<int>(i), true, courses_[i].substr(2, 4), courses_[i].substr(0, 2));
+  for (int r = 0; r < day_.RaceCount; ++r) {
+    std::string_view code = day_.Races[r].RaRecord.field(20, 2);
+    for (size_t i = 0; i < courses_.size() && i < 3; ++i) {
+      if (std::string_view(courses_[i]).substr(0, 2) != code) continue;
+      ++rows[i];
+      if (!labelled[i]) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%2d", r);
+        obs_.SetCourseIndexLabel(static_cast<int>(i), buf);
+        labelled[i] = true;
+      }
+    }
+  }
+  for (size_t i = 0; i < courses_.size() && i < 3; ++i) obs_.SetCourseGridRows(static_cast<int>(i), rows[i] + 1);
+}
+
+Status Loader::ReadPastRaces() {
+  obs_.SetProgress(0, MaxRaces);
+  meetings_.clear();
+  for (int r = 0; r < day_.RaceCount; ++r) {
+    RaceInfo& race = day_.Races[r];
+    if (race.RaRecord.empty()) continue;
+    obs_.SetWaitText(FullCourseName(race.RaRecord.field(20, 2)) + PadNumber(race.RaRecord.field(26, 2)) +
+                         T().pastReading,
+                     "");
+    Progress(r + 1, MaxRaces);
+    for (auto& runner : race.Runners) {
+      for (auto& past : runner.PastRuns) {
+        if (past.SeRecord.empty()) continue;
+        std::string key(past.SeRecord.field(12, 10));
+        if (key.size() != 10 || !IsAllDigits(key)) continue;
+        auto it = meetings_.find(key);
+        if (it == meetings_.end()) {
+          // Bounded: a day's runners mostly share recent meetings.
+          if (meetings_.size() >= 512) meetings_.clear();
+          it = meetings_.emplace(key, RecordFile{}).first;
+          Status s = ReadRecordFile(MeetingPath(in_.programFolder, key), kLenRA, it->second, obs_);
+          if (!s.ok()) return s;
+        }
+        std::string_view raceNo = past.SeRecord.field(26, 2);
+        for (size_t k = 0; k < it->second.count; ++k) {
+          std::string_view rec = it->second.rec(k);
+          if (Field(rec, 26, 2) == raceNo) {
+            past.RaRecord.assign(rec);
+            break;
+          }
+        }
+      }
+    }
+  }
+  meetings_.clear();
+  return Status::Ok();
+}
+
+Status Loader::ReadPayoutsAndOdds() {
+  auto slotKey = [](std::string_view rec) { return std::string(Field(rec, 20, 2)) + std::string(Field(rec, 26, 2)); };
+  auto findSlot = [&](std::string_view rec) {
+    std::string key = slotKey(rec);
+    if (IsBlank(key)) return -1;
+    for (int r = 0; r < day_.RaceCount; ++r)
+      if (slotKey(day_.Races[r].RaRecord.view()) == key) return r;
+    return -1;
+  };
+  // 10: payouts, first matching slot
+  Status s = ReadRecordFile(day_.HrPath, kLenHR, file_, obs_);
+  if (!s.ok()) return s;
+  for (size_t k = 0; k < file_.count && k < static_cast<size_t>(MaxRaces); ++k) {
+    int r = findSlot(file_.rec(k));
+    if (r >= 0) day_.Races[r].HrRecord.assign(file_.rec(k));
+  }
+  // 11: O1 lines follow the race file's lines; a line of another race is not used.
+  s = ReadRecordFile(day_.O1Path, kLenO1, file_, obs_);
+  if (!s.ok()) return s;
+  for (int r = 0; r < day_.RaceCount; ++r) {
+    RaceInfo& race = day_.Races[r];
+    std::string key = slotKey(race.RaRecord.view());
+    if (IsBlank(key)) continue;
+    std::string_view rec = file_.rec(raLine_[static_cast<size_t>(r)]);
+    if (!rec.empty() && slotKey(rec) == key) race.Odds.O1Record.assign(rec);
+  }
+  // 12: O2 by key
+  s = ReadRecordFile(day_.O2Path, kLenO2, file_, obs_);
+  if (!s.ok()) return s;
+  for (size_t k = 0; k < file_.count && k < static_cast<size_t>(MaxRaces); ++k) {
+    int r = findSlot(file_.rec(k));
+    if (r >= 0) day_.Races[r].Odds.O2Record.assign(file_.rec(k));
+  }
+  file_.bytes.clear();
+  return Status::Ok();
+}
+
+void Loader::SecondPass() {
+  const int oddsMinutes = Setting("AutoOzGet", 30);
+  const int weightMinutes = Setting("AutoBataijuGet", 37);
+  obs_.SetProgress(0, MaxRaces);
+  for (int r = 0; r < day_.RaceCount; ++r) {
+    RaceInfo& race = day_.Races[r];
+    Progress(r + 1, MaxRaces);
+    if (race.RaRecord.empty()) continue;
+    const RaImage& ra = race.RaRecord;
+    RaceFigures& f = race.Figures;
+    const int n = RunnerLimit(ra);
+    f.RunnerCount = n;
+    std::string_view start = ra.field(874, 4);
+    long long startMinutes = FieldInt(start, 1, 2) * 60 + FieldInt(start, 3, 2);
+    if (startMinutes > 0 && oddsMinutes > 0) f.AutoOddsTime.Assign(AddMinutes(start, -oddsMinutes));
+    if (startMinutes > 0 && weightMinutes > 0) f.AutoWeightTime.Assign(AddMinutes(start, -weightMinutes));
+    for (int h = 0; h < n; ++h) {
+      const SeImage& se = race.Runners[h].SeRecord;
+      f.FinishPos[h] = static_cast<int>(se.fieldInt(335, 2));
+      f.FinalPopularity[h] = static_cast<int>(se.fieldInt(364, 2));
+      f.FinalOdds[h] = static_cast<double>(se.fieldInt(360, 4)) / 10.0;
+    }
+    ParsePayouts(race.HrRecord.view(), f);
+    if (in_.tables && in_.gates) RatingStageBeforeOdds(race, *in_.tables, *in_.gates);
+    std::string title;
+    title.reserve(30);
+    title.append(ra.field(12, 4)).append(T().nen).append(ra.field(16, 2)).append(T().tsuki);
+    title.append(ra.field(18, 2)).append(T().hi).append(CourseNameW(ra.field(20, 2), 2));
+    title.append(ra.field(22, 2)).append(T().kai).append(ra.field(24, 2)).append(T().hi);
+    title.append(ra.field(26, 2)).append("R");
+    f.Title.Assign(title);
+    const O1Image& o1 = race.Odds.O1Record;
+    const O2Image& o2 = race.Odds.O2Record;
+    f.O1Time.Assign(o1.field(32, 4));
+    f.O2Time.Assign(o2.field(32, 4));
+    for (int h = 0; h < n; ++h) {
+      const SeImage& se = race.Runners[h].SeRecord;
+      f.HorseNoText[h].Assign(se.field(29, 2));
+      f.FrameNoText[h].Assign(se.field(28, 1));
+      f.PedigreeNo[h].Assign(se.field(31, 10));
+      f.HorseName[h].Assign(CutChars(se.field(41, 36), 18));
+      f.SexCode[h].Assign(se.field(79, 1));
+      f.WeightText[h].Assign(se.field(289, 3));
+      f.JockeyCode[h].Assign(se.field(297, 5));
+      f.JockeyName[h].Assign(CutChars(se.field(307, 8), 8));
+      f.TrainerCode[h].Assign(se.field(86, 5));
+      f.TrainerName[h].Assign(CutChars(se.field(91, 8), 8));
+    }
+    for (int h = 0; h < MaxRunners; ++h) {
+      size_t sh = static_cast<size_t>(h);
+      f.WinOdds[h] = OddsValue(o1.field(46 + 8 * sh, 4));
+      f.PlaceOddsLow[h] = OddsValue(o1.field(270 + 12 * sh, 4));
+      f.PlaceOddsHigh[h] = OddsValue(o1.field(274 + 12 * sh, 4));
+    }
+    for (size_t i = 0; i < f.BracketOdds.size(); ++i) f.BracketOdds[i] = OddsValue(o1.field(606 + 9 * i, 5));
+    for (size_t i = 0; i < f.QuinellaOdds.size(); ++i) f.QuinellaOdds[i] = OddsValue(o2.field(45 + 13 * i, 6));
+    RatingStageAfterOdds(race);
+  }
+}
+
+}  // namespace
+
+Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch) {
+  Loader loader(day, in, obs, scratch);
+  return loader.Run();
+}
+
+Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs) {
+  LoadScratch scratch;
+  return LoadRaceDay(day, in, obs, scratch);
+}
+
+}  // namespace zelkova

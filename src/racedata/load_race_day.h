@@ -1,0 +1,83 @@
+// LoadRaceDay: resets the race day and refills it from the stored files of one date, then runs
+// the second pass (times, results, payouts, ratings, texts, odds) and the follow-up hooks.
+// What a window shows goes to a LoadObserver; every hook has a no-op default. Texts are CP932.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "base/platform.h"
+#include "base/status.h"
+#include "racedata/master_index.h"
+#include "racedata/race_day.h"
+
+namespace zelkova {
+
+class TIniGT;
+class RatingTables;
+struct GateTable;
+
+// What the main window does while a day loads.
+class LoadObserver {
+ public:
+  virtual ~LoadObserver() = default;
+  virtual void SetMainWindowEnabled(bool) {}
+  virtual void ClearRestTime() {}
+  virtual void StopTimers() {}  // Timer3, Timer4
+  // UMConvertBtn: the date has no .jvUM2; a legacy master may be converted.
+  virtual void UMConvertBtn(const std::string& /*dateText*/) {}
+  virtual void ClearRaceList() {}
+  virtual void ShowWaitWindow() {}
+  virtual void SetWaitText(const std::string& /*line1*/, const std::string& /*line2*/) {}
+  virtual void SetProgress(int /*position*/, int /*maximum*/) {}
+  virtual void ProcessEvents() {}
+  virtual void HidePanel12() {}
+  virtual void AddRaceListItem(const std::string& /*text*/) {}
+  // Racecourse tab i (0..2): hidden, or shown with its caption and the code label.
+  virtual void SetCourseTab(int /*i*/, bool /*visible*/, const std::string& /*caption*/, const std::string& /*code*/) {}
+  virtual void SetCourseIndexLabel(int /*i*/, const std::string& /*text*/) {}
+  virtual void SetCourseGridRows(int /*i*/, int /*rows*/) {}
+  virtual void SetUpDown(int /*maximum*/, int /*position*/) {}
+  // CalcBtn1 for day.BetRace.
+  virtual void CalcBtn1(RaceDay&) {}
+  virtual void BataijuReadBtn(RaceDay&) {}
+  virtual void CloseWaitWindow() {}
+  virtual void SetTimer4(int /*minutes*/, bool /*running*/) {}
+  virtual void HindoRankBtn(RaceDay&) {}
+  virtual void HindoReadBtn(RaceDay&) {}
+  // Selects race list item `item` and runs the race view.
+  virtual void SelectRace(RaceDay&, int /*item*/) {}
+  // A stored file that could not be used as it is (the load goes on).
+  virtual void Problem(const std::string& /*text*/) {}
+};
+
+struct LoadInputs {
+  std::string dateText;  // the 14-byte date text (CP932); longer texts are cut to 14 bytes
+  std::filesystem::path programFolder;
+  const TIniGT* settings = nullptr;     // section Time; defaults when null
+  const Clock* clock = nullptr;         // "today" for Timer4; never today when null
+  const RatingTables* tables = nullptr;  // ratings are skipped when tables or gates are null
+  const GateTable* gates = nullptr;
+};
+
+// Reusable buffers of the loader (master indexes and file caches), kept between loads.
+struct LoadScratch {
+  MasterIndex um, ks, ch;
+};
+
+// Loads the date into `day`. NotFound when the date has no race file (the model is untouched
+// beyond the figure reset); IoError when an opened file cannot be read (the load ends there);
+// otherwise Ok. Files that are merely missing or damaged leave blanks and are reported.
+Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch);
+Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs);
+
+// Helpers of the second pass, public for the views and tests.
+// Odds text to a number: "----"/"****" (any width) -1, blank -2, else the value / 10.
+double OddsValue(std::string_view text);
+// Whole days from yyyymmdd `from` to yyyymmdd `to`.
+int DaysBetween(int from, int to);
+// The date text of `t` (yyyy年mm月dd日, CP932).
+std::string TodayText(const LocalTime& t);
+
+}  // namespace zelkova

@@ -1,0 +1,38 @@
+// MasterIndex: one master file (UM, KS or CH) read once, with a lookup from the record key to
+// the first record that carries it, so a per-runner search gives what a linear scan from the
+// top of the file would. Buffers are kept between loads and reused.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/status.h"
+
+namespace zelkova {
+
+class MasterIndex {
+ public:
+  // Reads `p` as records of `recLen` bytes keyed by bytes keyPos..keyPos+keyLen-1 (1-based).
+  // A missing file gives an empty index (NotFound); a size that is not a whole number of records
+  // keeps the whole records and returns Corruption with a text naming the file.
+  Status Load(const std::filesystem::path& p, size_t recLen, size_t keyPos, size_t keyLen);
+  void Clear();
+
+  // The first record whose key equals `key`; empty when none (or `key` is blank).
+  std::string_view Find(std::string_view key) const;
+  size_t size() const { return count_; }
+
+ private:
+  std::string bytes_;
+  std::vector<std::pair<std::string_view, uint32_t>> keys_;  // sorted by key, then position
+  size_t recLen_ = 0, keyPos_ = 0, keyLen_ = 0, count_ = 0;
+};
+
+// Text for a stored file whose size is not a whole number of records (CP932).
+std::string TruncatedFileText(const std::filesystem::path& p, uint64_t size, size_t recLen);
+
+}  // namespace zelkova

@@ -1,0 +1,73 @@
+#include "analysis/rank_list.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/race_category.h"
+
+namespace zelkova {
+namespace {
+
+RankList ListOf(std::initializer_list<double> values, const char* fmt = "%10.4f") {
+  RankList list;
+  int n = 0;
+  for (double v : values) {
+    RankKey key;
+    key.Append(fmt, v);
+    list.Add(key, ++n);
+  }
+  return list;
+}
+
+TEST(RankList, DescendingAscendingAndSharedTies) {
+  std::array<int, 18> ranks{};
+  ListOf({5, 7, 7, 2}).AssignDescending(ranks);
+  EXPECT_EQ((std::array<int, 4>{4, 1, 2, 3}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));
+  ranks = {};
+  ListOf({5, 7, 7, 2}).AssignDescending(ranks, 10);
+  EXPECT_EQ((std::array<int, 4>{3, 1, 1, 4}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));
+  ranks = {};
+  ListOf({5, 7, 7, 2}).AssignAscending(ranks, 10);
+  EXPECT_EQ((std::array<int, 4>{2, 3, 3, 1}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));
+  EXPECT_EQ(ranks[4], 0);  // not listed
+}
+
+TEST(RankList, KeysEndWithTheRunnerNumberAndTextsAreUnique) {
+  RankList list = ListOf({1.5, 12});
+  EXPECT_EQ(list.Key(0), "    1.5000 1");
+  EXPECT_EQ(list.Key(1), "   12.0000 2");
+  list.Clear();
+  EXPECT_TRUE(list.AddText("  55.00000"));
+  EXPECT_TRUE(list.AddText("  55.00000"));
+  EXPECT_EQ(list.size(), 1);
+}
+
+TEST(RaceCategory, ConditionsAndKinds) {
+  EXPECT_EQ(RaceCategoryOf("703", "11"), 0);
+  EXPECT_EQ(RaceCategoryOf("005", "12"), 1);
+  EXPECT_EQ(RaceCategoryOf("010", "11"), 2);
+  EXPECT_EQ(RaceCategoryOf("999", "12"), 2);
+  EXPECT_EQ(RaceCategoryOf("005", "13"), 4);
+  EXPECT_EQ(RaceCategoryOf("010", "14"), 5);
+  EXPECT_EQ(RaceCategoryOf("016", "13"), 6);
+  EXPECT_EQ(RaceCategoryOf("999", "14"), 6);
+  EXPECT_EQ(RaceCategoryOf("006", "13"), 7);
+  EXPECT_EQ(RaceCategoryOf("701", "11"), 7);
+  EXPECT_EQ(RaceCategoryOf("702", "12"), 7);
+  EXPECT_EQ(RaceCategoryOf("703", "13"), 7);  // maiden race of older horses
+  EXPECT_EQ(RaceCategoryOf("999", "18"), 7);  // obstacle
+  EXPECT_EQ(RaceCategoryOf("ab ", "1x"), 7);
+}
+
+TEST(RaceCategory, SurfaceDistanceClass) {
+  EXPECT_EQ(SurfaceDistanceClassOf(11, 1600), 1);
+  EXPECT_EQ(SurfaceDistanceClassOf(22, 1601), 2);
+  EXPECT_EQ(SurfaceDistanceClassOf(17, 2201), 3);
+  EXPECT_EQ(SurfaceDistanceClassOf(23, 1200), 4);
+  EXPECT_EQ(SurfaceDistanceClassOf(29, 2200), 5);
+  EXPECT_EQ(SurfaceDistanceClassOf(24, 2400), 6);
+  EXPECT_EQ(SurfaceDistanceClassOf(11, 0), 0);
+  EXPECT_EQ(SurfaceDistanceClassOf(51, 3000), 0);
+}
+
+}  // namespace
+}  // namespace zelkova

@@ -1,0 +1,70 @@
+#include "analysis/rating_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+#include "test_support.h"
+
+namespace zelkova {
+namespace {
+
+std::string TableBytes(double base) {
+  std::string bytes(RatingTables::kFileBytes, '\0');
+  for (int i = 0; i < RatingTables::kEntries; ++i) {
+    const double v = base + i;
+    uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    for (int b = 0; b < 8; ++b) bytes[i * 8 + b] = static_cast<char>((bits >> (8 * b)) & 0xff);
+  }
+  return bytes;
+}
+
+class RatingTablesTest : public ::testing::Test {
+ protected:
+  void WriteAll() {
+    testing::WriteBytes(dir.path() / "RTJ.dat", TableBytes(0));
+    testing::WriteBytes(dir.path() / "RTN.dat", TableBytes(1000));
+    testing::WriteBytes(dir.path() / "RTC.dat", TableBytes(2000));
+  }
+  testing::TempDir dir;
+  RatingTables tables;
+};
+
+TEST_F(RatingTablesTest, LayoutAndTheFixedFinishEntry) {
+  WriteAll();
+  ASSERT_TRUE(tables.Load(dir.path()).ok());
+  // offset ((category x 7) + class - 1) x 14 + slot
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kFinish, 2, 3, 4), (2 * 7 + 2) * 14 + 4);
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kCorner, 6, 7, 13), 2000 + 685);
+  // Offset 4592 / 8 = 574 = [5][7][0]: fixed in the finish table only.
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kFinish, 5, 7, 0), 0.129);
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kPopularity, 5, 7, 0), 1574);
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kFinish, 7, 1, 0), 0);  // outside
+}
+
+TEST_F(RatingTablesTest, BadFilesFailAndKeepTheOldTables) {
+  WriteAll();
+  ASSERT_TRUE(tables.Load(dir.path()).ok());
+  testing::WriteBytes(dir.path() / "RTN.dat", TableBytes(5).substr(0, 5480));
+  Status s = tables.Load(dir.path());
+  EXPECT_TRUE(s.isCorruption());
+  EXPECT_NE(s.message().find("RTN.dat"), std::string::npos);
+  EXPECT_DOUBLE_EQ(tables.at(RatingTables::kPopularity, 0, 1, 1), 1001);
+
+  testing::WriteBytes(dir.path() / "RTN.dat", TableBytes(5) + "x");
+  EXPECT_TRUE(tables.Load(dir.path()).isCorruption());
+
+  std::string nan = TableBytes(5);
+  const double q = std::numeric_limits<double>::quiet_NaN();
+  std::memcpy(&nan[80], &q, 8);
+  testing::WriteBytes(dir.path() / "RTN.dat", nan);
+  EXPECT_TRUE(tables.Load(dir.path()).isCorruption());
+
+  std::filesystem::remove(dir.path() / "RTC.dat");
+  EXPECT_TRUE(tables.Load(dir.path()).isNotFound());
+}
+
+}  // namespace
+}  // namespace zelkova

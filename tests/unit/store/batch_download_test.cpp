@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/ini_gt.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "jvlink/batch_download.h"
+#include "jvlink/stored_files.h"
+#include "racedata/code_tables.h"
+#include "store_fixtures.h"
+#include "test_support.h"
+
+namespace zelkova {
+namespace {
+
+using testing::HR;
+using testing::RA;
+using testing::SE;
+
+std::string Line(const std::string& rec) { return std::string(WithoutLineEnd(rec)); }
+
+class BatchTest : public ::testing::Test {
+ protected:
+  BatchTest() : clock_({2024, 5, 20, 12, 0, 0}), ini_(dir_ / "zelkova.ini") {}
+
+  // Runs one start with the scripted files, ticking the timer until the download is done.
+  void Run(StoreCache::Mode mode = StoreCache::Mode::kWriteBack, std::chrono::milliseconds flush = std::chrono::milliseconds(5000)) {
+    BatchDownload::Options o;
+    o.mode = mode;
+    o.flushInterval = flush;
+    batch_ = std::make_unique<BatchDownload>(dir_.path(), jv_, prompts_, clock_, ini_, nullptr, o);
+    batch_->FormCreate();
+    batch_->ButtonStartClick();
+    for (int i = 0; batch_->timerOn() && i < 1000; ++i) batch_->TimerJVStatusTimer();
+  }
+  std::filesystem::path Data(const std::string& yyyymmdd, const std::string& ext) {
+    return DataPath(dir_.path(), DateText(yyyymmdd), ext);
+  }
+  std::string Tokyo() { return CourseNameW("05", 2); }
+  std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
+    std::map<std::string, std::string> out;
+    for (auto& e : std::filesystem::recursive_directory_iterator(root))
+      if (e.is_regular_file() && e.path().filename() != "zelkova.ini")
+        out[std::filesystem::relative(e.path(), root).string()] = testing::ReadBytes(e.path());
+    return out;
+  }
+
+  testing::TempDir dir_;
+  testing::FakeClock clock_;
+  testing::RecordingPrompts prompts_;
+  testing::ScriptedJvLink jv_;
+  TIniGT ini_;
+  std::unique_ptr<BatchDownload> batch_;
+};
+
+TEST_F(BatchTest, DispatchFollowsDivisionAndTheFiveDayCutoff) {
+  jv_.files = {{
+      RA('0', "20240519", "05", 1),   // division 0, yesterday: not in the day file
+      SE('0', "20240519", "05", 1, 3),  // ... but an entry of yesterday is filed in its slot
+      RA('7', "20240429", "05", 2),   // three weeks old result: meeting file only
+      RA('7', "20240518", "05", 3),   // two days ago: day file and meeting file
+      SE('7', "20240429", "05", 2, 0, "2020100002"),   // no slot, but a horse history
+      SE('A', "20240429", "05", 2, 19, "2020100003"),
+      SE('1', "20240429", "05", 2, 5, "2020100004"),   // division 1, old: slot, no history
+  }};
+  Run();
+  ASSERT_TRUE(batch_->outcome().ok()) << batch_->outcome().message();
+  EXPECT_FALSE(FileExists(Data("20240519", ".jvRA")));
+  EXPECT_EQ(*ReadRecord(Data("20240519", Tokyo() + ".jvSEr"), kLenSE, 2), SE('0', "20240519", "05", 1, 3));
+  EXPECT_FALSE(FileExists(Data("20240429", ".jvRA")));
+  auto meeting = *ReadRecordLines(MeetingPath(dir_.path(), "2024042905"), kLenRA);
+  ASSERT_EQ(meeting.size(), 1u);
+  EXPECT_EQ(meeting[0].substr(2, 9), "000000000");
+  EXPECT_EQ(ReadRecordLines(Data("20240518", ".jvRA"), kLenRA)->size(), 1u);
+  EXPECT_EQ(ReadRecordLines(MeetingPath(dir_.path(), "2024051805"), kLenRA)->size(), 1u);
+  EXPECT_TRUE(FileExists(HorsePath(dir_.path(), "2020100002")));
+  EXPECT_TRUE(FileExists(HorsePath(dir_.path(), "2020100003")));
+  EXPECT_FALSE(FileExists(HorsePath(dir_.path(), "2020100004")));
+  EXPECT_EQ(*ReadRecord(Data("20240429", Tokyo() + ".jvSEr"), kLenSE, 22), SE('1', "20240429", "05", 2, 5));
+  EXPECT_EQ(batch_->datesMade(), std::vector<std::string>{DateText("20240518")});
+}
+
+TEST_F(BatchTest, ResentRaceReplacesItsLineAndTwoCoursesShareDayFiles) {
+  jv_.files = {{RA('1', "20240512", "05", 1), HR('1', "20240512", "05", 1), SE('1', "20240512", "05", 1, 1)},
+               {RA('2', "20240512", "05", 1), RA('1', "20240512", "08", 1), HR('2', "20240512", "08", 1),
+                SE('1', "20240512", "08", 1, 1)}};
+  jv_.files[1][0][50] = 'Z';
+  Run();
+  auto ra = *ReadRecordLines(Data("20240512", ".jvRA"), kLenRA);
+  ASSERT_EQ(ra.size(), 2u);
+  EXPECT_EQ(ra[0][50], 'Z');
+  EXPECT_EQ(ra[0].substr(2, 9), "000000000");
+  EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvHR"), kLenHR)->size(), 2u);
+  EXPECT_TRUE(FileExists(Data("20240512", Tokyo() + ".jvSEr")));
+  EXPECT_TRUE(FileExists(Data("20240512", CourseNameW("08", 2) + ".jvSEr")));
+  EXPECT_EQ(batch_->fileCount(), 2);
+  EXPECT_EQ(batch_->label(), Sj("データ読込み完了(2/2)"));
+  EXPECT_EQ(batch_->listLines().front(), Sj("作成済み:01R/") + DateText("20240512") + ".jvRA");
+}
+
+TEST_F(BatchTest, MastersGoOnlyToDatesTheRuleAllows) {
+  std::string oldKs = Line(testing::Master("KS", "00001", kLenKS));
+  auto ks12 = Data("20240512", ".jvKS"), ks25 = Data("20240525", ".jvKS");
+  ASSERT_TRUE(SaveLines(ks12, {oldKs}).ok());
+  ASSERT_TRUE(SaveLines(ks25, {oldKs}).ok());
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240525", "05", 1), testing::Master("KS", "00009", kLenKS),
+                testing::Master("KS", "00002", kLenKS), testing::Master("UM", "2020100001", kLenUM)}};
+  Run();
+  EXPECT_EQ(ReadRecordLines(ks12, kLenKS)->size(), 1u);  // earlier in the year and present: kept
+  auto ks = *ReadRecordLines(ks25, kLenKS);
+  ASSERT_EQ(ks.size(), 2u);  // not earlier: overwritten, sorted
+  EXPECT_LT(ks[0], ks[1]);
+  EXPECT_TRUE(FileExists(Data("20240512", ".jvUM2")));  // missing, so written
+  EXPECT_FALSE(FileExists(Data("20240512", ".jvCH")));  // no CH records at all
+}
+
+TEST_F(BatchTest, BadRecordsAreSkippedAndLogged) {
+  std::string notCp932 = RA('1', "20240512", "05", 2);
+  notCp932[300] = '\x82';
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "2024..12", "05", 1), SE('7', "20240512", "05", 1, 1, "..\\..\\abc"),
+                notCp932, RA('1', "20240512", "05", 3).substr(0, 600) + "\r\n", RA('1', "20240512", "05", 4)}};
+  Run();
+  EXPECT_TRUE(batch_->outcome().ok());
+  EXPECT_EQ(batch_->recordsSkipped(), 4);
+  EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvRA"), kLenRA)->size(), 2u);
+  auto log = *ReadTextLines(dir_ / "ErrorLog.txt");
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_NE(log[0].find(Sj("開催年月日が数字ではありません")), std::string::npos);
+  EXPECT_NE(log[1].find(Sj("血統登録番号")), std::string::npos);
+  for (auto& e : std::filesystem::recursive_directory_iterator(dir_.path()))
+    EXPECT_EQ(e.path().string().find(".."), std::string::npos) << e.path();
+}
+
+TEST_F(BatchTest, StoredFileWithWrongLinesIsReportedAndLeftAlone) {
+  auto p = Data("20240512", ".jvRA");
+  testing::WriteBytes(p, "short line\r\n");
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2), HR('1', "20240512", "05", 1)}};
+  Run();
+  EXPECT_EQ(testing::ReadBytes(p), "short line\r\n");
+  EXPECT_TRUE(FileExists(Data("20240512", ".jvHR")));
+  EXPECT_EQ(ReadTextLines(dir_ / "ErrorLog.txt")->size(), 1u);  // once per file, not per record
+}
+
+TEST_F(BatchTest, FullDiskIsReportedAndNothingIsTorn) {
+  auto p = Data("20240512", ".jvRA");
+  ASSERT_TRUE(SaveLines(p, {Line(RA('0', "20240512", "05", 9))}).ok());
+  std::string before = testing::ReadBytes(p);
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2)}};
+  for (auto mode : {StoreCache::Mode::kWriteBack, StoreCache::Mode::kWriteThrough}) {
+    prompts_.infos.clear();
+    SetWriteFaultForTesting([](const std::filesystem::path&) { return Status::IoError("No space left on device"); });
+    Run(mode);
+    SetWriteFaultForTesting(nullptr);
+    EXPECT_TRUE(batch_->outcome().isIoError());
+    EXPECT_EQ(testing::ReadBytes(p), before);
+    ASSERT_FALSE(prompts_.infos.empty());
+    EXPECT_NE(prompts_.infos.back().find("No space left on device"), std::string::npos);
+    EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", "none"), "none");  // not advanced past lost data
+    EXPECT_EQ(jv_.calls.back(), "JVClose");
+  }
+}
+
+TEST_F(BatchTest, WriteBackAndWriteThroughLeaveIdenticalFiles) {
+  std::vector<std::string> stream;
+  for (int day : {11, 12, 18, 19})
+    for (const char* c : {"05", "08"})
+      for (int race = 12; race >= 1; race -= 3) {
+        std::string d = "202405" + std::to_string(day);
+        for (char div : {'1', '7', '2'}) {
+          stream.push_back(RA(div, d, c, race));
+          stream.push_back(HR(div, d, c, race));
+          for (int h = 1; h <= 18; h += 4) stream.push_back(SE(div, d, c, race, h, "20201000" + std::to_string(10 + h)));
+        }
+      }
+  stream.push_back(testing::Master("UM", "2020100011", kLenUM));
+  jv_.files = {std::vector<std::string>(stream.begin(), stream.begin() + 200),
+               std::vector<std::string>(stream.begin() + 200, stream.end())};
+  Run(StoreCache::Mode::kWriteThrough);
+  auto literal = Tree(dir_.path());
+  std::filesystem::remove_all(dir_ / "Data");
+  std::filesystem::remove_all(dir_ / "SEI");
+  std::filesystem::remove_all(dir_ / "SEIR");
+  Run(StoreCache::Mode::kWriteBack, std::chrono::milliseconds(0));  // flushing after every record
+  EXPECT_EQ(Tree(dir_.path()), literal);
+  std::filesystem::remove_all(dir_ / "Data");
+  std::filesystem::remove_all(dir_ / "SEI");
+  std::filesystem::remove_all(dir_ / "SEIR");
+  Run(StoreCache::Mode::kWriteBack);
+  EXPECT_EQ(Tree(dir_.path()), literal);
+  EXPECT_GT(literal.size(), 20u);
+}
+
+TEST_F(BatchTest, FromTimeDefaultsToEightDaysAgoAndFollowsTheLastFile) {
+  jv_.files = {{RA('1', "20240512", "05", 1)}};
+  Run();
+  EXPECT_EQ(jv_.fromdate, "20240512120000");
+  EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", ""), "2024/05/12 18:30:00");
+  EXPECT_EQ(FormatDateTime(batch_->fromTime()), "2024/05/12 18:30:00");
+  // The download path remembers it too; the next window starts from it.
+  jv_.downloadCount = 3;
+  jv_.lastTimestamp = "20240519090000";
+  Run();
+  EXPECT_EQ(jv_.fromdate, "20240512183000");
+  EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", ""), "2024/05/19 09:00:00");
+  EXPECT_EQ(std::count(jv_.calls.begin(), jv_.calls.end(), "JVStatus"), 3);
+}
+
+TEST_F(BatchTest, OpenResultsAndReadErrors) {
+  jv_.openResult = -1;
+  Run();
+  EXPECT_EQ(prompts_.infos.back(), Sj("最新のデータがありません。"));
+  EXPECT_EQ(jv_.closes, 1);
+  jv_.openResult = -301;
+  Run();
+  EXPECT_EQ(prompts_.infos.back(), Sj("JVOpenエラー:認証エラーが発生しました。(-301)"));
+  EXPECT_EQ(jv_.closes, 2);
+  jv_.openResult = 0;
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2)}};
+  jv_.failReadAt = 2;
+  Run();
+  EXPECT_EQ(prompts_.infos.back(), Sj("JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)"));
+  EXPECT_EQ(jv_.closes, 3);
+  EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvRA"), kLenRA)->size(), 2u);  // flushed before the box
+  EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", "none"), "none");
+}
+
+TEST_F(BatchTest, CancelWhileDownloadingClosesAtOnceAndWhileReadingKeepsWhatWasFiled) {
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2), RA('1', "20240512", "05", 3)}};
+  jv_.downloadCount = 5;
+  BatchDownload b(dir_.path(), jv_, prompts_, clock_, ini_);
+  b.FormCreate();
+  b.ButtonStartClick();
+  b.TimerJVStatusTimer();
+  ASSERT_TRUE(b.timerOn());
+  prompts_.answer = false;
+  b.ButtonCancelClick();
+  EXPECT_TRUE(b.timerOn());
+  prompts_.answer = true;
+  b.ButtonCancelClick();
+  EXPECT_FALSE(b.timerOn());
+  EXPECT_EQ(jv_.cancels, 1);
+  EXPECT_EQ(jv_.closes, 1);
+  EXPECT_EQ(b.label(), Sj("JVCancel:キャンセルされました"));
+
+  jv_.downloadCount = 0;
+  int reads = 0;
+  jv_.onRead = [&] {
+    if (++reads == 2) b.ButtonCancelClick();  // as the window's event pump would deliver it
+  };
+  b.ButtonStartClick();
+  EXPECT_TRUE(b.outcome().code() == Status::Code::kCancelled);
+  EXPECT_EQ(jv_.closes, 2);
+  EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvRA"), kLenRA)->size(), 2u);
+}
+
+}  // namespace
+}  // namespace zelkova
