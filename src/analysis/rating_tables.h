@@ -4,6 +4,8 @@
 
 #include <array>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 #include "base/status.h"
 
@@ -34,5 +36,14 @@ class RatingTables {
  private:
   std::array<std::array<double, kEntries>, 3> tables_{};
 };
+
+// Texts of the 参考資料 page (CP932). Grid g shows category g; `kind` is the radio item.
+// Cell (col, row): row 0 "前%2d走" for col 1..14; col 0 "%2d着"/"%2d人"/"%2d位" for rows
+// 1..6 and "未出走" for row 7; otherwise Format("%5.1f", table[g][row][col - 1]).
+std::string ReferenceCellText(const RatingTables& tables, int kind, int category, int col, int row);
+// "未勝利" .. "3勝馬古" for categories 0..6; empty otherwise.
+const std::string& ReferenceTabCaption(int category);
+// "着順", "人気", "４角".
+const std::string& ReferenceKindCaption(int kind);
 
 }  // namespace zelkova

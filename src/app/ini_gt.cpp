@@ -226,8 +226,8 @@ Status TIniGT::WriteString(const std::string& section, const std::string& key, c
     if (!TrimBlanks(lines[i].text).empty()) last_entry = static_cast<long>(i);
   }
   if (last_entry != -2) {
-    if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
     if (section_at < 0) {
+      if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
       lines.push_back({"[" + section + "]", "\r\n"});
       lines.push_back({entry, "\r\n"});
     } else {

@@ -265,6 +265,16 @@ void BatchDownload::ButtonCancelClick() {
   }
 }
 
+void BatchDownload::FormClose() {
+  if (phase_ != Phase::kDownloading) return;
+  setTimer(false);
+  jv_.JVCancel();
+  jv_.JVClose();
+  prompts_.busyCursor(false);
+  outcome_ = Status::Cancelled(T().cancelled);
+  phase_ = Phase::kIdle;
+}
+
 void BatchDownload::closeStep() {
   int r = jv_.JVClose();
   prompts_.busyCursor(false);

@@ -59,6 +59,9 @@ class BatchDownload {
   void ButtonCancelClick();
   void TimerJVStatusTimer();
   void SpeedButton1Click();
+  // The window closes: a download still waiting for JV-Link is cancelled and its cycle closed,
+  // since nothing would tick the timer any more. A running read loop finishes on its own.
+  void FormClose();
 
   const LocalTime& fromTime() const { return fromTime_; }
   void setFromTime(const LocalTime& t) { fromTime_ = t; }

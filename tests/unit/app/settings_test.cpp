@@ -64,7 +64,7 @@ TEST_F(IniTest, WriteKeepsEveryOtherLineByteForByte) {
   EXPECT_EQ(file(), "; comment\r\n[locate]\r\nTOP=42\r\n  left = 7 \r\nheight=900\r\n\r\n[Other]\nodd line without "
                     "equals\nk=v");
   ASSERT_TRUE(i.WriteBool("New", "flag", true).ok());
-  EXPECT_EQ(file().substr(file().size() - 17), "k=v\r\n[New]\r\nflag=1\r\n");
+  EXPECT_EQ(file().substr(file().size() - 20), "k=v\r\n[New]\r\nflag=1\r\n");
   EXPECT_EQ(i.ReadInteger("locate", "top", 0), 42);
   EXPECT_EQ(i.ReadInteger("locate", "left", 0), 7);
 }

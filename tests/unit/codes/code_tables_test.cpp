@@ -181,7 +181,9 @@ TEST(VariantTables, CourseWidthsHoldForEveryRacecourseAndCountry) {
     ExpectWidth("CourseName " + c, CourseName(c), 6);
     bool blankCountry = c == "C4" || c == "F4" || c == "F6" || c == "G4" || c == "G6" || c == "G8";
     ExpectWidth("v9 " + c, CourseNameW(c, 9), blankCountry ? 6 : 20);
-    if (c[0] >= 'A') EXPECT_EQ(U(CourseName(c)), "海外  ") << c;
+    if (c[0] >= 'A') {
+      EXPECT_EQ(U(CourseName(c)), "海外  ") << c;
+    }
   }
 }
 
@@ -258,7 +260,7 @@ TEST(SmallTables, CodesBlanksAndGarbage) {
   EXPECT_EQ(U(CircledNumber(19)), "－");
   EXPECT_EQ(U(CircledNumberText("07")), "⑦");
   EXPECT_EQ(U(CircledNumberText("7a")), "－");
-  EXPECT_EQ(U(RaceSymbolName("A01")), "(混合)(指定)　　　　　　　　　");
+  EXPECT_EQ(U(RaceSymbolName("A01")), "(混合)(指定)　　　　　　");
   EXPECT_EQ(U(RaceSymbolName("K03")), "(市)(抽)関西配布馬[指定]");
   EXPECT_EQ(U(HorseSymbolName(41)), "(父)(外)[地]");
   EXPECT_EQ(U(HorseSymbolName(13)), "　");

@@ -21,7 +21,7 @@ RankList ListOf(std::initializer_list<double> values, const char* fmt = "%10.4f"
 TEST(RankList, DescendingAscendingAndSharedTies) {
   std::array<int, 18> ranks{};
   ListOf({5, 7, 7, 2}).AssignDescending(ranks);
-  EXPECT_EQ((std::array<int, 4>{4, 1, 2, 3}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));
+  EXPECT_EQ((std::array<int, 4>{3, 2, 1, 4}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));
   ranks = {};
   ListOf({5, 7, 7, 2}).AssignDescending(ranks, 10);
   EXPECT_EQ((std::array<int, 4>{3, 1, 1, 4}), (std::array<int, 4>{ranks[0], ranks[1], ranks[2], ranks[3]}));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/cp932.h"
 #include "test_support.h"
 
 namespace zelkova {
@@ -62,8 +63,30 @@ TEST_F(RatingTablesTest, BadFilesFailAndKeepTheOldTables) {
   testing::WriteBytes(dir.path() / "RTN.dat", nan);
   EXPECT_TRUE(tables.Load(dir.path()).isCorruption());
 
+  testing::WriteBytes(dir.path() / "RTN.dat", TableBytes(5));
   std::filesystem::remove(dir.path() / "RTC.dat");
   EXPECT_TRUE(tables.Load(dir.path()).isNotFound());
+}
+
+}  // namespace
+}  // namespace zelkova
+
+namespace zelkova {
+namespace {
+
+TEST(ReferenceTexts, CaptionsAndCells) {
+  RatingTables t;
+  t.set(RatingTables::kFinish, 5, 7, 0, 0.129);
+  t.set(RatingTables::kPopularity, 5, 7, 0, 1234.56);
+  EXPECT_EQ(ReferenceCellText(t, 0, 5, 1, 7), "  0.1");
+  EXPECT_EQ(ReferenceCellText(t, 1, 5, 1, 7), "1234.6");  // wider than five characters
+  EXPECT_EQ(ReferenceCellText(t, 2, 5, 1, 7), "  0.0");
+  EXPECT_EQ(ReferenceCellText(t, 0, 0, 3, 0), Sj("前 3走"));
+  EXPECT_EQ(ReferenceCellText(t, 2, 0, 0, 3), Sj(" 3位"));
+  EXPECT_EQ(ReferenceCellText(t, 1, 0, 0, 1), Sj(" 1人"));
+  EXPECT_EQ(ReferenceCellText(t, 1, 0, 0, 7), Sj("未出走"));
+  EXPECT_EQ(ReferenceTabCaption(5), Sj("2勝馬古"));
+  EXPECT_EQ(ReferenceTabCaption(9), "");
 }
 
 }  // namespace

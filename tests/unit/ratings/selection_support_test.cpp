@@ -41,15 +41,15 @@ TEST(SelectionFigures, Last3FFiguresWeightSwitchAndObstacles) {
   SetPastRun(*race, 0, 4, {.last3f = "999"});
   const RaceFigures& f = race->Figures;
   SelectionFigures(*race, 13, 0);
-  EXPECT_DOUBLE_EQ(f.Last3FFigure[0][0], 5);
-  EXPECT_DOUBLE_EQ(f.Last3FFigure[0][1], 8);
+  EXPECT_NEAR(f.Last3FFigure[0][0], 5, 1e-9);
+  EXPECT_NEAR(f.Last3FFigure[0][1], 8, 1e-9);
   EXPECT_DOUBLE_EQ(f.Last3FFigure[0][2], -999);
   EXPECT_DOUBLE_EQ(f.Last3FFigure[0][3], -99);  // no run
   EXPECT_DOUBLE_EQ(f.Last3FFigure[0][4], -99);
-  EXPECT_DOUBLE_EQ(f.Last3FMax3[0], 8);
+  EXPECT_NEAR(f.Last3FMax3[0], 8, 1e-9);
   SelectionFigures(*race, 13, 1);
-  EXPECT_DOUBLE_EQ(f.Last3FFigure[0][0], 7);
-  EXPECT_DOUBLE_EQ(f.Last3FMax5[0], 8);
+  EXPECT_NEAR(f.Last3FFigure[0][0], 7, 1e-9);
+  EXPECT_NEAR(f.Last3FMax5[0], 8, 1e-9);
 }
 
 TEST(SelectionFigures, MaxRanksShareAfterRounding) {

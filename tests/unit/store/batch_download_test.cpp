@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/error_log.h"
 #include "app/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -77,7 +78,7 @@ TEST_F(BatchTest, DispatchFollowsDivisionAndTheFiveDayCutoff) {
   EXPECT_TRUE(FileExists(HorsePath(dir_.path(), "2020100002")));
   EXPECT_TRUE(FileExists(HorsePath(dir_.path(), "2020100003")));
   EXPECT_FALSE(FileExists(HorsePath(dir_.path(), "2020100004")));
-  EXPECT_EQ(*ReadRecord(Data("20240429", Tokyo() + ".jvSEr"), kLenSE, 22), SE('1', "20240429", "05", 2, 5));
+  EXPECT_EQ(*ReadRecord(Data("20240429", Tokyo() + ".jvSEr"), kLenSE, 22), SE('1', "20240429", "05", 2, 5, "2020100004"));
   EXPECT_EQ(batch_->datesMade(), std::vector<std::string>{DateText("20240518")});
 }
 
@@ -118,7 +119,7 @@ TEST_F(BatchTest, MastersGoOnlyToDatesTheRuleAllows) {
 TEST_F(BatchTest, BadRecordsAreSkippedAndLogged) {
   std::string notCp932 = RA('1', "20240512", "05", 2);
   notCp932[300] = '\x82';
-  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "2024..12", "05", 1), SE('7', "20240512", "05", 1, 1, "..\\..\\abc"),
+  jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "2024..12", "05", 1), SE('7', "20240512", "05", 1, 1, "..\\..\\abcd"),
                 notCp932, RA('1', "20240512", "05", 3).substr(0, 600) + "\r\n", RA('1', "20240512", "05", 4)}};
   Run();
   EXPECT_TRUE(batch_->outcome().ok());
@@ -163,19 +164,19 @@ TEST_F(BatchTest, FullDiskIsReportedAndNothingIsTorn) {
 
 TEST_F(BatchTest, WriteBackAndWriteThroughLeaveIdenticalFiles) {
   std::vector<std::string> stream;
-  for (int day : {11, 12, 18, 19})
+  for (int day : {12, 19})
     for (const char* c : {"05", "08"})
-      for (int race = 12; race >= 1; race -= 3) {
+      for (int race = 12; race >= 1; race -= 4) {
         std::string d = "202405" + std::to_string(day);
-        for (char div : {'1', '7', '2'}) {
+        for (char div : {'1', '7'}) {
           stream.push_back(RA(div, d, c, race));
           stream.push_back(HR(div, d, c, race));
-          for (int h = 1; h <= 18; h += 4) stream.push_back(SE(div, d, c, race, h, "20201000" + std::to_string(10 + h)));
+          for (int h = 1; h <= 18; h += 6) stream.push_back(SE(div, d, c, race, h, "20201000" + std::to_string(10 + h)));
         }
       }
   stream.push_back(testing::Master("UM", "2020100011", kLenUM));
-  jv_.files = {std::vector<std::string>(stream.begin(), stream.begin() + 200),
-               std::vector<std::string>(stream.begin() + 200, stream.end())};
+  jv_.files = {std::vector<std::string>(stream.begin(), stream.begin() + 50),
+               std::vector<std::string>(stream.begin() + 50, stream.end())};
   Run(StoreCache::Mode::kWriteThrough);
   auto literal = Tree(dir_.path());
   std::filesystem::remove_all(dir_ / "Data");

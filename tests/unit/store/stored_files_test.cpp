@@ -32,7 +32,7 @@ TEST(StoredFiles, ReadersRefuseTruncatedFilesAndNeverReadPast) {
   // Right size, but a line of another length inside: CR LF not where it belongs.
   std::string shifted = two;
   shifted.erase(5, 1);
-  shifted.insert(100, " ");
+  shifted.insert(2000, " ");
   testing::WriteBytes(p, shifted);
   EXPECT_TRUE(ReadRecords(p, kLenRA).status().isCorruption());
   EXPECT_TRUE(ReadRecords(dir / "missing", kLenRA).status().isNotFound());
@@ -43,7 +43,7 @@ TEST(StoredFiles, KeyedUpsertReplacesSortsAndDropsBlankFirstLine) {
   auto p = dir / "Data" / "d.jvRA";
   std::string r3 = Line(RA('0', "20240512", "05", 3)), r1 = Line(RA('0', "20240512", "05", 1));
   ASSERT_TRUE(SaveLines(p, {std::string(1270, ' '), r3, r1}).ok());
-  std::string r2 = RA('2', "20240512", "05", 2);
+  std::string r2 = RA('0', "20240512", "05", 2);
   ASSERT_TRUE(UpsertFile(p, r2, RuleRA()).ok());
   auto lines = *ReadRecordLines(p, kLenRA);
   ASSERT_EQ(lines.size(), 3u);
@@ -51,7 +51,7 @@ TEST(StoredFiles, KeyedUpsertReplacesSortsAndDropsBlankFirstLine) {
   EXPECT_EQ(lines[1], Line(r2));
   EXPECT_EQ(lines[2], r3);
   // Same key again: replaced, not added.
-  std::string r2b = RA('5', "20240512", "05", 2);
+  std::string r2b = RA('0', "20240512", "05", 2);
   r2b[100] = 'X';
   ASSERT_TRUE(UpsertFile(p, r2b, RuleRA()).ok());
   lines = *ReadRecordLines(p, kLenRA);

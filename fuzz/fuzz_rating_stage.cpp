@@ -1,0 +1,87 @@
+// Arbitrary bytes as the record images of one race (RA, 18 entries with masters and past runs),
+// then the rating stage, the selection figures and the support figures over them.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "analysis/rating_stage.h"
+#include "analysis/rating_tables.h"
+#include "analysis/selection_figures.h"
+#include "app/gate_table.h"
+#include "output/support_figures.h"
+#include "racedata/race_day.h"
+
+namespace {
+
+using namespace zelkova;
+
+// Hands out the input piece by piece, wrapping around so every image gets bytes.
+struct Source {
+  const uint8_t* data;
+  size_t size;
+  size_t pos = 0;
+  std::string_view Next(size_t len) {
+    if (size == 0) return {};
+    if (pos >= size) pos = 0;
+    const size_t n = len < size - pos ? len : size - pos;
+    std::string_view s(reinterpret_cast<const char*>(data + pos), n);
+    pos += n;
+    return s;
+  }
+  uint8_t Byte() {
+    std::string_view s = Next(1);
+    return s.empty() ? 0 : static_cast<uint8_t>(s[0]);
+  }
+};
+
+double SmallValue(Source& src) { return (static_cast<int>(src.Byte()) - 64) / 4.0; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static auto race = std::make_unique<RaceInfo>();
+  static RatingTables tables;
+  static GateTable gates;
+  Source src{data, size};
+
+  race->RaRecord.assign(src.Next(kLenRA));
+  race->Figures.Reset();
+  for (int k = 0; k < 3; ++k)
+    for (int c = 0; c < 7; ++c)
+      for (int cls = 1; cls <= 7; ++cls) tables.set(k, c, cls, 0, SmallValue(src));
+  gates.rows[src.Byte() % 11][src.Byte() % 18] = SmallValue(src);
+
+  const int pastRuns = src.Byte() % 22;
+  for (int h = 0; h < MaxRunners; ++h) {
+    Runner& r = race->Runners[h];
+    r.SeRecord.assign(src.Next(kLenSE));
+    r.UmRecord.assign(src.Next(kLenUM));
+    for (int k = 0; k < MaxPastRuns; ++k) {
+      if (k < pastRuns) {
+        r.PastRuns[k].SeRecord.assign(src.Next(kLenSE));
+        r.PastRuns[k].RaRecord.assign(src.Next(kLenRA));
+      } else {
+        r.PastRuns[k].SeRecord.clear();
+        r.PastRuns[k].RaRecord.clear();
+      }
+    }
+    RaceFigures& f = race->Figures;
+    f.PlaceRate[h] = SmallValue(src);
+    f.JockeyWinRate[h] = SmallValue(src);
+    f.TrainerWinRate[h] = SmallValue(src);
+    f.PrizePerStart[h] = SmallValue(src);
+    f.CareerStarts[h] = src.Byte() % 4;
+  }
+
+  RatingStageBeforeOdds(*race, tables, gates);
+  for (int h = 0; h < MaxRunners; ++h) {
+    race->Figures.WinOdds[h] = SmallValue(src);
+    race->Figures.PlaceOddsLow[h] = SmallValue(src);
+  }
+  RatingStageAfterOdds(*race);
+  SelectionFigures(*race, src.Byte() % 24, src.Byte() % 3);
+  SupportFigures(*race);
+  return 0;
+}

@@ -1,0 +1,528 @@
+#include "gui/main_form.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "gui/get_data_form.h"
+#include "gui/qt_platform.h"
+#include "jvlink/software_id.h"
+
+namespace zelkova::gui {
+
+TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), ini_(ctx.settingsPath()) {
+  setObjectName("MainForm");
+  setWindowTitle("Zelkova");
+  state_ = RunMainFormCreate(ctx_, ini_);
+  if (ctx_.prompts)
+    for (const std::string& m : state_.messages) ctx_.prompts->information(m);
+
+  buildPages();
+  buildActions();
+  buildToolbar();
+  buildMenus();
+  dlLabel_ = new QLabel(this);
+  dlLabel_->setObjectName("DLlabel");
+  statusBar()->addPermanentWidget(dlLabel_);
+
+  spinEdit1_->setValue(state_.shukeiYear);
+  spinEdit2_->setValue(state_.shukeiMonth);
+  spinEdit3_->setValue(state_.sampleCount);
+  if (auto* b = radioGroup1_->button(state_.futanjuryo == 1 ? 1 : 0)) b->setChecked(true);
+  dd1_->setChecked(state_.dataListClose);
+  resize(state_.locate.width, state_.locate.height);
+  move(state_.locate.left, state_.locate.top);
+
+  Timer1.setInterval(40000);
+  Timer2.setInterval(500);
+  Timer3.setInterval(1000);
+  Timer4.setInterval(1000);
+  connect(&Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+  connect(&Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+  connect(&Timer3, &QTimer::timeout, this, [this] { Timer3Timer(); });
+  connect(&Timer4, &QTimer::timeout, this, [this] { Timer4Timer(); });
+  if (!state_.terminate) {
+    Timer2.start();
+    Timer3.start();
+    RTreadBtnClick();
+  }
+  MakeDataListBtnClick();
+}
+
+TMainForm::~TMainForm() = default;
+
+QTableWidget* TMainForm::grid(const QString& name) const { return findChild<QTableWidget*>(name); }
+
+void TMainForm::info(const std::string& cp932) {
+  if (ctx_.prompts) ctx_.prompts->information(cp932);
+}
+
+void TMainForm::notYet(const char* what) {
+  QString text = QString::fromUtf8(what) + QString::fromUtf8("：この機能はまだ使えません。");
+  dlLabel_->setText(text);
+  statusBar()->showMessage(text, 5000);
+}
+
+// ---- building ----
+
+QTableWidget* TMainForm::addGrid(QWidget* page, const QString& name) {
+  auto* g = new QTableWidget(page);
+  g->setObjectName(name);
+  g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  g->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(g, &QTableWidget::customContextMenuRequested, this, [this, g](const QPoint& p) {
+    currentGrid_ = g;
+    if (popup_) popup_->exec(g->viewport()->mapToGlobal(p));
+  });
+  connect(g, &QTableWidget::cellPressed, this, [this, g] { currentGrid_ = g; });
+  page->layout()->addWidget(g);
+  return g;
+}
+
+void TMainForm::buildPages() {
+  auto* central = new QWidget(this);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(2, 2, 2, 2);
+
+  panel5_ = new QWidget(central);
+  panel5_->setObjectName("Panel5");
+  auto* p5 = new QVBoxLayout(panel5_);
+  p5->setContentsMargins(0, 0, 0, 0);
+  datList_ = new QListWidget(panel5_);
+  datList_->setObjectName("DatList");
+  connect(datList_, &QListWidget::itemClicked, this, [this] { DatListClick(); });
+  p5->addWidget(datList_);
+  panel5_->setFixedWidth(220);
+  row->addWidget(panel5_);
+
+  panel12_ = new QWidget(central);
+  panel12_->setObjectName("Panel12");
+  auto* p12 = new QVBoxLayout(panel12_);
+  p12->setContentsMargins(0, 0, 0, 0);
+  pageControl1_ = new QTabWidget(panel12_);
+  pageControl1_->setObjectName("PageControl1");
+  p12->addWidget(pageControl1_);
+  row->addWidget(panel12_, 1);
+  setCentralWidget(central);
+
+  auto page = [this](const char* caption, const char* name) {
+    auto* w = new QWidget(pageControl1_);
+    w->setObjectName(name);
+    new QVBoxLayout(w);
+    pageControl1_->addTab(w, QString::fromUtf8(caption));
+    return w;
+  };
+  addGrid(page("RT一覧", "TabSheetRT"), "StringGrid11");
+  addGrid(page("着RT", "TabSheetChakuRT"), "StringGrid7");
+  addGrid(page("人RT", "TabSheetNinRT"), "StringGrid8");
+  addGrid(page("展RT", "TabSheetTenRT"), "StringGrid9");
+
+  QWidget* jiku = page("軸推理", "TabSheetJiku");
+  auto* controls = new QWidget(jiku);
+  auto* cl = new QHBoxLayout(controls);
+  cl->setContentsMargins(0, 0, 0, 0);
+  cl->addWidget(new QLabel(QString::fromUtf8("サンプル数"), controls));
+  spinEdit3_ = new QSpinBox(controls);
+  spinEdit3_->setObjectName("SpinEdit3");
+  spinEdit3_->setRange(3, 20);
+  cl->addWidget(spinEdit3_);
+  radioGroup1_ = new QButtonGroup(this);
+  radioGroup1_->setObjectName("RadioGroup1");
+  int id = 0;
+  for (const char* t : {"負担重量無視", "負担重量補正"}) {
+    auto* rb = new QRadioButton(QString::fromUtf8(t), controls);
+    radioGroup1_->addButton(rb, id++);
+    cl->addWidget(rb);
+  }
+  cl->addStretch();
+  jiku->layout()->addWidget(controls);
+  addGrid(jiku, "StringGrid16");
+  addGrid(jiku, "StringGrid17");
+  connect(spinEdit3_, &QSpinBox::valueChanged, this, [this](int v) {
+    if (!state_.terminate) (void)ini_.WriteInteger("AvChakusa", "samplesu", v);
+  });
+  connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int v) {
+    if (!state_.terminate) (void)ini_.WriteInteger("Futanjuryo", "Ignore", v);
+  });
+
+  addGrid(page("出馬表(馬柱)", "TabSheetUmabashira"), "StringGrid6");
+  addGrid(page("実績一覧", "TabSheetJisseki"), "StringGrid4");
+  for (auto [caption, name] : {std::pair{"ｵｯｽﾞ", "TabSheetOdds"}, {"成績結果", "TabSheetKekka"}}) {
+    QWidget* w = page(caption, name);
+    auto* l = new QLabel(w);
+    l->setObjectName(QString(name) + "Label");
+    l->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    w->layout()->addWidget(l);
+  }
+  addGrid(page("基本情報", "TabSheetKihon"), "StringGrid1");
+  addGrid(page("血統", "TabSheetKettou"), "StringGrid3");
+  addGrid(page("馬体重", "TabSheetBataiju"), "StringGrid10");
+
+  QWidget* deme = page("出目一覧", "TabSheetDeme");
+  auto* courses = new QTabWidget(deme);
+  courses->setObjectName("PageControl3");
+  for (const char* g : {"StringGrid12", "StringGrid13", "StringGrid14"}) {
+    auto* w = new QWidget(courses);
+    new QVBoxLayout(w);
+    addGrid(w, g);
+    courses->addTab(w, QString());
+  }
+  deme->layout()->addWidget(courses);
+
+  QWidget* shukei = page("集計", "TabSheetShukei");
+  auto* span = new QWidget(shukei);
+  auto* sl = new QHBoxLayout(span);
+  sl->setContentsMargins(0, 0, 0, 0);
+  spinEdit1_ = new QSpinBox(span);
+  spinEdit1_->setObjectName("SpinEdit1");
+  spinEdit1_->setRange(2005, 2100);
+  spinEdit2_ = new QSpinBox(span);
+  spinEdit2_->setObjectName("SpinEdit2");
+  spinEdit2_->setRange(1, 12);
+  auto* sum = new QToolButton(span);
+  sum->setObjectName("SumBtn");
+  sum->setText(QString::fromUtf8("集計"));
+  connect(sum, &QToolButton::clicked, this, [this] { SumBtnClick(); });
+  sl->addWidget(spinEdit1_);
+  sl->addWidget(new QLabel(QString::fromUtf8("年"), span));
+  sl->addWidget(spinEdit2_);
+  sl->addWidget(new QLabel(QString::fromUtf8("月"), span));
+  sl->addWidget(sum);
+  sl->addStretch();
+  shukei->layout()->addWidget(span);
+  addGrid(shukei, "StringGrid15");
+  connect(spinEdit1_, &QSpinBox::valueChanged, this, [this](int v) {
+    if (!state_.terminate) (void)ini_.WriteInteger("ShukeiSpan", "nen", v);
+  });
+  connect(spinEdit2_, &QSpinBox::valueChanged, this, [this](int v) {
+    if (!state_.terminate) (void)ini_.WriteInteger("ShukeiSpan", "tuki", v);
+  });
+
+  addGrid(page("出馬表", "TabSheet1"), "StringGrid2");
+  addGrid(page("買い目", "TabSheet6"), "StringGrid5");
+  pageControl1_->addTab(buildReferencePage(), QString::fromUtf8("参考資料"));
+  // These pages are kept for their grids but never offered.
+  for (int i = 0; i < pageControl1_->count(); ++i) {
+    QString n = pageControl1_->widget(i)->objectName();
+    if (n == "TabSheet1" || n == "TabSheet6") pageControl1_->setTabVisible(i, false);
+  }
+  pageControl1_->setCurrentIndex(0);
+}
+
+QWidget* TMainForm::buildReferencePage() {
+  auto* w = new QWidget(pageControl1_);
+  w->setObjectName("TabSheetSanko");
+  auto* lay = new QVBoxLayout(w);
+  auto* box = new QGroupBox(w);
+  box->setObjectName("RadioGroup2");
+  auto* bl = new QHBoxLayout(box);
+  radioGroup2_ = new QButtonGroup(this);
+  int id = 0;
+  for (const char* t : {"着順", "人気", "４角"}) {
+    auto* rb = new QRadioButton(QString::fromUtf8(t), box);
+    radioGroup2_->addButton(rb, id++);
+    bl->addWidget(rb);
+  }
+  bl->addStretch();
+  radioGroup2_->button(0)->setChecked(true);
+  connect(radioGroup2_, &QButtonGroup::idClicked, this, [this] { RadioGroup2Click(); });
+  lay->addWidget(box);
+  pageControl4_ = new QTabWidget(w);
+  pageControl4_->setObjectName("PageControl4");
+  const char* captions[7] = {"未勝利", "１勝馬若", "２勝馬若", "３勝馬若", "1勝馬古", "2勝馬古", "3勝馬古"};
+  const char* grids[7] = {"StringGrid44", "StringGrid47", "StringGrid48", "StringGrid49",
+                          "StringGrid53", "StringGrid54", "StringGrid55"};
+  for (int c = 0; c < 7; ++c) {
+    auto* tab = new QWidget(pageControl4_);
+    tab->setObjectName(c == 3 ? "TabSheet34" : QString("TabSheetRef%1").arg(c));
+    new QVBoxLayout(tab);
+    QTableWidget* g = addGrid(tab, grids[c]);
+    g->setColumnCount(13);
+    g->setRowCount(7);
+    QStringList cols;
+    for (int k = 1; k <= 13; ++k) cols << QString::asprintf("前%2d走", k);
+    g->setHorizontalHeaderLabels(cols);
+    g->horizontalHeader()->setDefaultSectionSize(48);
+    refGrids_.push_back(g);
+    pageControl4_->addTab(tab, QString::fromUtf8(captions[c]));
+  }
+  pageControl4_->setTabVisible(3, false);
+  lay->addWidget(pageControl4_);
+  return w;
+}
+
+void TMainForm::buildActions() {
+  popup_ = new QMenu(this);
+  popup_->setObjectName("PopupMenu1");
+  QAction* n10 = popup_->addAction(QString::fromUtf8("表をクリップボードへコピー"), this, [this] { N10Click(); });
+  n10->setObjectName("N10");
+  QAction* n12 = popup_->addAction(QString::fromUtf8("レーシングビュアー"), this, [this] { RVBtnClick(); });
+  n12->setObjectName("N12");
+}
+
+void TMainForm::buildToolbar() {
+  auto* bar = addToolBar(QString::fromUtf8("ツールバー"));
+  bar->setObjectName("ToolBar1");
+  bar->setMovable(false);
+  auto button = [this, bar](const char* name, const char* caption, const char* hint, auto slot) {
+    auto* b = new QToolButton(bar);
+    b->setObjectName(name);
+    b->setText(QString::fromUtf8(caption));
+    b->setStatusTip(QString::fromUtf8(hint));
+    b->setToolTip(QString::fromUtf8(hint));
+    connect(b, &QToolButton::clicked, this, slot);
+    bar->addWidget(b);
+    return b;
+  };
+  button("JVBtn", "JVデータ取得", "JV-Linkから蓄積データを取り込みます", [this] { JVBtnClick(); });
+  button("PrintBtn", "印刷", "印刷します", [this] { PrintBtnClick(); });
+  bar->addSeparator();
+  button("SpeedButton9", "F", "レース一覧の表示／非表示", [this] { SpeedButton9Click(); });
+  dateCombo_ = new QComboBox(bar);
+  dateCombo_->setObjectName("DateCombo");
+  dateCombo_->setMinimumContentsLength(14);
+  dateCombo_->setStatusTip(QString::fromUtf8("読み込む日付"));
+  connect(dateCombo_, &QComboBox::activated, this, [this] { DateComboChange(); });
+  bar->addWidget(dateCombo_);
+  auto* updown = new QWidget(bar);
+  updown->setObjectName("UpDown1");
+  auto* ul = new QVBoxLayout(updown);
+  ul->setContentsMargins(0, 0, 0, 0);
+  ul->setSpacing(0);
+  for (bool up : {true, false}) {
+    auto* b = new QToolButton(updown);
+    b->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+    b->setFixedSize(18, 12);
+    connect(b, &QToolButton::clicked, this, [this, up] { UpDown1Click(up); });
+    ul->addWidget(b);
+  }
+  bar->addWidget(updown);
+  bar->addSeparator();
+  button("KekkaGetBtn", "結果情報", "速報の成績・払戻を取得します", [this] { KekkaGetBtnClick(); });
+  button("SokuhoOddsBtn", "速報ｵｯｽﾞ", "このレースの速報オッズを取得します", [this] { SokuhoOddsBtnClick(); });
+  button("GetBataijuBtn", "馬体重", "速報の馬体重を取得します", [this] { GetBataijuBtnClick(); });
+  button("GetKaisaiBtn", "変更情報", "速報の変更情報を取得します", [this] { GetKaisaiBtnClick(); });
+  button("RVBtn", "レーシングビュアー", "レース映像を再生します", [this] { RVBtnClick(); });
+  autoOzCheck_ = new QCheckBox(QString::fromUtf8("ｵｯｽﾞ自動取得"), bar);
+  autoOzCheck_->setObjectName("AutoOzCheck");
+  connect(autoOzCheck_, &QCheckBox::clicked, this, [this] { AutoOzCheckClick(); });
+  bar->addWidget(autoOzCheck_);
+  bar->addSeparator();
+  button("SpeedButton6", "ヘルプ", "ヘルプの目次", [this] { SpeedButton6Click(); });
+  button("SpeedButton7", "ﾊﾞｰｼﾞｮﾝ情報", "バージョン情報", [this] { SpeedButton7Click(); });
+  button("SpeedButton5", "終了", "終了します", [this] { SpeedButton5Click(); });
+}
+
+void TMainForm::buildMenus() {
+  auto act = [this](QMenu* m, const char* name, const char* caption, auto slot) {
+    QAction* a = m->addAction(QString::fromUtf8(caption));
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  QMenu* file = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
+  file->setObjectName("FileMenu");
+  act(file, "CSV1", "CSVファイル(&C)", [this] { CSVBtnClick(); });
+  act(file, "FilePrintSetupItem", "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { SpeedButton4Click(); });
+  file->addSeparator();
+  act(file, "FileExitItem", "終了(&X)", [this] { SpeedButton5Click(); });
+  QMenu* data = menuBar()->addMenu(QString::fromUtf8("データ(&D)"));
+  data->setObjectName("DataMenu");
+  act(data, "T1", "時系列ｵｯｽﾞより取得(&T)", [this] { T1Click(); });
+  act(data, "O1", "全レースのオッズを一括取得(&O)", [this] { O1Click(); });
+  act(data, "A1", "ﾃﾞｰﾀ自動取得時刻指定(&A)", [this] { A1Click(); });
+  dd1_ = act(data, "Dd1", "読込後ﾃﾞｰﾀﾘｽﾄを消す(&D)", [this] { Dd1Click(); });
+  dd1_->setCheckable(true);
+  act(data, "J1", "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&J)", [this] { J1Click(); });
+  QMenu* help = menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)"));
+  help->setObjectName("HelpMenu");
+  act(help, "HelpContentsItem", "目次(&C)", [this] { SpeedButton6Click(); });
+  act(help, "HelpAboutItem", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { SpeedButton7Click(); });
+}
+
+// ---- events ----
+
+void TMainForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (shown_ || state_.terminate) return;
+  shown_ = true;
+  if (!ctx_.jvlink) return;
+  ShowOutcome out = RunMainFormShow(*ctx_.jvlink);
+  if (out.message.empty()) return;
+  if (out.beep && ctx_.prompts) ctx_.prompts->beep();
+  info(out.message);
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  if (!state_.terminate) {
+    if (Status s = WriteGeometry(ini_, "locate", WindowGeometry{y(), x(), width(), height()}); !s.ok())
+      std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(s.message()).c_str());
+  }
+  e->accept();
+}
+
+// ---- commands ----
+
+void TMainForm::MakeDataListBtnClick() {
+  dateCombo_->clear();
+  datList_->clear();
+  panel12_->hide();
+  loaded_ = false;
+  state_.dates = DateList(ctx_.programFolder);
+  for (const std::string& d : state_.dates) dateCombo_->addItem(Q(d));
+  dateCombo_->setCurrentIndex(-1);
+}
+
+void TMainForm::IniBtnClick() { loaded_ = false; }
+void TMainForm::UMConvertBtnClick() { notYet("UMConvert"); }
+void TMainForm::OzGetLoopBtnClick() { notYet("ｵｯｽﾞ取得（自動）"); }
+void TMainForm::CalcBtn1Click() {}
+void TMainForm::OzReadBtnClick() { notYet("オッズ取込"); }
+void TMainForm::HrReadBtnClick() { notYet("払戻取込"); }
+void TMainForm::BataijuReadBtnClick() { notYet("馬体重読込"); }
+void TMainForm::KaisaiReadBtnClick() { notYet("開催読込"); }
+void TMainForm::kakosoBtnClick() { notYet("過去走"); }
+void TMainForm::SaveCheckBtnClick() { notYet("Saveチェック"); }
+void TMainForm::HindoRankBtnClick() { notYet("集計保存"); }
+void TMainForm::HindoReadBtnClick() { notYet("読込"); }
+void TMainForm::CSVBtnClick() { notYet("CSV出力"); }
+
+void TMainForm::RTreadBtnClick() {
+  radioGroup2_->button(0)->setChecked(true);
+  RadioGroup2Click();
+}
+
+void TMainForm::RadioGroup2Click() {
+  int t = radioGroup2_->checkedId();
+  if (t < 0) t = 0;
+  const char* suffix[3] = {"着", "人", "位"};
+  for (size_t c = 0; c < refGrids_.size(); ++c) {
+    QTableWidget* g = refGrids_[c];
+    QStringList rows;
+    for (int r = 1; r <= 6; ++r) rows << QString::asprintf("%2d", r) + QString::fromUtf8(suffix[t]);
+    rows << QString::fromUtf8("未出走");
+    g->setVerticalHeaderLabels(rows);
+    for (int r = 1; r <= 7; ++r)
+      for (int k = 1; k <= 13; ++k) {
+        double v = state_.tables.at(t, static_cast<int>(c), r, k - 1);
+        auto* item = new QTableWidgetItem(QString::asprintf("%5.1f", v));
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        g->setItem(r - 1, k - 1, item);
+      }
+  }
+}
+
+void TMainForm::JVBtnClick() {
+  OpenBatchDownload(this, ctx_);
+  if (onBatchDownloadClosed) onBatchDownloadClosed();
+  MakeDataListBtnClick();
+}
+
+void TMainForm::PrintBtnClick() { notYet("印刷"); }
+void TMainForm::SpeedButton5Click() { close(); }
+
+void TMainForm::SpeedButton6Click() {
+  if (!FileExists(state_.helpFile)) {
+    info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」が見つかりません。"));
+    return;
+  }
+  if (!ctx_.shellOpen || !ctx_.shellOpen->open(state_.helpFile.string()))
+    info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」を開けませんでした。"));
+}
+
+void TMainForm::SpeedButton7Click() {
+  QDialog about(this);
+  about.setObjectName("AboutBox");
+  about.setWindowTitle(QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報"));
+  auto* lay = new QVBoxLayout(&about);
+  auto* name = new QLabel("Zelkova", &about);
+  QFont f = name->font();
+  f.setPointSize(f.pointSize() + 6);
+  f.setBold(true);
+  name->setFont(f);
+  lay->addWidget(name);
+  auto* ver = new QLabel(QString::fromStdString(std::string(VersionText)), &about);
+  ver->setObjectName("Version");
+  lay->addWidget(ver);
+  lay->addWidget(new QLabel(QString::fromUtf8("JRA-VAN Data Lab. 会員向け 中央競馬分析ソフト"), &about));
+  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+  connect(ok, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+  lay->addWidget(ok);
+  about.exec();
+}
+
+void TMainForm::SpeedButton4Click() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  dialog.exec();
+}
+
+void TMainForm::SpeedButton9Click() { panel5_->setVisible(!panel5_->isVisible()); }
+
+void TMainForm::DateComboChange() { notYet("日付の読込"); }
+
+void TMainForm::UpDown1Click(bool up) {
+  int n = dateCombo_->count();
+  if (n == 0) return;
+  int i = dateCombo_->currentIndex();
+  i = i < 0 ? 0 : (up ? std::max(0, i - 1) : std::min(n - 1, i + 1));
+  if (i == dateCombo_->currentIndex()) return;
+  dateCombo_->setCurrentIndex(i);
+  DateComboChange();
+}
+
+void TMainForm::DatListClick() { notYet("レース分析"); }
+void TMainForm::KekkaGetBtnClick() { notYet("結果情報"); }
+void TMainForm::SokuhoOddsBtnClick() { notYet("速報ｵｯｽﾞ"); }
+void TMainForm::GetBataijuBtnClick() { notYet("馬体重"); }
+void TMainForm::GetKaisaiBtnClick() { notYet("変更情報"); }
+void TMainForm::RVBtnClick() { notYet("レーシングビュアー"); }
+void TMainForm::AutoOzCheckClick() { notYet("ｵｯｽﾞ自動取得"); }
+void TMainForm::T1Click() { notYet("時系列ｵｯｽﾞより取得"); }
+
+void TMainForm::O1Click() {
+  if (!loaded_) {
+    if (ctx_.prompts) ctx_.prompts->beep();
+    info(::zelkova::Sj("ﾃﾞｰﾀを読み込んでください。"));
+    return;
+  }
+  notYet("全レースのオッズを一括取得");
+}
+
+void TMainForm::A1Click() { notYet("ﾃﾞｰﾀ自動取得時刻指定"); }
+
+void TMainForm::Dd1Click() {
+  if (!state_.terminate) (void)ini_.WriteBool("datalist", "close", dd1_->isChecked());
+}
+
+void TMainForm::J1Click() { notYet("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定"); }
+void TMainForm::N10Click() { notYet("表をクリップボードへコピー"); }
+void TMainForm::SumBtnClick() { notYet("集計"); }
+
+}  // namespace zelkova::gui

@@ -1,0 +1,142 @@
+// TMainForm: the main window. Its constructor performs the create event (settings, fixed files,
+// folders, error log, date list); the first show performs JVInit and the version check. When
+// start-up requested termination, terminationRequested() is true: the caller quits before the
+// message loop, and the window writes nothing (no settings on close either).
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/ini_gt.h"
+#include "app/startup.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QRadioButton;
+class QButtonGroup;
+class QSpinBox;
+class QTabWidget;
+class QTableWidget;
+class QToolButton;
+class QWidget;
+
+namespace zelkova::gui {
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(AppContext& ctx, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  bool terminationRequested() const { return state_.terminate; }
+  const StartupState& startupState() const { return state_; }
+  AppContext& context() { return ctx_; }
+  QTabWidget* PageControl1() const { return pageControl1_; }
+  QComboBox* DateCombo() const { return dateCombo_; }
+  QListWidget* DatList() const { return datList_; }
+  QWidget* Panel12() const { return panel12_; }
+  QTableWidget* grid(const QString& name) const;
+  // Called after the batch window changed the feed folder; stored in JVLink/FeedFolder.
+  std::function<void()> onBatchDownloadClosed;
+
+  // Hidden operations, performed by name.
+  void MakeDataListBtnClick();
+  void IniBtnClick();
+  void UMConvertBtnClick();
+  void OzGetLoopBtnClick();
+  void CalcBtn1Click();
+  void OzReadBtnClick();
+  void HrReadBtnClick();
+  void BataijuReadBtnClick();
+  void KaisaiReadBtnClick();
+  void kakosoBtnClick();
+  void SaveCheckBtnClick();
+  void RTreadBtnClick();
+  void HindoRankBtnClick();
+  void HindoReadBtnClick();
+  void CSVBtnClick();
+
+  // Visible commands.
+  void JVBtnClick();
+  void PrintBtnClick();
+  void SpeedButton5Click();
+  void SpeedButton6Click();
+  void SpeedButton7Click();
+  void SpeedButton4Click();
+  void SpeedButton9Click();
+  void DateComboChange();
+  void UpDown1Click(bool up);
+  void DatListClick();
+  void KekkaGetBtnClick();
+  void SokuhoOddsBtnClick();
+  void GetBataijuBtnClick();
+  void GetKaisaiBtnClick();
+  void RVBtnClick();
+  void AutoOzCheckClick();
+  void T1Click();
+  void O1Click();
+  void A1Click();
+  void Dd1Click();
+  void J1Click();
+  void N10Click();
+  void RadioGroup2Click();
+  void SumBtnClick();
+
+  // Timer handlers (their work comes with the automatic retrieval).
+  void Timer1Timer() {}
+  void Timer2Timer() {}
+  void Timer3Timer() {}
+  void Timer4Timer() {}
+
+  QTimer Timer1, Timer2, Timer3, Timer4;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void buildActions();
+  void buildToolbar();
+  void buildMenus();
+  void buildPages();
+  QWidget* buildReferencePage();
+  QTableWidget* addGrid(QWidget* page, const QString& name);
+  void notYet(const char* what);
+  void info(const std::string& cp932);
+
+  AppContext& ctx_;
+  TIniGT ini_;
+  StartupState state_;
+  bool shown_ = false;
+  bool loaded_ = false;  // a race day is loaded
+
+  QWidget* panel5_ = nullptr;
+  QWidget* panel12_ = nullptr;
+  QTabWidget* pageControl1_ = nullptr;
+  QTabWidget* pageControl4_ = nullptr;
+  QComboBox* dateCombo_ = nullptr;
+  QListWidget* datList_ = nullptr;
+  QCheckBox* autoOzCheck_ = nullptr;
+  QLabel* dlLabel_ = nullptr;
+  QSpinBox* spinEdit1_ = nullptr;
+  QSpinBox* spinEdit2_ = nullptr;
+  QSpinBox* spinEdit3_ = nullptr;
+  QButtonGroup* radioGroup1_ = nullptr;
+  QButtonGroup* radioGroup2_ = nullptr;
+  QAction* dd1_ = nullptr;
+  QMenu* popup_ = nullptr;
+  QTableWidget* currentGrid_ = nullptr;
+  std::vector<QTableWidget*> refGrids_;
+};
+
+}  // namespace zelkova::gui

@@ -1,0 +1,307 @@
+// Drives the built zelkova-feedgen and checks the feed it writes: determinism, record shapes,
+// and that payouts and master counts agree with the results they summarise.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/cp932.h"
+#include "racedata/record.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+using zelkova::Field;
+using zelkova::FieldInt;
+using zelkova::IsAllDigits;
+using zelkova::testing::ReadBytes;
+using zelkova::testing::TempDir;
+
+namespace {
+
+int RunFeedgen(const std::string& args) {
+  std::string cmd = std::string(ZELKOVA_BIN_DIR) + "/zelkova-feedgen " + args + " >/dev/null 2>&1";
+  int rc = std::system(cmd.c_str());
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+size_t LengthOf(std::string_view kind) {
+  static const std::map<std::string, size_t, std::less<>> kLen = {
+      {"RA", 1272}, {"SE", 555}, {"HR", 719}, {"WH", 847}, {"O1", 962}, {"O2", 2042}, {"UM", 1609},
+      {"KS", 4173}, {"CH", 3862}, {"WE", 42},  {"AV", 78},  {"JC", 161}, {"TC", 45},  {"CC", 50}};
+  auto it = kLen.find(kind);
+  return it == kLen.end() ? 0 : it->second;
+}
+
+struct Rec {
+  std::string file;
+  std::string bytes;
+};
+
+// Every record of every record file under `root`, cut by the length of its kind; a file that
+// does not split cleanly fails the test.
+std::vector<Rec> AllRecords(const fs::path& root) {
+  std::vector<Rec> out;
+  for (auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::string rel = fs::relative(e.path(), root).string();
+    if (rel.rfind("stored", 0) != 0 && rel.rfind("realtime", 0) != 0 && rel.rfind("jikeiretu", 0) != 0) continue;
+    std::string data = ReadBytes(e.path());
+    size_t at = 0;
+    while (at < data.size()) {
+      size_t len = LengthOf(std::string_view(data).substr(at, 2));
+      if (len == 0 || at + len > data.size()) {
+        ADD_FAILURE() << rel << ": unknown or short record at byte " << at;
+        break;
+      }
+      out.push_back({rel, data.substr(at, len)});
+      at += len;
+    }
+  }
+  return out;
+}
+
+std::string Key(const std::string& r) { return r.substr(11, 16); }
+
+class FeedTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir();
+    ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "feed").string() + " --seed 7 --scale test"), 0);
+    recs_ = new std::vector<Rec>(AllRecords(dir_->path() / "feed"));
+  }
+  static void TearDownTestSuite() {
+    delete recs_;
+    delete dir_;
+  }
+  static fs::path feed() { return dir_->path() / "feed"; }
+  static const std::vector<Rec>& recs() { return *recs_; }
+  // Records of stored files of a kind, optionally of a division.
+  static std::vector<std::string> Stored(std::string_view kind, std::string_view divs = "") {
+    std::vector<std::string> v;
+    for (auto& r : recs())
+      if (r.file.rfind("stored", 0) == 0 && r.bytes.compare(0, 2, kind) == 0 &&
+          (divs.empty() || divs.find(r.bytes[2]) != std::string_view::npos))
+        v.push_back(r.bytes);
+    return v;
+  }
+  static TempDir* dir_;
+  static std::vector<Rec>* recs_;
+};
+TempDir* FeedTest::dir_ = nullptr;
+std::vector<Rec>* FeedTest::recs_ = nullptr;
+
+std::map<std::string, std::string> Tree(const fs::path& root) {
+  std::map<std::string, std::string> t;
+  for (auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) t[fs::relative(e.path(), root).string()] = ReadBytes(e.path());
+  return t;
+}
+
+TEST_F(FeedTest, SameSeedGivesTheSameBytesAndAnotherSeedAnotherFeed) {
+  ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "again").string() + " --seed 7 --scale test"), 0);
+  auto a = Tree(feed()), b = Tree(dir_->path() / "again");
+  ASSERT_EQ(a.size(), b.size());
+  for (auto& [name, bytes] : a) EXPECT_TRUE(b.count(name) && b[name] == bytes) << name;
+  ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "other").string() + " --seed 8 --scale test"), 0);
+  auto c = Tree(dir_->path() / "other");
+  int differing = 0;
+  for (auto& [name, bytes] : a) differing += c.count(name) && c[name] != bytes;
+  EXPECT_GT(differing, 100);
+}
+
+TEST_F(FeedTest, EveryRecordHasItsLengthCrLfValidTextAndDigitKeys) {
+  ASSERT_GT(recs().size(), 10000u);
+  for (auto& r : recs()) {
+    const std::string& b = r.bytes;
+    ASSERT_EQ(b.substr(b.size() - 2), "\r\n") << r.file;
+    ASSERT_EQ(b.find_first_of("\r\n"), b.size() - 2) << r.file;
+    ASSERT_TRUE(zelkova::IsValidCp932(b)) << r.file << " " << b.substr(0, 27);
+    ASSERT_TRUE(IsAllDigits(Field(b, 4, 8))) << r.file;
+    std::string kind = b.substr(0, 2);
+    bool race = kind != "UM" && kind != "KS" && kind != "CH";
+    if (race) {
+      ASSERT_TRUE(IsAllDigits(Field(b, 12, 8)) && IsAllDigits(Field(b, 22, (kind == "WE") ? 4 : 6))) << r.file;
+      std::string_view course = Field(b, 20, 2);
+      ASSERT_TRUE(IsAllDigits(course) || (course[0] >= 'A' && course[0] <= 'N' && isdigit(course[1]))) << r.file;
+    } else {
+      ASSERT_TRUE(IsAllDigits(Field(b, 12, kind == "UM" ? 10 : 5))) << r.file;
+    }
+    if (kind == "SE") {
+      ASSERT_TRUE(IsAllDigits(Field(b, 28, 3)) && IsAllDigits(Field(b, 289, 3)) && IsAllDigits(Field(b, 335, 2)) &&
+                  IsAllDigits(Field(b, 360, 6)) && IsAllDigits(Field(b, 366, 16)) && IsAllDigits(Field(b, 391, 3)))
+          << r.file << " " << Key(b);
+      std::string_view diff = Field(b, 532, 4);
+      ASSERT_TRUE(diff == "9999" || diff == "0000" || ((diff[0] == '+' || diff[0] == '-') && IsAllDigits(diff.substr(1))));
+    }
+    if (kind == "RA") ASSERT_TRUE(IsAllDigits(Field(b, 698, 12)) && IsAllDigits(Field(b, 874, 16))) << r.file;
+    if (kind == "UM") ASSERT_TRUE(IsAllDigits(Field(b, 1053, 1607 - 1053 + 1))) << r.file;
+    if (kind == "KS") ASSERT_TRUE(IsAllDigits(Field(b, 1016, 4171 - 1016 + 1))) << r.file;
+    if (kind == "CH") ASSERT_TRUE(IsAllDigits(Field(b, 705, 3860 - 705 + 1))) << r.file;
+  }
+  EXPECT_EQ(ReadBytes(feed() / "version.txt"), "0490");
+  auto legacy = fs::directory_iterator(feed() / "legacy")->path();
+  auto size = fs::file_size(legacy);
+  EXPECT_TRUE(size > 0 && size % 1577 == 0);
+}
+
+// The newest result image of each (race, horse number), from the stored results.
+std::map<std::string, std::vector<std::string>> ResultsByRace(const std::vector<std::string>& se) {
+  std::map<std::string, std::map<std::string, std::string>> best;
+  for (auto& r : se) best[Key(r)][r.substr(28, 2)] = r;  // later deliveries replace earlier ones
+  std::map<std::string, std::vector<std::string>> out;
+  for (auto& [k, m] : best)
+    for (auto& [n, r] : m) out[k].push_back(r);
+  return out;
+}
+
+TEST_F(FeedTest, PayoutsAgreeWithTheFinishingOrder) {
+  auto races = ResultsByRace(Stored("SE", "57"));
+  int checked = 0, deadHeats = 0;
+  for (auto& hr : Stored("HR", "2")) {
+    auto it = races.find(Key(hr));
+    ASSERT_NE(it, races.end()) << Key(hr);
+    std::map<int, std::vector<const std::string*>> byPos;
+    int started = 0;
+    for (auto& se : it->second) {
+      if (FieldInt(se, 332, 1) != 1 && FieldInt(se, 332, 1) != 3) ++started;
+      if (FieldInt(se, 335, 2) > 0) byPos[FieldInt(se, 335, 2)].push_back(&se);
+    }
+    ASSERT_EQ(FieldInt(hr, 30, 2), started);
+    auto no = [](const std::string* se) { return se->substr(28, 2); };
+    std::set<std::string> winners, paid;
+    for (auto* s : byPos[1]) winners.insert(no(s));
+    for (int j = 0; j < 3; ++j)
+      if (!zelkova::IsBlank(Field(hr, 103 + 13 * j, 2))) paid.insert(std::string(Field(hr, 103 + 13 * j, 2)));
+    ASSERT_EQ(paid, winners) << Key(hr);
+    const std::string& w = *byPos[1][0];
+    if (winners.size() == 1) {
+      EXPECT_EQ(FieldInt(hr, 105, 9), FieldInt(w, 360, 4) * 10);
+      EXPECT_EQ(FieldInt(hr, 114, 2), FieldInt(w, 364, 2));
+      const std::string& second = *byPos[2][0];
+      EXPECT_EQ(Field(hr, 454, 4), no(&w) + no(&second));
+      EXPECT_EQ(Field(hr, 604, 4), no(&w) + no(&second));
+      std::string pair = std::min(no(&w), no(&second)) + std::max(no(&w), no(&second));
+      EXPECT_EQ(Field(hr, 246, 4), pair);
+      EXPECT_EQ(Field(hr, 294, 4), pair);
+      EXPECT_EQ(Field(hr, 608, 2), no(byPos[3][0]));
+    } else {
+      ++deadHeats;
+      EXPECT_FALSE(zelkova::IsBlank(Field(hr, 454 + 16, 4)));  // both exacta orders pay
+    }
+    int places = 0;
+    for (int j = 0; j < 5; ++j) places += !zelkova::IsBlank(Field(hr, 142 + 13 * j, 2));
+    EXPECT_EQ(places, started >= 8 ? 3 : 2) << Key(hr);
+    ++checked;
+  }
+  EXPECT_GT(checked, 500);
+  EXPECT_GE(deadHeats, 1);
+}
+
+TEST_F(FeedTest, HorseMasterCountsAgreeWithTheHorsesResults) {
+  std::map<std::string, std::vector<std::string>> runs;  // registration number -> final results
+  for (auto& [key, list] : ResultsByRace(Stored("SE", "7AB")))
+    for (auto& se : list) runs[se.substr(30, 10)].push_back(se);
+  auto um = Stored("UM");
+  ASSERT_GT(um.size(), 500u);
+  int withRuns = 0;
+  for (auto& u : um) {
+    int made = static_cast<int>(FieldInt(u, 4, 8));
+    std::array<int, 6> total{}, central{};
+    long long prize = 0;
+    for (auto& se : runs[u.substr(11, 10)]) {
+      int abn = static_cast<int>(FieldInt(se, 332, 1));
+      if (FieldInt(se, 12, 8) >= made || abn == 1 || abn == 3) continue;
+      int pos = static_cast<int>(FieldInt(se, 335, 2));
+      int slot = pos >= 1 && pos <= 5 ? pos - 1 : 5;
+      ++total[slot];
+      if (se[2] == '7') {
+        ++central[slot];
+        if (FieldInt(se, 706, 1) == 0) prize += FieldInt(se, 366, 8);
+      }
+    }
+    int sum = 0, surfaces = 0;
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_EQ(FieldInt(u, 1107 + 3 * i, 3), total[i]) << u.substr(11, 10) << " made " << made;
+      ASSERT_EQ(FieldInt(u, 1125 + 3 * i, 3), central[i]) << u.substr(11, 10);
+      sum += total[i];
+      for (int g = 2; g <= 8; ++g) surfaces += static_cast<int>(FieldInt(u, 1107 + 18 * g + 3 * i, 3));
+    }
+    EXPECT_EQ(surfaces, central[0] + central[1] + central[2] + central[3] + central[4] + central[5]);
+    EXPECT_EQ(FieldInt(u, 1605, 3), sum);
+    withRuns += sum > 0;
+  }
+  EXPECT_GT(withRuns, 100);
+}
+
+TEST_F(FeedTest, HoldsTheSpecialCasesTestsRelyOn) {
+  std::map<std::string, int> racesPerDate;
+  std::set<long long> fieldSizes;
+  bool obstacle = false, local = false, overseas = false;
+  for (auto& ra : Stored("RA", "2")) {
+    ++racesPerDate[ra.substr(11, 8)];
+    fieldSizes.insert(FieldInt(ra, 882, 2));
+    obstacle |= FieldInt(ra, 706, 2) >= 51;
+  }
+  for (auto& ra : Stored("RA", "AB")) {
+    int c = static_cast<int>(FieldInt(ra, 20, 2, -1));
+    local |= ra[2] == 'A' && c >= 30 && c <= 61;
+    overseas |= ra[2] == 'B' && ra[19] >= 'A';
+  }
+  std::set<int> counts;
+  for (auto& [d, n] : racesPerDate) counts.insert(n);
+  EXPECT_TRUE(counts.count(24) && counts.count(36));
+  EXPECT_TRUE(fieldSizes.count(7) && fieldSizes.count(18));
+  EXPECT_TRUE(obstacle && local && overseas);
+  EXPECT_FALSE(Stored("SE", "0").empty());
+  EXPECT_FALSE(Stored("SE", "1").empty());
+  // A runner of the season with 30 earlier runs.
+  std::map<std::string, std::set<std::string>> dates;
+  for (auto& se : Stored("SE", "7AB")) dates[se.substr(30, 10)].insert(se.substr(11, 8));
+  int most = 0;
+  for (auto& se : Stored("SE", "2")) {
+    auto& d = dates[se.substr(30, 10)];
+    most = std::max(most, static_cast<int>(std::distance(d.begin(), d.lower_bound(se.substr(11, 8)))));
+  }
+  EXPECT_GE(most, 30);
+  for (const char* kind : {"WE", "AV", "JC", "TC", "CC", "WH", "O1", "O2"}) {
+    bool any = false;
+    for (auto& r : recs()) any |= r.file.rfind("realtime", 0) == 0 && r.bytes.compare(0, 2, kind) == 0;
+    EXPECT_TRUE(any) << kind;
+  }
+  EXPECT_FALSE(fs::is_empty(feed() / "video"));
+  EXPECT_FALSE(fs::is_empty(feed() / "jikeiretu"));
+}
+
+TEST(FeedgenArguments, BadArgumentsAndForeignFoldersAreRefusedWithExitTwo) {
+  TempDir t;
+  EXPECT_EQ(RunFeedgen(""), 2);
+  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --scale huge"), 2);
+  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --seed 12x"), 2);
+  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --today 2024-02-30"), 2);
+  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --bogus 1"), 2);
+  zelkova::testing::WriteBytes(t.path() / "mine" / "notes.txt", "keep me");
+  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "mine").string() + " --scale demo"), 2);
+  EXPECT_EQ(ReadBytes(t.path() / "mine" / "notes.txt"), "keep me");
+  EXPECT_FALSE(fs::exists(t.path() / "mine" / "stored"));
+}
+
+TEST(FeedgenArguments, APreviousFeedIsReplacedAndExtraFilesKept) {
+  TempDir t;
+  std::string out = (t.path() / "f").string();
+  ASSERT_EQ(RunFeedgen("--out " + out + " --scale demo --seed 3"), 0);
+  zelkova::testing::WriteBytes(t.path() / "f" / "inject.txt", "JVOpen -301\n");
+  zelkova::testing::WriteBytes(t.path() / "f" / "stored" / "RACE" / "20000101000000_STALE.jvd", "x");
+  ASSERT_EQ(RunFeedgen("--out " + out + " --scale demo --seed 3 --today 2024-05-12"), 0);
+  EXPECT_FALSE(fs::exists(t.path() / "f" / "stored" / "RACE" / "20000101000000_STALE.jvd"));
+  EXPECT_EQ(ReadBytes(t.path() / "f" / "inject.txt"), "JVOpen -301\n");
+  EXPECT_NE(ReadBytes(t.path() / "f" / "README.txt").find("today: 2024-05-12"), std::string::npos);
+}
+
+}  // namespace

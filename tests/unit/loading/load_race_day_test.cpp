@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "jvlink/stored_paths.h"
+#include "racedata/code_tables.h"
+#include "racedata/load_race_day.h"
+#include "test_support.h"
+
+namespace zelkova {
+namespace {
+
+using testing::FakeClock;
+using testing::TempDir;
+
+// A blank record of `len` bytes with its kind and CR LF.
+std::string Rec(const char* kind, size_t len) {
+  std::string r(len, ' ');
+  r[0] = kind[0];
+  r[1] = kind[1];
+  r[len - 2] = '\r';
+  r[len - 1] = '\n';
+  return r;
+}
+void Put(std::string& rec, size_t pos, std::string_view text) { rec.replace(pos - 1, text.size(), text); }
+
+// Race key bytes 12..27: date, course, meeting, day, race number.
+std::string Race(const std::string& ymd, const std::string& course, int race, int runners) {
+  std::string r = Rec("RA", kLenRA);
+  char key[32];
+  std::snprintf(key, sizeof key, "%s%s0102%02d", ymd.c_str(), course.c_str(), race % 100);
+  Put(r, 12, key);
+  Put(r, 874, "1500");
+  char n[8];
+  std::snprintf(n, sizeof n, "%02d", runners % 100);
+  Put(r, 882, n);
+  return r;
+}
+std::string Entry(const std::string& ymd, const std::string& course, int race, int horse, const std::string& reg) {
+  std::string r = Rec("SE", kLenSE);
+  char key[32];
+  std::snprintf(key, sizeof key, "%s%s0102%02d", ymd.c_str(), course.c_str(), race);
+  Put(r, 12, key);
+  char h[8];
+  std::snprintf(h, sizeof h, "%02d", horse);
+  Put(r, 29, h);
+  Put(r, 31, reg);
+  Put(r, 297, "01001");
+  Put(r, 86, "02002");
+  return r;
+}
+
+class RecordingObserver : public LoadObserver {
+ public:
+  void AddRaceListItem(const std::string& t) override { items.push_back(t); }
+  void Problem(const std::string& t) override { problems.push_back(t); }
+  void SetTimer4(int m, bool on) override {
+    timerMinutes = m;
+    timerOn = on;
+  }
+  void SelectRace(RaceDay&, int item) override { selected = item; }
+  std::vector<std::string> items, problems;
+  int timerMinutes = -1, selected = -1;
+  bool timerOn = false;
+};
+
+class LoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    day = MakeRaceDay();
+    date = DateText("20240512");
+    ASSERT_TRUE(EnsureDir(home.path() / "Data").ok());
+  }
+  std::filesystem::path Data(const std::string& ext) { return DataPath(home.path(), date, ext); }
+  void Write(const std::filesystem::path& p, const std::string& bytes) { testing::WriteBytes(p, bytes); }
+  // Entry file of course 05 with `recs` placed at their slots.
+  void WriteEntries(const std::vector<std::pair<int, std::string>>& recs, size_t cut = 0) {
+    std::string file;
+    for (int i = 0; i < 216; ++i) file += Rec("  ", kLenSE);
+    for (const auto& [slot, rec] : recs) file.replace(static_cast<size_t>(slot) * kLenSE, kLenSE, rec);
+    file.resize(file.size() - cut);
+    Write(Data(CourseNameW("05", 2) + ".jvSEr"), file);
+  }
+  Status Load() {
+    LoadInputs in;
+    in.dateText = date;
+    in.programFolder = home.path();
+    in.clock = &clock;
+    return LoadRaceDay(*day, in, obs);
+  }
+  TempDir home;
+  FakeClock clock{{2024, 6, 1, 10, 0, 0}};
+  RecordingObserver obs;
+  std::unique_ptr<RaceDay> day;
+  std::string date;
+};
+
+TEST_F(LoadTest, MissingRaceFileLoadsNothing) {
+  Status s = Load();
+  EXPECT_TRUE(s.isNotFound());
+  EXPECT_EQ(day->RaceCount, 0);
+  EXPECT_FALSE(FileExists(Data(".CkIm")));
+}
+
+TEST_F(LoadTest, BlankRaceRecordTakesNoSlotAndChecksAreCreated) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 0) + Rec("RA", kLenRA) + Race("20240512", "05", 2, 0));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 2);
+  ASSERT_EQ(obs.items.size(), 2u);
+  EXPECT_EQ(day->Races[1].RaRecord.field(26, 2), "02");
+  EXPECT_TRUE(day->Races[2].RaRecord.empty());
+  EXPECT_EQ(obs.items[1], CourseNameW("05", 2) + Sj(" 1回 2日 2R"));
+  EXPECT_EQ(day->Races[0].Figures.Title.View(), Sj("2024年05月12日") + CourseNameW("05", 2) + Sj("01回02日01R"));
+  EXPECT_EQ(day->Races[0].Figures.AutoOddsTime.View(), "1430");
+  EXPECT_EQ(day->Races[0].Figures.AutoWeightTime.View(), "1423");
+  EXPECT_EQ(day->DayCourses[0], "05");
+  EXPECT_TRUE(day->DayCourses[1].empty());
+  EXPECT_EQ(testing::ReadBytes(Data(".CkIm")), std::string(1944, '0'));
+  EXPECT_EQ(obs.selected, 0);
+}
+
+TEST_F(LoadTest, PastRunsKeepNewest21EarlierRunsOnly) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}});
+  std::string sei;
+  for (int i = 0; i < 30; ++i) {  // ascending dates, 2023-01-01 .. 2023-01-30
+    char ymd[16];
+    std::snprintf(ymd, sizeof ymd, "202301%02d", i + 1);
+    sei += Entry(ymd, "06", 1, 1, "2019100001");
+  }
+  sei += Entry("20240512", "05", 1, 1, "2019100001");  // today
+  sei += Entry("20240601", "05", 1, 1, "2019100001");  // later
+  Write(HorsePath(home.path(), "2019100001"), sei);
+  // The race of the newest past run.
+  Write(MeetingPath(home.path(), "2023013006"),
+        Race("20230130", "06", 2, 10) + Race("20230130", "06", 1, 10));
+  ASSERT_TRUE(Load().ok());
+  const Runner& r = day->Races[0].Runners[0];
+  EXPECT_EQ(r.PastRuns[0].SeRecord.field(12, 8), "20230130");
+  EXPECT_EQ(r.PastRuns[20].SeRecord.field(12, 8), "20230110");
+  EXPECT_EQ(r.PastRuns[0].RaRecord.field(12, 16), "2023013006010201");
+  EXPECT_TRUE(r.PastRuns[1].RaRecord.empty());
+  EXPECT_EQ(day->Races[0].Figures.DaysSinceLastRun[0], 468);
+}
+
+TEST_F(LoadTest, RegistrationNumberThatIsNotDigitsNamesNoFile) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019A00001")}});
+  Write(HorsePath(home.path(), "2019A00001"), Entry("20230101", "05", 1, 1, "2019A00001"));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_TRUE(day->Races[0].Runners[0].PastRuns[0].SeRecord.empty());
+}
+
+TEST_F(LoadTest, OddsLinesAreMatchedByKeyAndConverted) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 2) + Race("20240512", "05", 2, 2));
+  std::string o1a = Rec("O1", kLenO1), o1b = Rec("O1", kLenO1);
+  Put(o1a, 12, "2024051205010201");
+  Put(o1a, 32, "1425");
+  Put(o1a, 46, "0035");
+  Put(o1a, 54, "----");
+  Put(o1a, 606, "*****");
+  Put(o1a, 615, "00123");
+  Put(o1b, 12, "2024051205010203");  // another race on race 2's line
+  Put(o1b, 46, "0099");
+  Write(Data(".jvO1"), o1a + o1b);
+  std::string o2 = Rec("O2", kLenO2);
+  Put(o2, 12, "2024051205010202");
+  Put(o2, 45, "001234");
+  Write(Data(".jvO2"), o2);
+  ASSERT_TRUE(Load().ok());
+  const RaceFigures& f1 = day->Races[0].Figures;
+  EXPECT_DOUBLE_EQ(f1.WinOdds[0], 3.5);
+  EXPECT_DOUBLE_EQ(f1.WinOdds[1], -1);
+  EXPECT_DOUBLE_EQ(f1.WinOdds[2], -2);
+  EXPECT_DOUBLE_EQ(f1.BracketOdds[0], -1);
+  EXPECT_DOUBLE_EQ(f1.BracketOdds[1], 12.3);
+  EXPECT_EQ(f1.O1Time.View(), "1425");
+  EXPECT_TRUE(day->Races[1].Odds.O1Record.empty());
+  EXPECT_DOUBLE_EQ(day->Races[1].Figures.WinOdds[0], -2);
+  EXPECT_DOUBLE_EQ(day->Races[1].Figures.QuinellaOdds[0], 123.4);
+  EXPECT_DOUBLE_EQ(f1.QuinellaOdds[0], -2);
+}
+
+TEST_F(LoadTest, Timer4RunsOnlyForToday) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 0));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_FALSE(obs.timerOn);
+  EXPECT_EQ(obs.timerMinutes, 15);
+  clock.set({2024, 5, 12, 9, 0, 0});
+  ASSERT_TRUE(Load().ok());
+  EXPECT_TRUE(obs.timerOn);
+}
+
+TEST_F(LoadTest, MastersGiveFirstMatchingRecordAndFigures) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}});
+  std::string um1 = Rec("UM", kLenUM), um2 = Rec("UM", kLenUM), other = Rec("UM", kLenUM);
+  Put(other, 12, "2019100002");
+  Put(um1, 12, "2019100001");
+  Put(um1, 1089, "000123456");
+  Put(um1, 1107, "002001001000000006");  // 2-1-1-0-0-6: 10 starts
+  Put(um2, 12, "2019100001");
+  Put(um2, 1107, "009009009000000000");
+  // A torn last record must not be used, and is reported.
+  Write(Data(".jvUM2"), other + um1 + um2 + um1.substr(0, 100));
+  std::string ks = Rec("KS", kLenKS);
+  Put(ks, 12, "01001");
+  Put(ks, 1060, "000010");  // wins
+  Put(ks, 1096, "000005");
+  Put(ks, 1066, "000020");  // second places
+  Write(Data(".jvKS"), ks);
+  ASSERT_TRUE(Load().ok());
+  const RaceFigures& f = day->Races[0].Figures;
+  EXPECT_EQ(day->Races[0].Runners[0].UmRecord.view(), um1);
+  EXPECT_EQ(f.CareerStarts[0], 10);
+  EXPECT_EQ(f.CareerPrize[0], 1234);
+  EXPECT_DOUBLE_EQ(f.PrizePerStart[0], 123.4);
+  EXPECT_DOUBLE_EQ(f.PlaceRate[0], 5.0 / 25.0 * 100.0);
+  EXPECT_EQ(f.JockeyWins[0], 15);
+  EXPECT_EQ(f.JockeyStarts[0], 35);
+  EXPECT_DOUBLE_EQ(f.JockeyWinRate[0], 15.0 / 35.0 * 100.0);
+  EXPECT_DOUBLE_EQ(f.TrainerWinRate[0], -1);  // no CH file
+  EXPECT_EQ(obs.problems.size(), 1u);
+}
+
+TEST_F(LoadTest, OutOfRangeCountsAndRaceNumbersStayInsideTheArrays) {
+  std::vector<std::pair<int, std::string>> entries;
+  for (int h = 0; h < 18; ++h) entries.push_back({h, Entry("20240512", "05", 1, h + 1, "2019100001")});
+  WriteEntries(entries);
+  Write(Data(".jvRA"),
+        Race("20240512", "05", 1, 25) + Race("20240512", "05", 0, 5) + Race("20240512", "05", 13, 5));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 3);
+  EXPECT_EQ(day->Races[0].Figures.RunnerCount, 18);
+  EXPECT_EQ(day->Races[0].Runners[17].SeRecord.field(29, 2), "18");
+  EXPECT_TRUE(day->Races[1].Runners[0].SeRecord.empty());
+  EXPECT_TRUE(day->Races[2].Runners[0].SeRecord.empty());
+}
+
+TEST_F(LoadTest, TruncatedEntryFileKeepsWholeRecordsAndIsReported) {
+  Write(Data(".jvRA"), Race("20240512", "05", 12, 18));
+  std::vector<std::pair<int, std::string>> entries;
+  for (int h = 0; h < 18; ++h) entries.push_back({198 + h, Entry("20240512", "05", 12, h + 1, "2019100001")});
+  WriteEntries(entries, 100);
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->Races[0].Runners[16].SeRecord.field(29, 2), "17");
+  EXPECT_TRUE(day->Races[0].Runners[17].SeRecord.empty());
+  ASSERT_EQ(obs.problems.size(), 1u);
+}
+
+TEST_F(LoadTest, PayoutsAndResultsAreParsed) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 2));
+  WriteEntries({{0, [] {
+                   std::string se = Entry("20240512", "05", 1, 1, "2019100001");
+                   Put(se, 335, "02");
+                   Put(se, 360, "0123");
+                   Put(se, 364, "03");
+                   return se;
+                 }()}});
+  std::string hr = Rec("HR", kLenHR);
+  Put(hr, 12, "2024051205010201");
+  Put(hr, 103, "0300000025001");
+  Put(hr, 207, "3500000123002");
+  Put(hr, 246, "0102000000456003");
+  Put(hr, 454, "0001000000789004");  // a zero horse: no combination text
+  Put(hr, 604, "0102030001234560012");
+  Write(Data(".jvHR"), hr);
+  ASSERT_TRUE(Load().ok());
+  const RaceFigures& f = day->Races[0].Figures;
+  EXPECT_EQ(f.FinishPos[0], 2);
+  EXPECT_EQ(f.FinalPopularity[0], 3);
+  EXPECT_DOUBLE_EQ(f.FinalOdds[0], 12.3);
+  EXPECT_EQ(f.PayHorse[0], 3);
+  EXPECT_EQ(f.PayAmount.Horse[0], 250);
+  EXPECT_EQ(f.BracketCombo[0].View(), " 3- 5");
+  EXPECT_EQ(f.PairCombo[0].View(), " 1- 2");
+  EXPECT_EQ(f.PayPopularity.Pair[0], 3);
+  EXPECT_TRUE(f.ExactaCombo[0].Empty());
+  EXPECT_EQ(f.PayAmount.Exacta[0], 789);
+  EXPECT_EQ(f.TripleCombo[3].View(), " 1- 2- 3");
+  EXPECT_EQ(f.PayAmount.Triple[3], 123456);
+  EXPECT_EQ(f.PayPopularity.Triple[3], 12);
+}
+
+TEST(RaceDayReset, StartingValuesAndHelpers) {
+  auto day = MakeRaceDay();
+  day->Races[5].Figures.FinishRating[3] = 7;
+  IniBtn(*day);
+  const RaceFigures& f = day->Races[5].Figures;
+  EXPECT_EQ(f.FinishRating[3], 0);
+  EXPECT_EQ(f.PastLevel[17][19], -1);
+  EXPECT_EQ(f.WinMargin[0], 1000);
+  EXPECT_EQ(f.WeightChange[0], 999);
+  EXPECT_EQ(OddsValue(" ---- "), -1);
+  EXPECT_EQ(OddsValue("******"), -1);
+  EXPECT_EQ(OddsValue("    "), -2);
+  EXPECT_EQ(DaysBetween(20240228, 20240301), 2);
+  EXPECT_EQ(TodayText({2024, 5, 2, 0, 0, 0}), DateText("20240502"));
+}
+
+}  // namespace
+}  // namespace zelkova
