@@ -222,7 +222,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs)
-      if (!r.skipped) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+      if (!r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> times;
