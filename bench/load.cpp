@@ -1,25 +1,27 @@
-// Loading a full race day (36 races, 18 runners, 21 past runs each, season-size horse master)
-// against the floor of reading the same files' bytes. Prints ratio_vs_floor and peak_rss_mb.
+// Loading a full race day (36 races, every runner with 21 earlier runs) from a downloaded
+// season (zelkova-feedgen --scale year, then zelkova-cli download), against the floor of
+// reading the same files' bytes in the same run. bench/load prepares the data and runs it.
+//   bench_load --home DIR [benchmark flags]
+// Ends with ratio_vs_floor=X (load over floor) and peak_rss_mb=Y.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
 #include <map>
-#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "analysis/rating_tables.h"
 #include "app/gate_table.h"
+#include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
 #include "racedata/load_race_day.h"
 
 namespace zelkova {
@@ -27,157 +29,154 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMasterHorses = 20000;  // a season's horse master
-constexpr int kRunsPerHorse = 30;
-constexpr int kPastDays = 120;
-const char* const kCourses[3] = {"05", "06", "08"};
-
-std::string Rec(const char* kind, size_t len) {
-  std::string r(len, ' ');
-  r[0] = kind[0];
-  r[1] = kind[1];
-  r[len - 2] = '\r';
-  r[len - 1] = '\n';
-  return r;
-}
-void Put(std::string& rec, size_t pos, const std::string& text) { rec.replace(pos - 1, text.size(), text); }
-std::string Num(long long v, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*lld", width, v);
-  return buf;
-}
-std::string RaceKey(int ymd, const char* course, int race) {
-  return std::to_string(ymd) + course + "0102" + Num(race, 2);
-}
-std::string Race(int ymd, const char* course, int race) {
-  std::string r = Rec("RA", kLenRA);
-  Put(r, 12, RaceKey(ymd, course, race));
-  Put(r, 698, "1600");
-  Put(r, 706, race % 2 ? "10" : "23");
-  Put(r, 874, Num(1000 + race * 30, 4));
-  Put(r, 882, "18");
-  return r;
-}
-int PastDate(int i) {  // Saturdays and Sundays going back from 2024-05-05
-  int day = 5 - i;  // coarse: months of 28 days are enough for distinct keys
-  int month = 4, year = 2024;
-  while (day < 1) {
-    day += 28;
-    if (--month < 1) {
-      month = 12;
-      --year;
-    }
-  }
-  return year * 10000 + month * 100 + day;
-}
-
 struct Fixture {
-  fs::path home;
-  std::string date = DateText("20240512");
-  std::vector<fs::path> files;  // everything a load reads
+  fs::path home;              // the downloaded season
+  fs::path work;              // the day's folder: the season's files, runners' histories topped up
+  std::string date;           // CP932 date text of the loaded day
+  std::vector<fs::path> files;  // every file a load reads
+  int races = 0, runners = 0, padded = 0;
+  double pastRuns = 0;        // per runner, after topping up
+  uint64_t umBytes = 0;
 };
 
-Fixture Build() {
-  Fixture fx;
-  fx.home = fs::temp_directory_path() / ("zelkova-bench-load-" + std::to_string(::getpid()));
-  fs::create_directories(fx.home / "Data");
-  std::mt19937 rng(7);
-  auto data = [&](const std::string& ext) { return DataPath(fx.home, fx.date, ext); };
-  auto save = [&](const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    if (!WriteFileAtomic(p, bytes).ok()) std::abort();
-    fx.files.push_back(p);
-  };
-  std::string ra, hr, o1, o2;
-  for (const char* c : kCourses)
-    for (int q = 1; q <= 12; ++q) {
-      ra += Race(20240512, c, q);
-      std::string h = Rec("HR", kLenHR), a = Rec("O1", kLenO1), b = Rec("O2", kLenO2);
-      Put(h, 12, RaceKey(20240512, c, q));
-      Put(h, 103, "0100000012001");
-      Put(a, 12, RaceKey(20240512, c, q));
-      Put(b, 12, RaceKey(20240512, c, q));
-      for (int i = 0; i < 18; ++i) Put(a, 46 + 8 * static_cast<size_t>(i), Num(20 + 13 * i, 4));
-      hr += h;
-      o1 += a;
-      o2 += b;
+[[noreturn]] void Die(const std::string& why) {
+  std::fprintf(stderr, "bench_load: %s\n", why.c_str());
+  std::exit(1);
+}
+
+// The latest date whose race file holds the most races.
+std::string PickDate(const fs::path& home, int& races) {
+  std::string best;
+  uintmax_t bestSize = 0;
+  for (auto& e : fs::directory_iterator(ChildPath(home, "Data"))) {
+    if (e.path().extension() != ".jvRA") continue;
+    auto name = Utf8ToCp932(e.path().stem().string());
+    if (!name.ok() || name->size() != 14) continue;
+    if (e.file_size() > bestSize || (e.file_size() == bestSize && *name > best)) {
+      bestSize = e.file_size();
+      best = *name;
     }
-  save(data(".jvRA"), ra);
-  save(data(".jvHR"), hr);
-  save(data(".jvO1"), o1);
-  save(data(".jvO2"), o2);
-  // Past meetings: 12 races per course and day.
-  for (int d = 0; d < kPastDays; ++d)
-    for (const char* c : kCourses) {
-      std::string f;
-      for (int q = 1; q <= 12; ++q) f += Race(PastDate(d), c, q);
-      save(MeetingPath(fx.home, std::to_string(PastDate(d)) + c), f);
-    }
-  std::string um;
-  um.reserve(static_cast<size_t>(kMasterHorses) * kLenUM);
-  for (int i = 0; i < kMasterHorses; ++i) {
-    std::string u = Rec("UM", kLenUM);
-    Put(u, 12, "20" + Num(19000000 + (i * 7919) % kMasterHorses, 8));
-    Put(u, 1089, Num(1000000 + i, 9));
-    Put(u, 1107, "001002003004005006");
-    um += u;
   }
-  save(data(".jvUM2"), um);
-  um.clear();
-  um.shrink_to_fit();
-  std::string ks, ch;
-  for (int i = 0; i < 300; ++i) {
-    std::string k = Rec("KS", kLenKS), t = Rec("CH", kLenCH);
-    Put(k, 12, Num(i, 5));
-    Put(k, 1060, "000100000050");
-    Put(t, 12, Num(i, 5));
-    Put(t, 749, "000050");
-    ks += k;
-    ch += t;
+  races = static_cast<int>(bestSize / kLenRA);
+  return best;
+}
+
+// Meeting keys (yyyymmdd + course) of the stored SEIR files, ascending.
+std::vector<std::string> MeetingKeys(const fs::path& home) {
+  std::vector<std::string> keys;
+  fs::path seir = ChildPath(home, "SEIR");
+  std::error_code ec;
+  for (auto& e : fs::recursive_directory_iterator(seir, ec)) {
+    std::string stem = e.path().stem().string();
+    if (e.path().extension() == ".jvSERA" && stem.size() == 10 && IsAllDigits(stem)) keys.push_back(stem);
   }
-  save(data(".jvKS"), ks);
-  save(data(".jvCH"), ch);
-  int horse = 0;
-  for (const char* c : kCourses) {
-    std::string ser;
-    for (int q = 1; q <= 12; ++q)
-      for (int h = 1; h <= 18; ++h, ++horse) {
-        std::string reg = "20" + Num(19000000 + horse * 3, 8);
-        std::string se = Rec("SE", kLenSE);
-        Put(se, 12, RaceKey(20240512, c, q));
-        Put(se, 28, Num((h + 1) / 2 % 10, 1));
-        Put(se, 29, Num(h, 2));
-        Put(se, 31, reg);
-        Put(se, 86, Num(horse % 300, 5));
-        Put(se, 297, Num((horse * 7) % 300, 5));
-        ser += se;
-        // The horse's history, ascending by date.
-        std::vector<int> days;
-        for (int k = 0; k < kRunsPerHorse; ++k) days.push_back(static_cast<int>(rng() % kPastDays));
-        std::sort(days.begin(), days.end(), std::greater<int>());
-        std::string sei;
-        for (int d : days) {
-          std::string p = Rec("SE", kLenSE);
-          Put(p, 12, RaceKey(PastDate(d), kCourses[rng() % 3], 1 + static_cast<int>(rng() % 12)));
-          Put(p, 29, Num(1 + rng() % 16, 2));
-          Put(p, 31, reg);
-          Put(p, 335, Num(1 + rng() % 16, 2));
-          Put(p, 339, Num(1 + rng() % 16, 2));
-          Put(p, 351, "1345");
-          Put(p, 391, "345");
-          sei += p;
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+
+// A work folder that shares the season's files (symbolic links) except the day's runners'
+// histories, which are copied and, where a horse has fewer than 21 earlier runs, topped up with
+// older runs at stored meetings, so that every runner has a full history to attach.
+void Prepare(Fixture& fx) {
+  fx.work = fs::temp_directory_path() / ("zelkova-bench-load-" + std::to_string(::getpid()));
+  fs::remove_all(fx.work);
+  fs::create_directories(fx.work / "Data");
+  fs::create_directories(fx.work / "SEI");
+  fs::create_directory_symlink(fs::absolute(ChildPath(fx.home, "SEIR")), fx.work / "SEIR");
+  std::string prefix = FsName(fx.date).string();
+  for (auto& e : fs::directory_iterator(ChildPath(fx.home, "Data"))) {
+    std::string name = e.path().filename().string();
+    if (name.rfind(prefix, 0) != 0) continue;
+    std::string ext = e.path().extension().string();
+    if (ext == ".CkIm" || ext == ".Hind") continue;  // written by loads: keep the season's untouched
+    fs::copy_file(e.path(), fx.work / "Data" / name);
+  }
+  const std::vector<std::string> meetings = MeetingKeys(fx.home);
+  // Runners of the day from the entry files, through a first load of the work folder.
+  auto day = MakeRaceDay();
+  LoadObserver obs;
+  LoadInputs in;
+  in.dateText = fx.date;
+  in.programFolder = fx.work;
+  if (!LoadRaceDay(*day, in, obs).ok()) Die("the season's day does not load");
+  for (int r = 0; r < day->RaceCount; ++r) {
+    const RaceInfo& race = day->Races[r];
+    const int raceDate = static_cast<int>(race.RaRecord.fieldInt(12, 8));
+    for (int h = 0; h < race.Figures.RunnerCount; ++h) {
+      std::string reg(race.Runners[h].SeRecord.field(31, 10));
+      if (!IsAllDigits(reg) || reg.size() != 10) continue;
+      ++fx.runners;
+      auto history = ReadFile(HorsePath(fx.home, reg));
+      std::string sei = history.ok() ? *history : std::string();
+      int earlier = 0, oldest = raceDate;
+      std::string model(race.Runners[h].SeRecord.view());
+      for (size_t k = 0; k + kLenSE <= sei.size(); k += kLenSE) {
+        int d = static_cast<int>(FieldInt(std::string_view(sei).substr(k, kLenSE), 12, 8));
+        if (d > 0 && d < raceDate) {
+          ++earlier;
+          if (d < oldest) {
+            oldest = d;
+            model = sei.substr(k, kLenSE);
+          }
         }
-        save(HorsePath(fx.home, reg), sei);
       }
-    save(data(CourseNameW(c, 2) + ".jvSEr"), ser);
+      if (earlier < MaxPastRuns) {
+        ++fx.padded;
+        // Older runs at stored meetings before the oldest one, oldest first as the file keeps them.
+        std::vector<std::string> older;
+        char cut[16];
+        std::snprintf(cut, sizeof cut, "%08d", oldest);
+        for (auto it = std::lower_bound(meetings.begin(), meetings.end(), std::string(cut));
+             it != meetings.begin() && earlier + static_cast<int>(older.size()) < MaxPastRuns;) {
+          --it;
+          std::string rec = model;
+          rec.replace(11, 10, *it);
+          older.push_back(rec);
+          it -= std::min<std::ptrdiff_t>(it - meetings.begin(), 5);  // a run every few meetings
+        }
+        std::string top;
+        for (auto it = older.rbegin(); it != older.rend(); ++it) top += *it;
+        sei = top + sei;
+      }
+      fs::path p = HorsePath(fx.work, reg);
+      fs::create_directories(p.parent_path());
+      if (!WriteFileAtomic(p, sei).ok()) Die("cannot write " + p.string());
+    }
   }
-  return fx;
+}
+
+// The files one load reads, from the loaded model.
+void ListFiles(Fixture& fx, const RaceDay& day) {
+  std::set<fs::path> files;
+  for (const char* ext : {".jvRA", ".jvHR", ".jvO1", ".jvO2", ".jvUM2", ".jvKS", ".jvCH", ".CkIm"}) {
+    fs::path p = DataPath(fx.work, fx.date, ext);
+    if (FileExists(p)) files.insert(p);
+  }
+  fx.umBytes = FileExists(DataPath(fx.work, fx.date, ".jvUM2")) ? *FileSize(DataPath(fx.work, fx.date, ".jvUM2")) : 0;
+  int past = 0;
+  for (int r = 0; r < day.RaceCount; ++r) {
+    const RaceInfo& race = day.Races[r];
+    files.insert(DataPath(fx.work, fx.date, CourseNameW(race.RaRecord.field(20, 2), 2) + ".jvSEr"));
+    for (int h = 0; h < race.Figures.RunnerCount; ++h) {
+      const Runner& runner = race.Runners[h];
+      fs::path p = HorsePath(fx.work, runner.SeRecord.field(31, 10));
+      if (FileExists(p)) files.insert(p);
+      for (const auto& run : runner.PastRuns) {
+        if (run.SeRecord.empty()) continue;
+        ++past;
+        fs::path m = MeetingPath(fx.work, run.SeRecord.field(12, 10));
+        if (FileExists(m)) files.insert(m);
+      }
+    }
+  }
+  fx.files.assign(files.begin(), files.end());
+  fx.pastRuns = fx.runners ? static_cast<double>(past) / fx.runners : 0;
 }
 
 Fixture* gFixture = nullptr;
 RaceDay* gDay = nullptr;
-RatingTables* gTables = nullptr;
-GateTable* gGates = nullptr;
+const RatingTables* gTables = nullptr;
+const GateTable* gGates = nullptr;
 
 void BM_ReadFloor(benchmark::State& state) {
   size_t bytes = 0;
@@ -190,28 +189,24 @@ void BM_ReadFloor(benchmark::State& state) {
     }
   }
   state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+  state.counters["files"] = static_cast<double>(gFixture->files.size());
 }
 
 void BM_LoadRaceDay(benchmark::State& state) {
   LoadObserver obs;
-  LoadScratch scratch;
+  LoadScratch scratch;  // kept between loads, as the program keeps it
   LoadInputs in;
   in.dateText = gFixture->date;
-  in.programFolder = gFixture->home;
+  in.programFolder = gFixture->work;
   in.tables = gTables;
   in.gates = gGates;
   for (auto _ : state) {
     Status s = LoadRaceDay(*gDay, in, obs, scratch);
     if (!s.ok()) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(gDay->Races[35].Figures.FinishRating[17]);
+    benchmark::DoNotOptimize(gDay->Races[0].Figures.FinishRating[0]);
   }
-  state.counters["past_runs"] = [] {
-    int n = 0;
-    for (const auto& r : gDay->Races)
-      for (const auto& h : r.Runners)
-        for (const auto& p : h.PastRuns) n += !p.RaRecord.empty();
-    return n;
-  }();
+  state.counters["races"] = gDay->RaceCount;
+  state.counters["past_runs_per_runner"] = gFixture->pastRuns;
 }
 
 BENCHMARK(BM_ReadFloor)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -234,26 +229,48 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   using namespace zelkova;
   benchmark::Initialize(&argc, argv);
-  auto day = MakeRaceDay();
-  Fixture fx = Build();
+  Fixture fx;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::string(argv[i]) == "--home") fx.home = argv[i + 1];
+  if (fx.home.empty() || !DirExists(fx.home)) Die("--home DIR: a program folder with a downloaded season (see bench/load)");
+  fx.date = PickDate(fx.home, fx.races);
+  if (fx.date.empty()) Die("no race file in " + fx.home.string());
+  Prepare(fx);
+
+  // Ratings run with the shipped tables when they are beside the executable.
   RatingTables tables;
-  for (int k = 0; k < 3; ++k)
-    for (int c = 0; c < RatingTables::kCategories; ++c)
-      for (int l = 1; l <= RatingTables::kClasses; ++l)
-        for (int s = 0; s < RatingTables::kSlots; ++s) tables.set(k, c, l, s, 1.0 + 0.1 * s);
   GateTable gates;
-  for (auto& row : gates.rows) row.fill(1.4);
-  gFixture = &fx;
+  fs::path bin = fs::absolute(argv[0]).parent_path();
+  bool ratings = tables.Load(bin).ok();
+  if (auto g = LoadGateTable(bin / "SetGate.tbl"); g.ok()) gates = *g;
+  else ratings = false;
+  if (ratings) {
+    gTables = &tables;
+    gGates = &gates;
+  }
+  auto day = MakeRaceDay();
   gDay = day.get();
-  gTables = &tables;
-  gGates = &gates;
+  {
+    LoadObserver obs;
+    LoadInputs in;
+    in.dateText = fx.date;
+    in.programFolder = fx.work;
+    in.tables = gTables;
+    in.gates = gGates;
+    if (!LoadRaceDay(*day, in, obs).ok()) Die("the day does not load");
+    ListFiles(fx, *day);
+  }
+  gFixture = &fx;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::error_code ec;
-  fs::remove_all(fx.home, ec);
+  fs::remove_all(fx.work, ec);
   double floor = reporter.times["BM_ReadFloor"], load = reporter.times["BM_LoadRaceDay"];
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
+  std::printf("date=%s races=%d runners=%d topped_up=%d past_runs_per_runner=%.2f ratings=%s\n",
+              Cp932ToUtf8Lossy(fx.date).c_str(), fx.races, fx.runners, fx.padded, fx.pastRuns, ratings ? "on" : "off");
+  std::printf("um_master_mb=%.1f files=%zu\n", static_cast<double>(fx.umBytes) / 1e6, fx.files.size());
   std::printf("race_day_mb=%.1f\n", static_cast<double>(sizeof(RaceDay)) / (1024.0 * 1024.0));
   std::printf("ratio_vs_floor=%.2f\n", floor > 0 ? load / floor : 0.0);
   std::printf("peak_rss_mb=%.1f\n", static_cast<double>(ru.ru_maxrss) / 1024.0);

@@ -1,5 +1,5 @@
 // Writes the fixed files installed beside the program: RTJ.dat, RTN.dat, RTC.dat (reference
-// rating tables) and SetGate.tbl (gate factors). The values are documented in README.md here.
+// rating tables) and SetGate.tbl (gate factors). The values are explained in data/README.md.
 // usage: make_fixed_files OUTDIR
 #include <cmath>
 #include <cstdint>

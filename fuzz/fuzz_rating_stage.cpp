@@ -1,5 +1,7 @@
 // Arbitrary bytes as the record images of one race (RA, 18 entries with masters and past runs),
-// then the rating stage, the selection figures and the support figures over them.
+// then the rating stage, the selection figures and the support figures over them. Whatever the
+// bytes, every rank stays within the field and no figure becomes NaN or infinite.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,6 +39,42 @@ struct Source {
 };
 
 double SmallValue(Source& src) { return (static_cast<int>(src.Byte()) - 64) / 4.0; }
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+void CheckRanks(const PerRunner<int>& ranks, int r) {
+  for (int h = 0; h < kFigRunners; ++h) Check(ranks[h] >= 0 && ranks[h] <= (h < r ? r : 0));
+}
+
+void CheckFinite(const PerRunner<double>& v) {
+  for (double x : v) Check(std::isfinite(x));
+}
+
+void CheckInvariants(const RaceInfo& race) {
+  const RaceFigures& f = race.Figures;
+  const int r = RegisteredRunners(race);
+  for (const auto* ranks : {&f.AbilityMaxRank, &f.AbilityAvgRank, &f.BestAdjustedRank, &f.SecondAdjustedRank,
+                            &f.PrizeRank, &f.AverageCorner4Rank, &f.FinishRatingRank, &f.PopularityRatingRank,
+                            &f.PositionRatingRank, &f.PlaceMarginRank, &f.Last3FOnClassRank,
+                            &f.SpeedOnClassRank, &f.PopularityOrder, &f.Last3FMax3Rank, &f.Last3FMax5Rank,
+                            &f.AverageMarginRank})
+    CheckRanks(*ranks, r);
+  for (int h = 0; h < kFigRunners; ++h) {
+    Check(f.EstimatedSupportRank[h] >= 0 && f.EstimatedSupportRank[h] <= r);
+    for (int k = 0; k < kFigPastRuns; ++k) Check(std::isfinite(f.PastLevel[h][k]) && std::isfinite(f.PastAbility[h][k]));
+    for (int c = 0; c < 6; ++c) Check(std::isfinite(f.Last3FByClass[h][c]) && std::isfinite(f.SpeedByClass[h][c]));
+    for (double x : f.RateScores[h]) Check(x == 0 || (x >= 1 && x <= 94));
+  }
+  for (const auto* v : {&f.AbilityMax, &f.AbilityAvg, &f.EstimatedSupport, &f.FinishRating, &f.WinMargin,
+                        &f.PlaceMargin, &f.SpeedOnClass, &f.Last3FOnClass, &f.BestLast3FOnClass,
+                        &f.Last3FMax3, &f.Last3FMax5, &f.AverageMargin, &f.SupportRate, &f.Concentration})
+    CheckFinite(*v);
+  Check(std::isfinite(f.TopThreeShare) && std::isfinite(f.FieldLast3FAverage));
+  Check(f.RaceCategory >= 0 && f.RaceCategory <= 7 && f.RaceCategory != 3);
+  Check(f.SurfaceDistanceClass >= 0 && f.SurfaceDistanceClass <= 6);
+}
 
 }  // namespace
 
@@ -83,5 +121,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RatingStageAfterOdds(*race);
   SelectionFigures(*race, src.Byte() % 24, src.Byte() % 3);
   SupportFigures(*race);
+  CheckInvariants(*race);
   return 0;
 }

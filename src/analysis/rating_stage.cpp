@@ -263,9 +263,8 @@ void Last3FAndSpeed(const Runner& runner, RaceFigures& f, int h, int today) {
     const int l = SeInt(run, 391, 3);
     if (l < 1 || l > 998) continue;
     const int c = SurfaceDistanceClassOfRace(run.RaRecord);
-    if (c < 1 || c > 6) continue;
     const bool heavy = HeavyGoing(run.RaRecord);
-    if (!heavy) {
+    if (c >= 1 && c <= 6 && !heavy) {
       l3Sum[c - 1] += l / 10.0;
       ++l3Count[c - 1];
       const double sp = RunSpeed(run.SeRecord.field(339, 4), run.RaRecord.field(698, 4));
@@ -274,8 +273,9 @@ void Last3FAndSpeed(const Runner& runner, RaceFigures& f, int h, int today) {
         ++spCount[c - 1];
       }
     }
-    // Turf times hold up on heavy going; dirt times do not.
-    if (c == today && (c <= 3 || !heavy) && l / 10.0 < f.BestLast3FOnClass[h])
+    // Turf times hold up on heavy going; dirt times do not. A race of no class (obstacle,
+    // no distance) compares with past runs of no class.
+    if (c == today && ((c >= 1 && c <= 3) || !heavy) && l / 10.0 < f.BestLast3FOnClass[h])
       f.BestLast3FOnClass[h] = l / 10.0;
   }
   for (int c = 0; c < 6; ++c) {

@@ -32,9 +32,11 @@ void RatingTables::set(int kind, int category, int cls, int slot, double v) {
 }
 
 Status RatingTables::Decode(std::string_view bytes, std::array<double, kEntries>* out) {
-  if (bytes.size() != kFileBytes)
-    return Status::Corruption(Sj("大きさが ") + std::to_string(bytes.size()) + Sj(" バイトです (") +
-                              std::to_string(kFileBytes) + Sj(" バイトのはず)"));
+  // The file is read as records of 5488 bytes and only record 0 is used: a longer file still
+  // loads, a shorter one holds no complete record.
+  if (bytes.size() < kFileBytes)
+    return Status::Corruption(Sj("大きさが ") + std::to_string(bytes.size()) + Sj(" バイトしかありません (") +
+                              std::to_string(kFileBytes) + Sj(" バイト必要)"));
   for (int i = 0; i < kEntries; ++i) {
     uint64_t bits = 0;
     for (int b = 7; b >= 0; --b) bits = (bits << 8) | static_cast<unsigned char>(bytes[i * 8 + b]);

@@ -25,12 +25,12 @@ class RatingTables {
   double at(int kind, int category, int cls, int slot) const;
   void set(int kind, int category, int cls, int slot, double v);
 
-  // Reads RTJ.dat, RTN.dat and RTC.dat of `folder`. NotFound for a missing file, Corruption
-  // for a size other than 5488 bytes or a value that is not a finite number. On failure
-  // `*this` is left unchanged.
+  // Reads record 0 (the first 5488 bytes) of RTJ.dat, RTN.dat and RTC.dat of `folder`.
+  // NotFound for a missing file, Corruption for a file shorter than 5488 bytes or a value that
+  // is not a finite number. On failure `*this` is left unchanged.
   Status Load(const std::filesystem::path& folder);
 
-  // One table from its 5488 bytes (little-endian doubles).
+  // One table from the first 5488 bytes of `bytes` (little-endian doubles).
   static Status Decode(std::string_view bytes, std::array<double, kEntries>* out);
 
  private:

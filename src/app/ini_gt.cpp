@@ -1,6 +1,7 @@
 #include "app/ini_gt.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -100,9 +101,40 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 }  // namespace
 
 TIniGT::TIniGT(const std::filesystem::path& program_folder, const std::string& exe_name)
-    : path_(program_folder / (std::filesystem::path(exe_name).stem().string() + ".ini")) {}
+    : folder_(program_folder), exeName_(exe_name) {
+  resolve();
+}
 
-TIniGT::TIniGT(const std::filesystem::path& ini_file) : path_(ini_file) {}
+TIniGT::TIniGT(const std::filesystem::path& ini_file)
+    : folder_(ini_file.parent_path()), exeName_(ini_file.stem().string()), fileName_(ini_file.filename().string()) {
+  resolve();
+}
+
+void TIniGT::setFileName(const std::string& name) {
+  fileName_ = name;
+  resolve();
+}
+
+void TIniGT::setDefaultDir(DefaultDir dir) {
+  defaultDir_ = dir;
+  resolve();
+}
+
+void TIniGT::resolve() {
+  std::filesystem::path name = fileName_.empty()
+                                   ? std::filesystem::path(std::filesystem::path(exeName_).stem().string() + ".ini")
+                                   : std::filesystem::path(fileName_);
+  if (name.has_parent_path() || name.is_absolute() || defaultDir_ == DefaultDir::ddNone) {
+    path_ = name;
+    return;
+  }
+  std::filesystem::path base = folder_;
+  if (defaultDir_ == DefaultDir::ddWindows) {
+    // Only Windows has a Windows folder; elsewhere the program folder stands in for it.
+    if (const char* win = std::getenv("WINDIR"); win && *win) base = win;
+  }
+  path_ = base / name;
+}
 
 namespace {
 

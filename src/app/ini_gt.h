@@ -15,12 +15,21 @@ class TIniGT {
  public:
   enum class DefaultDir { ddApplication, ddWindows, ddNone };
 
-  // `exe_path`: the executable; the file is its name with the extension replaced by ".ini",
-  // in `program_folder` (ddApplication).
+  // `exe_name`: the executable's file name; with an empty FileName the file is that name with
+  // its extension replaced by ".ini", in `program_folder` (ddApplication).
   TIniGT(const std::filesystem::path& program_folder, const std::string& exe_name);
+  // Settings kept in exactly this file.
   explicit TIniGT(const std::filesystem::path& ini_file);
 
+  // The resolved file every operation reads and writes.
   const std::filesystem::path& path() const { return path_; }
+
+  // FileName (UTF-8): empty = derived from the executable. A name with a folder part is used as
+  // given; a bare name is placed by DefaultDir. Setting either re-resolves path().
+  const std::string& FileName() const { return fileName_; }
+  void setFileName(const std::string& name);
+  DefaultDir defaultDir() const { return defaultDir_; }
+  void setDefaultDir(DefaultDir dir);
 
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
   int ReadInteger(const std::string& section, const std::string& key, int def) const;
@@ -35,6 +44,12 @@ class TIniGT {
   const std::string& lastProblem() const { return problem_; }
 
  private:
+  void resolve();
+
+  std::filesystem::path folder_;
+  std::string exeName_;
+  std::string fileName_;
+  DefaultDir defaultDir_ = DefaultDir::ddApplication;
   std::filesystem::path path_;
   mutable std::string problem_;
 };

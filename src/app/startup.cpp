@@ -8,9 +8,24 @@
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
 #include "jvlink/software_id.h"
+#ifdef _WIN32
+#include "jvlink/win/com_jv_link.h"
+#endif
 #include "racedata/record.h"
 
 namespace zelkova {
+
+bool JvLinkPresent() {
+#ifdef _WIN32
+  return ComJvLink::IsRegistered();
+#else
+  return true;
+#endif
+}
+
+std::string JvLinkMissingMessage() {
+  return Sj("JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。");
+}
 
 WindowGeometry ReadGeometry(const TIniGT& ini, const std::string& section, WindowGeometry def) {
   WindowGeometry g;
@@ -149,6 +164,8 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   st.futanjuryo = ini.ReadInteger("Futanjuryo", "Ignore", 0);
   st.dates = DateList(folder);
   st.dataListClose = ini.ReadBool("datalist", "close", false);
+  // Unreadable bytes in the settings file are kept as they are; the user is told once.
+  if (!ini.lastProblem().empty()) st.messages.push_back(ini.lastProblem());
   return st;
 }
 

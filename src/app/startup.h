@@ -17,6 +17,12 @@ namespace zelkova {
 
 class JvLink;
 
+// Process start: is the JV-Link control there? On Windows the COM class "JVDTLab.JVLink" must be
+// registered; elsewhere the recorded-feed backend is built in and always present.
+bool JvLinkPresent();
+// The message shown (after a beep) before the process ends when it is not.
+std::string JvLinkMissingMessage();
+
 struct WindowGeometry {
   int top = 10, left = 10, width = 1000, height = 900;
 };
@@ -43,7 +49,7 @@ Status CreateDataFolders(const std::filesystem::path& programFolder);
 std::vector<std::string> DateList(const std::filesystem::path& programFolder);
 
 struct StartupState {
-  std::vector<std::string> messages;  // information boxes, in order
+  std::vector<std::string> messages;  // information boxes, in order (a settings-file warning too)
   bool terminate = false;             // quit before the message loop; write nothing more
   int shukeiYear = 0, shukeiMonth = 0;
   WindowGeometry locate;

@@ -151,6 +151,14 @@ const std::vector<FigureColumn>& Columns() {
     Add(c, "WeightChange", &F::WeightChange);
     Add(c, "SupportRate", &F::SupportRate);
     Add(c, "Concentration", &F::Concentration);
+    // Race-level figures repeated on each runner's row, so a row can be read alone.
+    c.push_back({"RunnerCount", [](std::string& out, const F& f, int) { PutValue(out, f.RunnerCount); }});
+    c.push_back({"RaceCategory", [](std::string& out, const F& f, int) { PutValue(out, f.RaceCategory); }});
+    c.push_back({"SurfaceDistanceClass",
+                 [](std::string& out, const F& f, int) { PutValue(out, f.SurfaceDistanceClass); }});
+    c.push_back({"TopThreeShare", [](std::string& out, const F& f, int) { PutValue(out, f.TopThreeShare); }});
+    c.push_back(
+        {"FieldLast3FAverage", [](std::string& out, const F& f, int) { PutValue(out, f.FieldLast3FAverage); }});
     return c;
   }();
   return cols;
@@ -212,7 +220,7 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     bool hasValue = i + 1 < args.size();
-    if (a == "--race" && hasValue && ParseNumber(args[i + 1], 1, 99, race)) {
+    if (a == "--race" && hasValue && ParseNumber(args[i + 1], 1, 12, race)) {
       ++i;
     } else if (a == "--samples" && hasValue && ParseNumber(args[i + 1], 3, 20, samples)) {
       ++i;
@@ -278,6 +286,7 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
   }
 
   const auto& cols = Columns();
+  bool found = false;
   std::string out;
   for (size_t c = 0; c < cols.size(); ++c) out += (c ? "," : "") + cols[c].name;
   out += "\n";
@@ -285,6 +294,7 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
     RaceInfo& info = day->Races[r];
     if (info.RaRecord.empty()) continue;
     if (race > 0 && info.RaRecord.fieldInt(26, 2) != race) continue;
+    found = true;
     SelectionFigures(info, samples, weightSwitch);
     const RaceFigures& f = info.Figures;
     for (int h = 0; h < f.RunnerCount; ++h) {
@@ -295,7 +305,12 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
       out += '\n';
     }
   }
+  if (race > 0 && !found) {
+    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(date) << " has no race " << race << "\n";
+    return 1;
+  }
   *ctx.out << out;
+  ctx.out->flush();
   return ctx.out->good() ? 0 : 1;
 }
 

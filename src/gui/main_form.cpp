@@ -25,12 +25,16 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
+#include "gui/folder_viewer_ex.h"
 #include "gui/get_data_form.h"
 #include "gui/qt_platform.h"
+#include "gui/reference_page.h"
 #include "jvlink/software_id.h"
 
 namespace zelkova::gui {
@@ -39,6 +43,7 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx), ini_(ctx.settingsPath()) {
   setObjectName("MainForm");
   setWindowTitle("Zelkova");
+  // Settings, fixed files, folders and the error log; the messages are shown before any window.
   state_ = RunMainFormCreate(ctx_, ini_);
   if (ctx_.prompts)
     for (const std::string& m : state_.messages) ctx_.prompts->information(m);
@@ -49,12 +54,21 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
   buildMenus();
   dlLabel_ = new QLabel(this);
   dlLabel_->setObjectName("DLlabel");
+  statusBar()->setObjectName("StatusBar1");
   statusBar()->addPermanentWidget(dlLabel_);
 
+  folderViewerEx1_ = std::make_unique<TFolderViewerEx>(ctx_.folderChooser);
+  folderViewerEx1_->StatusText = ::zelkova::Sj("選択ﾌｫﾙﾀﾞ ");
+  folderViewerEx1_->Text = ::zelkova::Sj(
+      "選択したいﾌｫﾙﾀﾞのｱｲｺﾝをｸﾘｯｸしてください。選択不可能なﾌｫﾙﾀﾞがｸﾘｯｸされた場合は「OK」ﾎﾞﾀﾝが有効になりません。");
+
+  // Loading the stored values is not a change by the user: nothing is written back here.
+  for (QObject* o : std::initializer_list<QObject*>{spinEdit1_, spinEdit2_, spinEdit3_, radioGroup1_}) o->blockSignals(true);
   spinEdit1_->setValue(state_.shukeiYear);
   spinEdit2_->setValue(state_.shukeiMonth);
   spinEdit3_->setValue(state_.sampleCount);
   if (auto* b = radioGroup1_->button(state_.futanjuryo == 1 ? 1 : 0)) b->setChecked(true);
+  for (QObject* o : std::initializer_list<QObject*>{spinEdit1_, spinEdit2_, spinEdit3_, radioGroup1_}) o->blockSignals(false);
   dd1_->setChecked(state_.dataListClose);
   resize(state_.locate.width, state_.locate.height);
   move(state_.locate.left, state_.locate.top);
@@ -81,6 +95,10 @@ QTableWidget* TMainForm::grid(const QString& name) const { return findChild<QTab
 
 void TMainForm::info(const std::string& cp932) {
   if (ctx_.prompts) ctx_.prompts->information(cp932);
+}
+
+void TMainForm::reportWrite(const Status& s) {
+  if (!s.ok()) info(::zelkova::Sj("設定を保存できませんでした：") + s.message());
 }
 
 void TMainForm::notYet(const char* what) {
@@ -119,7 +137,8 @@ void TMainForm::buildPages() {
   connect(datList_, &QListWidget::itemClicked, this, [this] { DatListClick(); });
   p5->addWidget(datList_);
   panel5_->setFixedWidth(220);
-  row->addWidget(panel5_);
+  // Left-aligned so the list keeps its place while the analysis area is hidden.
+  row->addWidget(panel5_, 0, Qt::AlignLeft);
 
   panel12_ = new QWidget(central);
   panel12_->setObjectName("Panel12");
@@ -165,10 +184,10 @@ void TMainForm::buildPages() {
   addGrid(jiku, "StringGrid16");
   addGrid(jiku, "StringGrid17");
   connect(spinEdit3_, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!state_.terminate) (void)ini_.WriteInteger("AvChakusa", "samplesu", v);
+    if (!state_.terminate) reportWrite(ini_.WriteInteger("AvChakusa", "samplesu", v));
   });
   connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int v) {
-    if (!state_.terminate) (void)ini_.WriteInteger("Futanjuryo", "Ignore", v);
+    if (!state_.terminate) reportWrite(ini_.WriteInteger("Futanjuryo", "Ignore", v));
   });
 
   addGrid(page("出馬表(馬柱)", "TabSheetUmabashira"), "StringGrid6");
@@ -218,63 +237,23 @@ void TMainForm::buildPages() {
   shukei->layout()->addWidget(span);
   addGrid(shukei, "StringGrid15");
   connect(spinEdit1_, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!state_.terminate) (void)ini_.WriteInteger("ShukeiSpan", "nen", v);
+    if (!state_.terminate) reportWrite(ini_.WriteInteger("ShukeiSpan", "nen", v));
   });
   connect(spinEdit2_, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!state_.terminate) (void)ini_.WriteInteger("ShukeiSpan", "tuki", v);
+    if (!state_.terminate) reportWrite(ini_.WriteInteger("ShukeiSpan", "tuki", v));
   });
 
   addGrid(page("出馬表", "TabSheet1"), "StringGrid2");
   addGrid(page("買い目", "TabSheet6"), "StringGrid5");
-  pageControl1_->addTab(buildReferencePage(), QString::fromUtf8("参考資料"));
+  referencePage_ = new ReferencePage(state_.tables, pageControl1_);
+  referencePage_->setObjectName("TabSheetSanko");
+  pageControl1_->addTab(referencePage_, QString::fromUtf8("参考資料"));
   // These pages are kept for their grids but never offered.
   for (int i = 0; i < pageControl1_->count(); ++i) {
     QString n = pageControl1_->widget(i)->objectName();
     if (n == "TabSheet1" || n == "TabSheet6") pageControl1_->setTabVisible(i, false);
   }
   pageControl1_->setCurrentIndex(0);
-}
-
-QWidget* TMainForm::buildReferencePage() {
-  auto* w = new QWidget(pageControl1_);
-  w->setObjectName("TabSheetSanko");
-  auto* lay = new QVBoxLayout(w);
-  auto* box = new QGroupBox(w);
-  box->setObjectName("RadioGroup2");
-  auto* bl = new QHBoxLayout(box);
-  radioGroup2_ = new QButtonGroup(this);
-  int id = 0;
-  for (const char* t : {"着順", "人気", "４角"}) {
-    auto* rb = new QRadioButton(QString::fromUtf8(t), box);
-    radioGroup2_->addButton(rb, id++);
-    bl->addWidget(rb);
-  }
-  bl->addStretch();
-  radioGroup2_->button(0)->setChecked(true);
-  connect(radioGroup2_, &QButtonGroup::idClicked, this, [this] { RadioGroup2Click(); });
-  lay->addWidget(box);
-  pageControl4_ = new QTabWidget(w);
-  pageControl4_->setObjectName("PageControl4");
-  const char* captions[7] = {"未勝利", "１勝馬若", "２勝馬若", "３勝馬若", "1勝馬古", "2勝馬古", "3勝馬古"};
-  const char* grids[7] = {"StringGrid44", "StringGrid47", "StringGrid48", "StringGrid49",
-                          "StringGrid53", "StringGrid54", "StringGrid55"};
-  for (int c = 0; c < 7; ++c) {
-    auto* tab = new QWidget(pageControl4_);
-    tab->setObjectName(c == 3 ? "TabSheet34" : QString("TabSheetRef%1").arg(c));
-    new QVBoxLayout(tab);
-    QTableWidget* g = addGrid(tab, grids[c]);
-    g->setColumnCount(13);
-    g->setRowCount(7);
-    QStringList cols;
-    for (int k = 1; k <= 13; ++k) cols << QString::asprintf("前%2d走", k);
-    g->setHorizontalHeaderLabels(cols);
-    g->horizontalHeader()->setDefaultSectionSize(48);
-    refGrids_.push_back(g);
-    pageControl4_->addTab(tab, QString::fromUtf8(captions[c]));
-  }
-  pageControl4_->setTabVisible(3, false);
-  lay->addWidget(pageControl4_);
-  return w;
 }
 
 void TMainForm::buildActions() {
@@ -381,8 +360,7 @@ void TMainForm::showEvent(QShowEvent* e) {
 
 void TMainForm::closeEvent(QCloseEvent* e) {
   if (!state_.terminate) {
-    if (Status s = WriteGeometry(ini_, "locate", WindowGeometry{y(), x(), width(), height()}); !s.ok())
-      std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(s.message()).c_str());
+    reportWrite(WriteGeometry(ini_, "locate", WindowGeometry{y(), x(), width(), height()}));
   }
   e->accept();
 }
@@ -392,6 +370,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 void TMainForm::MakeDataListBtnClick() {
   dateCombo_->clear();
   datList_->clear();
+  upDownPosition_ = 0;
   panel12_->hide();
   loaded_ = false;
   state_.dates = DateList(ctx_.programFolder);
@@ -413,30 +392,10 @@ void TMainForm::HindoRankBtnClick() { notYet("集計保存"); }
 void TMainForm::HindoReadBtnClick() { notYet("読込"); }
 void TMainForm::CSVBtnClick() { notYet("CSV出力"); }
 
-void TMainForm::RTreadBtnClick() {
-  radioGroup2_->button(0)->setChecked(true);
-  RadioGroup2Click();
-}
+// The tables themselves were read with the other fixed files at start; this shows them again.
+void TMainForm::RTreadBtnClick() { referencePage_->Refresh(); }
 
-void TMainForm::RadioGroup2Click() {
-  int t = radioGroup2_->checkedId();
-  if (t < 0) t = 0;
-  const char* suffix[3] = {"着", "人", "位"};
-  for (size_t c = 0; c < refGrids_.size(); ++c) {
-    QTableWidget* g = refGrids_[c];
-    QStringList rows;
-    for (int r = 1; r <= 6; ++r) rows << QString::asprintf("%2d", r) + QString::fromUtf8(suffix[t]);
-    rows << QString::fromUtf8("未出走");
-    g->setVerticalHeaderLabels(rows);
-    for (int r = 1; r <= 7; ++r)
-      for (int k = 1; k <= 13; ++k) {
-        double v = state_.tables.at(t, static_cast<int>(c), r, k - 1);
-        auto* item = new QTableWidgetItem(QString::asprintf("%5.1f", v));
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        g->setItem(r - 1, k - 1, item);
-      }
-  }
-}
+void TMainForm::RadioGroup2Click() { referencePage_->showKind(referencePage_->selectedKind()); }
 
 void TMainForm::JVBtnClick() {
   OpenBatchDownload(this, ctx_);
@@ -487,14 +446,15 @@ void TMainForm::SpeedButton9Click() { panel5_->setVisible(!panel5_->isVisible())
 
 void TMainForm::DateComboChange() { notYet("日付の読込"); }
 
+// The stepper moves through the races of the loaded day; up is the next race.
 void TMainForm::UpDown1Click(bool up) {
-  int n = dateCombo_->count();
-  if (n == 0) return;
-  int i = dateCombo_->currentIndex();
-  i = i < 0 ? 0 : (up ? std::max(0, i - 1) : std::min(n - 1, i + 1));
-  if (i == dateCombo_->currentIndex()) return;
-  dateCombo_->setCurrentIndex(i);
-  DateComboChange();
+  int n = datList_->count();
+  if (n < 2) return;
+  int pos = std::clamp(upDownPosition_ + (up ? 1 : -1), 0, n - 1);
+  if (pos == upDownPosition_ && datList_->currentRow() == pos) return;
+  upDownPosition_ = pos;
+  datList_->setCurrentRow(pos);
+  DatListClick();
 }
 
 void TMainForm::DatListClick() { notYet("レース分析"); }
@@ -507,7 +467,7 @@ void TMainForm::AutoOzCheckClick() { notYet("ｵｯｽﾞ自動取得"); }
 void TMainForm::T1Click() { notYet("時系列ｵｯｽﾞより取得"); }
 
 void TMainForm::O1Click() {
-  if (!loaded_) {
+  if (dateCombo_->currentText().trimmed().isEmpty()) {
     if (ctx_.prompts) ctx_.prompts->beep();
     info(::zelkova::Sj("ﾃﾞｰﾀを読み込んでください。"));
     return;
@@ -518,7 +478,7 @@ void TMainForm::O1Click() {
 void TMainForm::A1Click() { notYet("ﾃﾞｰﾀ自動取得時刻指定"); }
 
 void TMainForm::Dd1Click() {
-  if (!state_.terminate) (void)ini_.WriteBool("datalist", "close", dd1_->isChecked());
+  if (!state_.terminate) reportWrite(ini_.WriteBool("datalist", "close", dd1_->isChecked()));
 }
 
 void TMainForm::J1Click() { notYet("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定"); }

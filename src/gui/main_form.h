@@ -32,6 +32,9 @@ class QWidget;
 
 namespace zelkova::gui {
 
+class ReferencePage;
+class TFolderViewerEx;
+
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -46,12 +49,20 @@ class TMainForm : public QMainWindow {
   QListWidget* DatList() const { return datList_; }
   QWidget* Panel12() const { return panel12_; }
   QTableWidget* grid(const QString& name) const;
+  ReferencePage* referencePage() const { return referencePage_; }
+  TFolderViewerEx* FolderViewerEx1() const { return folderViewerEx1_.get(); }
+  // The grid last pressed with the mouse (target of the copy command); null before any press.
+  QTableWidget* CurrentGrid() const { return currentGrid_; }
+  // Position of the race stepper UpDown1 (0 .. race count - 1).
+  int upDownPosition() const { return upDownPosition_; }
   // Called after the batch window changed the feed folder; stored in JVLink/FeedFolder.
   std::function<void()> onBatchDownloadClosed;
 
   // Hidden operations, performed by name.
   void MakeDataListBtnClick();
+  void SpeedButton1Click() { MakeDataListBtnClick(); }
   void IniBtnClick();
+  void SpeedButton2Click() { IniBtnClick(); }
   void UMConvertBtnClick();
   void OzGetLoopBtnClick();
   void CalcBtn1Click();
@@ -109,10 +120,11 @@ class TMainForm : public QMainWindow {
   void buildToolbar();
   void buildMenus();
   void buildPages();
-  QWidget* buildReferencePage();
   QTableWidget* addGrid(QWidget* page, const QString& name);
   void notYet(const char* what);
   void info(const std::string& cp932);
+  // A settings write that failed is told to the user, not dropped.
+  void reportWrite(const Status& s);
 
   AppContext& ctx_;
   TIniGT ini_;
@@ -123,7 +135,6 @@ class TMainForm : public QMainWindow {
   QWidget* panel5_ = nullptr;
   QWidget* panel12_ = nullptr;
   QTabWidget* pageControl1_ = nullptr;
-  QTabWidget* pageControl4_ = nullptr;
   QComboBox* dateCombo_ = nullptr;
   QListWidget* datList_ = nullptr;
   QCheckBox* autoOzCheck_ = nullptr;
@@ -132,11 +143,12 @@ class TMainForm : public QMainWindow {
   QSpinBox* spinEdit2_ = nullptr;
   QSpinBox* spinEdit3_ = nullptr;
   QButtonGroup* radioGroup1_ = nullptr;
-  QButtonGroup* radioGroup2_ = nullptr;
   QAction* dd1_ = nullptr;
   QMenu* popup_ = nullptr;
   QTableWidget* currentGrid_ = nullptr;
-  std::vector<QTableWidget*> refGrids_;
+  ReferencePage* referencePage_ = nullptr;
+  std::unique_ptr<TFolderViewerEx> folderViewerEx1_;
+  int upDownPosition_ = 0;
 };
 
 }  // namespace zelkova::gui

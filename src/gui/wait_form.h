@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QLabel;
+class QString;
 class QProgressBar;
 class QTimer;
 
@@ -15,10 +16,18 @@ class TWaitForm : public QWidget {
   explicit TWaitForm(QWidget* parent = nullptr);
   QProgressBar* ProgressBar1() const { return progress_; }
   void setProgress(int percent);
+  // The loader's progress `position` of `maximum` steps, shown on the 0..100 bar.
+  void setProgress(int position, int maximum);
+  // The blue and purple message lines (the loader writes what it is reading on them).
+  void setLines(const QString& line1, const QString& line2);
+  QString line1() const;
+  QString line2() const;
 
  private:
   void blink();
   QLabel* title_;
+  QLabel* blue_;
+  QLabel* purple_;
   QProgressBar* progress_;
   QTimer* timer_;
   bool red_ = true;

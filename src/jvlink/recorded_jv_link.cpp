@@ -19,13 +19,15 @@ namespace {
 
 constexpr const char* kCacheIndexName = "downloaded.idx";
 constexpr size_t kChunk = size_t{1} << 20;
+// inject.txt and version.txt are a few lines; anything larger is not one of them.
+constexpr uint64_t kMaxSmallFile = 64 * 1024;
 
 // Record kinds whose fixed length is known; any other kind only has to end with CR LF.
 size_t KnownRecordLength(std::string_view kind) {
   static const std::pair<std::string_view, size_t> kLengths[] = {
       {"RA", kLenRA}, {"SE", kLenSE}, {"HR", kLenHR}, {"WH", kLenWH}, {"O1", kLenO1},
-      {"O2", kLenO2}, {"UM", kLenUM}, {"KS", kLenKS}, {"CH", kLenCH}, {"AV", 78},
-      {"JC", 161},    {"TC", 45},     {"CC", 50}};
+      {"O2", kLenO2}, {"UM", kLenUM}, {"KS", kLenKS}, {"CH", kLenCH}, {"WE", 42},
+      {"AV", 78},     {"JC", 161},    {"TC", 45},     {"CC", 50}};
   for (const auto& [k, len] : kLengths)
     if (k == kind) return len;
   return 0;
@@ -66,6 +68,14 @@ std::string NowMinute(const Clock& clock) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
   return buf;
+}
+
+// One of the feed's small text files; NotFound when absent.
+Result<std::string> ReadSmallFile(const fs::path& p) {
+  auto size = FileSize(p);
+  if (!size.ok()) return size.status();
+  if (*size > kMaxSmallFile) return Status::InvalidArgument(p.string() + " is too large (" + std::to_string(*size) + " bytes)");
+  return ReadFile(p);
 }
 
 bool IsPlainFile(const fs::path& p) {
@@ -129,6 +139,9 @@ class RecordedJvLink::Reader {
                       std::to_string(want),
                   code, why, offset);
     }
+    // JV-Link hands out text converted from Unicode, so a record is always valid Shift-JIS;
+    // bytes that are not would reach every stored file and display.
+    if (!IsValidCp932(rec)) return fail(-403, "record bytes are not Shift-JIS (CP932)", code, why, offset);
     return Next::kRecord;
   }
 
@@ -183,8 +196,11 @@ bool RecordedJvLink::consumeInjection(const char* operation, int& code) {
 
 // "{operation} {code} [after {n}]" per line; a malformed line is skipped.
 void RecordedJvLink::loadInjectFile() {
-  auto text = ReadFile(ChildPath(feedDir_, "inject.txt"));
-  if (!text.ok()) return;
+  auto text = ReadSmallFile(ChildPath(feedDir_, "inject.txt"));
+  if (!text.ok()) {
+    if (!text.status().isNotFound()) lastProblem_ = "inject.txt ignored: " + text.status().message();
+    return;
+  }
   static const std::set<std::string, std::less<>> kOps = {"JVInit",   "JVSetUIProperties", "JVOpen",
                                                           "JVRTOpen", "JVStatus",          "JVRead",
                                                           "JVClose",  "JVMVCheck",         "JVMVPlay"};
@@ -231,6 +247,10 @@ bool RecordedJvLink::insideFeed(const fs::path& p) const {
 fs::path RecordedJvLink::cacheIndexPath() const { return cacheDir_ / kCacheIndexName; }
 
 void RecordedJvLink::closeCycle() {
+  if (pendingDone_ > 0 && pendingDone_ < pending_.size()) {
+    const Status st = saveCacheIndex();
+    if (!st.ok()) lastProblem_ = "download index not saved: " + st.message();
+  }
   cycle_ = Cycle::kClosed;
   cancelled_ = false;
   sources_.clear();
@@ -260,7 +280,8 @@ int RecordedJvLink::JVSetUIProperties() {
   if (consumeInjection("JVSetUIProperties", code)) return code;
   if (chooser_ == nullptr) return 0;
   std::string chosen;
-  if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), feedDir_.string(), chosen)) return -2;
+  // Closing the dialog without a choice is not an error: the old folder stays.
+  if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), feedDir_.string(), chosen)) return 0;
   fs::path folder(chosen);
   if (chosen.empty() || !DirExists(folder)) {
     lastProblem_ = "feed folder not found: " + chosen;
@@ -322,7 +343,11 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
       f.path = it->path();
       found.push_back(std::move(f));
     }
-    if (ec) lastProblem_ = "cannot list " + dir.string() + ": " + ec.message();
+    if (ec) {
+      // Serving the rest would let the caller remember a time past files it never saw.
+      lastProblem_ = "cannot list " + dir.string() + ": " + ec.message();
+      return -401;
+    }
   }
   if (found.empty()) return -1;
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -368,6 +393,7 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
     return -401;
   }
   const fs::path dir = ChildPath(ChildPath(ChildPath(feedDir_, "realtime"), dataspec), key);
+  if (!DirExists(dir)) return -1;  // nothing announced for this key
   const std::string now = NowMinute(clock_);
   std::vector<std::pair<std::string, fs::path>> batches;
   std::error_code ec;
@@ -381,6 +407,10 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
     }
     batches.emplace_back(file, it->path());
   }
+  if (ec) {
+    lastProblem_ = "cannot list " + dir.string() + ": " + ec.message();
+    return -401;
+  }
   if (batches.empty()) return -1;
   std::sort(batches.begin(), batches.end());
   // Odds are a snapshot: only the newest released batch counts.
@@ -391,21 +421,31 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
   return 0;
 }
 
+Status RecordedJvLink::saveCacheIndex() {
+  if (cacheDir_.empty()) return Status::Ok();
+  Status st = EnsureDir(cacheDir_);
+  if (st.ok()) st = WriteFileAtomic(cacheIndexPath(), JoinLinesCrLf(cacheIndex_));
+  return st;
+}
+
 int RecordedJvLink::stepDownload() {
   if (pendingDone_ >= pending_.size()) return 0;
   Source& s = sources_[pending_[pendingDone_]];
   cacheIndex_.push_back(s.cacheKey);
-  if (!cacheDir_.empty()) {
-    Status st = EnsureDir(cacheDir_);
-    if (st.ok()) st = WriteFileAtomic(cacheIndexPath(), JoinLinesCrLf(cacheIndex_));
+  s.present = true;
+  ++pendingDone_;
+  // The index is written once per download phase (and at a close that cuts it short): it only
+  // spares later downloads, so a lost update costs time, never data.
+  if (pendingDone_ == pending_.size()) {
+    const Status st = saveCacheIndex();
     if (!st.ok()) {
       cacheIndex_.pop_back();
+      s.present = false;
+      --pendingDone_;
       lastProblem_ = st.message();
       return -502;
     }
   }
-  s.present = true;
-  ++pendingDone_;
   return 0;
 }
 
@@ -497,11 +537,13 @@ int RecordedJvLink::JVMVPlay(const std::string& key) {
 }
 
 std::string RecordedJvLink::version() {
-  auto text = ReadFile(ChildPath(feedDir_, "version.txt"));
+  auto text = ReadSmallFile(ChildPath(feedDir_, "version.txt"));
   if (text.ok()) {
     std::string_view v = TrimBlanks(*text);
     if (IsDigits(v, 4)) return std::string(v);
     lastProblem_ = "version.txt does not hold four digits";
+  } else if (!text.status().isNotFound()) {
+    lastProblem_ = "version.txt ignored: " + text.status().message();
   }
   return "0490";
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "base/status.h"
 #include "jvlink/jv_link.h"
 
 namespace zelkova {
@@ -73,6 +74,7 @@ class RecordedJvLink : public JvLink {
   void closeCycle();
   bool insideFeed(const std::filesystem::path& p) const;
   int stepDownload();  // "downloads" the next missing file; JV-Link code on failure
+  Status saveCacheIndex();
   std::filesystem::path cacheIndexPath() const;
 
   std::filesystem::path feedDir_;

@@ -155,6 +155,14 @@ std::string CourseNameW(std::string_view code, int variant) {
   return it == t.end() ? fallback[slot] : it->second[slot];
 }
 
+std::string CourseNameW(int code, int variant) {
+  // Only 0..99 have a two-digit form; anything else must not alias a listed code.
+  if (code < 0 || code > 99) return CourseNameW(std::string_view("??"), variant);
+  char key[4];
+  std::snprintf(key, sizeof key, "%02d", code);
+  return CourseNameW(std::string_view(key), variant);
+}
+
 std::string CourseName(std::string_view code) {
   static const std::string local = Sj("地方  ");
   static const std::string abroad = Sj("海外  ");

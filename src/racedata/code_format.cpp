@@ -31,9 +31,11 @@ std::string AddMinutes(std::string_view hhmm, int minutes) {
   if (hhmm.size() != 4 || !IsAllDigits(hhmm)) return {};
   long long total = ((hhmm[0] - '0') * 10 + (hhmm[1] - '0')) * 60LL + (hhmm[2] - '0') * 10 + (hhmm[3] - '0') +
                     minutes;
-  // A clock time: going back past midnight lands on the previous evening, not on "00-20".
-  total %= 24 * 60;
-  if (total < 0) total += 24 * 60;
+  // Callers compare the result with the clock as "hhmm" text on the same day. A time moved back
+  // before midnight is already due, so it becomes "0000" (never a torn "00-20"); a time moved
+  // past midnight keeps counting hours ("2420", not yet due today) up to what four digits hold.
+  if (total < 0) total = 0;
+  if (total > 99 * 60 + 59) total = 99 * 60 + 59;
   char buf[8];
   std::snprintf(buf, sizeof buf, "%02d%02d", static_cast<int>(total / 60), static_cast<int>(total % 60));
   return buf;
@@ -88,8 +90,10 @@ std::string TimeDiffText(std::string_view diff4) {
   std::string_view digits = TrimBlanks(diff4.substr(1, 3));
   std::string_view whole = TrimBlanks(diff4);
   if (digits.empty() || digits == "999" || whole == "9999" || whole == "0000") return blank;
+  // The sign is shown as it stands; only a byte that is not a printable ASCII character (which
+  // could start a double-byte character) makes the field unreadable.
   char sign = diff4[0];
-  if (sign != '+' && sign != '-' && sign != ' ') return blank;
+  if (sign < ' ' || sign > '~') return blank;
   long long secs = ParseInt(diff4.substr(1, 2), -1);
   if (secs < 0 || !IsDigit(diff4[3])) return blank;
   return std::string(1, sign) + FormatInt(secs, 2) + "." + diff4[3];

@@ -97,7 +97,9 @@ std::string ConditionName(int code) {
 
 // ---- Tables with variants -------------------------------------------------------------------
 
-std::string RaceTypeName(std::string_view code, int variant) {
+std::string RaceTypeName(std::string_view code, int variant) { return RaceTypeName(CodeInt(code), variant); }
+
+std::string RaceTypeName(int code, int variant) {
   static const IntTable v2({{11, "２歳"}, {12, "３歳"}, {13, "３上"}, {14, "４上"}, {18, "３上"},
                             {19, "４上"}, {21, "２歳"}, {22, "３歳"}, {23, "３上"}, {24, "４上"}},
                            "　　　　");
@@ -202,7 +204,11 @@ std::string WeekdayName(int code, int variant) {
   return table[variant - 1][code];
 }
 
-std::string GoingName(std::string_view code, int variant) {
+std::string WeekdayName(std::string_view code, int variant) { return WeekdayName(CodeInt(code), variant); }
+
+std::string GoingName(std::string_view code, int variant) { return GoingName(CodeInt(code), variant); }
+
+std::string GoingName(int code, int variant) {
   static const IntTable going({{1, "良"}, {2, "稍重"}, {3, "重"}, {4, "不良"}}, "");
   static const std::string turf = Sj("芝:");
   static const std::string dirt = Sj("ダ:");
@@ -216,7 +222,9 @@ std::string GoingName(std::string_view code, int variant) {
   }
 }
 
-std::string AffiliationName(std::string_view code, int variant) {
+std::string AffiliationName(std::string_view code, int variant) { return AffiliationName(CodeInt(code), variant); }
+
+std::string AffiliationName(int code, int variant) {
   static const std::array<IntTable, 7> t = {
       IntTable({{1, "東"}, {2, "西"}, {3, "招待"}, {4, "招待"}}, "－"),
       IntTable({{1, "関東"}, {2, "関西"}, {3, "地方招待"}, {4, "外国招待"}}, "－"),
@@ -230,7 +238,9 @@ std::string AffiliationName(std::string_view code, int variant) {
   return t[variant - 1].get(code);
 }
 
-std::string ApprenticeMark(std::string_view code, int variant) {
+std::string ApprenticeMark(std::string_view code, int variant) { return ApprenticeMark(CodeInt(code), variant); }
+
+std::string ApprenticeMark(int code, int variant) {
   static const IntTable v1({{1, "☆"}, {2, "△"}, {3, "▲"}, {4, "★"}, {9, "◇"}}, "　");
   static const IntTable v2({{1, "1kg減"}, {2, "2kg減"}, {3, "3kg減"}, {4, "4kg減"}, {9, "2kg減"}}, "－");
   static const IntTable v9(

@@ -12,6 +12,7 @@ namespace zelkova {
 // ---- Number and time formatting -------------------------------------------------------------
 
 // "hhmm" + minutes (may be negative) as "hhmm"; a blank or non-numeric time gives "".
+// Results before midnight give "0000"; past midnight the hours go on ("2420"), at most "9959".
 std::string AddMinutes(std::string_view hhmm, int minutes);
 // The value right-aligned in the input's own byte width; 0 (or a non-number) gives spaces.
 std::string PadNumber(std::string_view numeric);
@@ -41,13 +42,21 @@ std::string ConditionName(int code);
 
 // ---- Tables with variants -------------------------------------------------------------------
 
+// Each takes the code as cut from a record or as an integer (the same table either way; a
+// racecourse number is looked up as its two digits, 7 as "07").
 std::string RaceTypeName(std::string_view code, int variant);     // variants 2, 4, 6, 8, 9
+std::string RaceTypeName(int code, int variant);
 std::string GradeName(std::string_view code, int variant);        // variants 1, 2, 8, 9
 std::string WeekdayName(int code, int variant);                   // variants 1-4
+std::string WeekdayName(std::string_view code, int variant);
 std::string CourseNameW(std::string_view code, int variant);      // variants 0, 1, 2, 3, 9
+std::string CourseNameW(int code, int variant);
 std::string GoingName(std::string_view code, int variant);        // variants 0-2
+std::string GoingName(int code, int variant);
 std::string AffiliationName(std::string_view code, int variant);  // variants 1-7
+std::string AffiliationName(int code, int variant);
 std::string ApprenticeMark(std::string_view code, int variant);   // variants 1, 2, 9
+std::string ApprenticeMark(int code, int variant);
 // Racecourse code -> 6 bytes: central name, "地方  ", "海外  " or spaces.
 std::string CourseName(std::string_view code);
 

@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "jvlink/stored_files.h"
 #include "jvlink/stored_paths.h"
+#include "output/support_figures.h"
 #include "racedata/code_tables.h"
 
 namespace zelkova {
@@ -236,7 +237,6 @@ class Loader {
   fs::path umPath_, ksPath_, chPath_;
   std::vector<std::string> courses_;  // code + short name, sorted, distinct
   std::vector<int> listSlots_;        // race list item -> slot
-  std::vector<size_t> raLine_;        // slot -> line index in the race file
   std::vector<std::pair<fs::path, RecordFile>> entryFiles_;
   RecordFile file_;
   std::unordered_map<std::string, RecordFile> meetings_;
@@ -305,7 +305,7 @@ Status Loader::Run() {
   // 15
   for (size_t i = 0; i < listSlots_.size(); ++i) {
     day_.BetRace = static_cast<int>(i);
-    obs_.CalcBtn1(day_);
+    CalcBtn1(day_);
   }
   obs_.BataijuReadBtn(day_);
   obs_.CloseWaitWindow();
@@ -336,7 +336,6 @@ Status Loader::ReadRaces() {
   if (!s.ok()) return s;
   courses_.clear();
   listSlots_.clear();
-  raLine_.assign(MaxRaces, 0);
   if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10, obs_); !m.ok()) return m;
   if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5, obs_); !m.ok()) return m;
   if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5, obs_); !m.ok()) return m;
@@ -350,7 +349,6 @@ Status Loader::ReadRaces() {
       race.RaRecord.clear();
       continue;
     }
-    raLine_[slot] = line;
     std::string_view code = race.RaRecord.field(20, 2);
     std::string shortName = CourseNameW(code, 2);
     obs_.SetWaitText(FullCourseName(code) + PadNumber(race.RaRecord.field(26, 2)) + T().reading, "");
@@ -518,14 +516,15 @@ Status Loader::ReadPayoutsAndOdds() {
     int r = findSlot(file_.rec(k));
     if (r >= 0) day_.Races[r].HrRecord.assign(file_.rec(k));
   }
-  // 11: O1 lines follow the race file's lines; a line of another race is not used.
+  // 11: line k of the O1 file belongs to slot k (the real-time writer stores it there); a line
+  // of another race is not used.
   s = ReadRecordFile(day_.O1Path, kLenO1, file_, obs_);
   if (!s.ok()) return s;
   for (int r = 0; r < day_.RaceCount; ++r) {
     RaceInfo& race = day_.Races[r];
     std::string key = slotKey(race.RaRecord.view());
     if (IsBlank(key)) continue;
-    std::string_view rec = file_.rec(raLine_[static_cast<size_t>(r)]);
+    std::string_view rec = file_.rec(static_cast<size_t>(r));
     if (!rec.empty() && slotKey(rec) == key) race.Odds.O1Record.assign(rec);
   }
   // 12: O2 by key

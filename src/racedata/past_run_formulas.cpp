@@ -137,10 +137,14 @@ double AtFraction(const std::array<int, kMaxN + 1>& row, int n, double x) {
   return row[lo] + (row[lo + 1] - row[lo]) * (pos - lo);
 }
 
-// Rows 13-19 and 21-54 blend the neighbouring anchor rows (12, 20, 55) at the same fraction
-// k / n, weighted linearly by n; the open middle of row 55 is a straight line between its
-// given head and tail. Then k = 0 follows the stated fall (2 at n = 13, 1 from 14 on) and
-// each row is made non-decreasing in k.
+// The rows that are not given follow one rule:
+// - row 55 between its given head (k <= 9) and tail (k >= 50) takes the curve of row 20 at the
+//   same fraction k / n, lifted by an offset that runs linearly from the head's gap to the
+//   tail's gap, so the row joins both given ends with the same growing steps;
+// - rows 13-19 and 21-54 blend the neighbouring full rows (12 and 20, 20 and 55) at the same
+//   fraction k / n, weighted linearly by n;
+// - k = 0 keeps falling slowly (2 at n = 13, 1 from 14 on) and each row is made
+//   non-decreasing in k. Values are rounded to the nearest integer.
 Table BuildTable() {
   Table t{};
   for (auto& row : t) row.fill(9);
@@ -150,8 +154,12 @@ Table BuildTable() {
   for (int k = 0; k <= 20; ++k) t[20][k] = kRow20[k];
   for (int k = 0; k < 10; ++k) t[55][k] = kRow55Head[k];
   for (int k = 0; k < 6; ++k) t[55][50 + k] = kRow55Tail[k];
-  for (int k = 10; k < 50; ++k)
-    t[55][k] = static_cast<int>(std::lround(12 + (84.0 - 12) * (k - 9) / (50 - 9)));
+  const double headGap = t[55][9] - AtFraction(t[20], 20, 9.0 / 55);
+  const double tailGap = t[55][50] - AtFraction(t[20], 20, 50.0 / 55);
+  for (int k = 10; k < 50; ++k) {
+    const double gap = headGap + (tailGap - headGap) * (k - 9) / (50 - 9);
+    t[55][k] = static_cast<int>(std::lround(AtFraction(t[20], 20, k / 55.0) + gap));
+  }
 
   auto blend = [&](int n, int a, int b) {
     const double w = static_cast<double>(n - a) / (b - a);

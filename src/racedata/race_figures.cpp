@@ -18,6 +18,10 @@ void RaceFigures::Reset() {
     PlaceMargin[h] = 1000;
     BestLast3FOnClass[h] = 1000;
     AverageMargin[h] = 999;
+    // The views read -99 as "no 前走 figure" before the race has been shown once.
+    Last3FFigure[h].fill(-99);
+    Last3FMax3[h] = -99;
+    Last3FMax5[h] = -99;
     FinishComplement[h] = 10000;
     PopularityComplement[h] = 10000;
     PositionComplement[h] = 10000;

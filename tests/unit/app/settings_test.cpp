@@ -92,3 +92,34 @@ TEST_F(IniTest, BytesThatAreNotCp932AreReportedAndKept) {
 
 }  // namespace
 }  // namespace zelkova
+
+namespace zelkova {
+namespace {
+
+TEST(IniFileNameTest, NameComesFromTheExecutableUnlessGiven) {
+  testing::TempDir dir;
+  TIniGT ini(dir.path(), "zelkova.exe");
+  EXPECT_EQ(ini.path(), dir / "zelkova.ini");
+  ini.setFileName("other.ini");
+  EXPECT_EQ(ini.path(), dir / "other.ini");
+  ini.setFileName((dir / "sub" / "x.ini").string());  // a folder part: used as given
+  EXPECT_EQ(ini.path(), dir / "sub" / "x.ini");
+  ini.setFileName("");
+  ini.setDefaultDir(TIniGT::DefaultDir::ddNone);
+  EXPECT_EQ(ini.path(), std::filesystem::path("zelkova.ini"));
+  ini.setDefaultDir(TIniGT::DefaultDir::ddApplication);
+  ASSERT_TRUE(ini.WriteInteger("locate", "top", 3).ok());
+  EXPECT_EQ(testing::ReadBytes(dir / "zelkova.ini"), "[locate]\r\ntop=3\r\n");
+}
+
+TEST(IniDefaultTest, DefaultKeepsItsBlanksAndDoubleByteText) {
+  testing::TempDir dir;
+  TIniGT ini(dir.path(), "zelkova");
+  EXPECT_EQ(ini.ReadString("S", "k", " a b "), " a b ");
+  // ソ is 0x83 0x5C: its trail byte is a backslash and must survive.
+  const std::string so = Sj("ソ");
+  EXPECT_EQ(ini.ReadString("S", "k", so), so);
+}
+
+}  // namespace
+}  // namespace zelkova

@@ -1,6 +1,7 @@
 // Start-up: fixed files, gate table, folders, error log, date list, JVInit and the version check.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "app/error_log.h"
@@ -166,6 +167,28 @@ TEST_F(StartupTest, RegistryFillsTimeSeriesFolderOnlyWhenEmpty) {
   ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", "D:\\mine").ok());
   run();
   EXPECT_EQ(ini.ReadString("Dir", "jikeiretu", ""), "D:\\mine");
+}
+
+TEST_F(StartupTest, SettingsWithBytesThatAreNotCp932GiveOneMessageAndStartAnyway) {
+  WriteBytes(dir / "zelkova.ini", "[locate]\r\ntop=33\r\n[X]\r\nk=\x80\xFD\r\n");
+  StartupState st = run();
+  EXPECT_FALSE(st.terminate);
+  ASSERT_EQ(st.messages.size(), 1u);
+  EXPECT_NE(st.messages[0].find("zelkova.ini"), std::string::npos);
+  EXPECT_EQ(st.locate.top, 33);
+  EXPECT_EQ(ReadBytes(dir / "zelkova.ini"), "[locate]\r\ntop=33\r\n[X]\r\nk=\x80\xFD\r\n");
+}
+
+TEST_F(StartupTest, GateTableWithNonNumberIsRejected) {
+  std::string gate = GateFile(15);
+  const double nan = std::nan("");
+  std::memcpy(&gate[6 * 576 + 288 + 8 * 3], &nan, 8);
+  WriteBytes(dir / "SetGate.tbl", gate);
+  StartupState st = run();
+  EXPECT_TRUE(st.terminate);
+  ASSERT_EQ(st.messages.size(), 1u);
+  EXPECT_NE(st.messages[0].find("SetGate.tbl"), std::string::npos);
+  EXPECT_FALSE(FileExists(dir / "ErrorLog.txt"));
 }
 
 TEST(ShowTest, JvInitFailureAndVersionWarning) {

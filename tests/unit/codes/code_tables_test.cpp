@@ -10,8 +10,26 @@
 namespace zelkova {
 namespace {
 
-// Results are CP932; compare them as UTF-8 so failures read as text.
 std::string U(const std::string& cp932) { return Cp932ToUtf8Lossy(cp932); }
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char buf[4];
+  for (unsigned char c : bytes) {
+    std::snprintf(buf, sizeof buf, "%02X ", c);
+    out += buf;
+  }
+  return out;
+}
+
+// Compares CP932 bytes exactly (fill characters included) and reports both sides as text and hex.
+::testing::AssertionResult SjEq(const char* actualExpr, const char*, const std::string& actual, const char* utf8) {
+  const std::string expected = Sj(utf8);
+  if (actual == expected) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << actualExpr << "\n  is       \"" << U(actual) << "\" [" << Hex(actual)
+                                       << "]\n  expected \"" << utf8 << "\" [" << Hex(expected) << "]";
+}
+#define EXPECT_SJ(actual, utf8) EXPECT_PRED_FORMAT2(SjEq, actual, utf8)
 
 std::string Spaces(size_t n) { return std::string(n, ' '); }
 
@@ -38,7 +56,7 @@ TEST(NumberFormat, HundredsAndTenths) {
 }
 
 TEST(NumberFormat, CountsAndWeightChanges) {
-  EXPECT_EQ(U(PrefixedCount("+", "000")), "ナシ");
+  EXPECT_SJ(PrefixedCount("+", "000"), "ナシ");
   EXPECT_EQ(PrefixedCount("+", "999"), Spaces(4));
   EXPECT_EQ(PrefixedCount("+", "   "), Spaces(4));
   EXPECT_EQ(PrefixedCount("+", "012"), "+ 12");
@@ -50,15 +68,22 @@ TEST(NumberFormat, CountsAndWeightChanges) {
   EXPECT_EQ(SignedChange("+", "012"), "+12");
 }
 
-TEST(TimeFormat, AddMinutesWrapsAroundTheClock) {
+// Results are compared with the clock as text on the same day, so they stay four digits.
+TEST(TimeFormat, AddMinutesStaysOnTheSameDay) {
   EXPECT_EQ(AddMinutes("1540", -30), "1510");
   EXPECT_EQ(AddMinutes("1005", -37), "0928");
   EXPECT_EQ(AddMinutes("0955", 10), "1005");
-  EXPECT_EQ(AddMinutes("0010", -30), "2340");
-  EXPECT_EQ(AddMinutes("2350", 30), "0020");
-  EXPECT_EQ(AddMinutes("0000", -24 * 60 * 3 - 1), "2359");
-  EXPECT_EQ(AddMinutes("1200", INT_MIN).size(), 4u);
-  EXPECT_EQ(AddMinutes("1200", INT_MAX).size(), 4u);
+  EXPECT_EQ(AddMinutes("1000", 0), "1000");
+  EXPECT_EQ(AddMinutes("0030", -30), "0000");
+  // Before midnight: already due, never "00-20".
+  EXPECT_EQ(AddMinutes("0010", -30), "0000");
+  EXPECT_EQ(AddMinutes("0000", -24 * 60 * 3 - 1), "0000");
+  // Past midnight the hours go on, so a text comparison with today's clock never reaches it.
+  EXPECT_EQ(AddMinutes("2350", 30), "2420");
+  EXPECT_EQ(AddMinutes("0975", 0), "1015");
+  EXPECT_EQ(AddMinutes("9959", 1), "9959");
+  EXPECT_EQ(AddMinutes("1200", INT_MIN), "0000");
+  EXPECT_EQ(AddMinutes("1200", INT_MAX), "9959");
   EXPECT_EQ(AddMinutes("    ", 5), "");
   EXPECT_EQ(AddMinutes("12:0", 5), "");
   EXPECT_EQ(AddMinutes("930", 5), "");
@@ -74,6 +99,10 @@ TEST(TimeFormat, TimeDiffText) {
   EXPECT_EQ(TimeDiffText("+123"), "+12.3");
   EXPECT_EQ(TimeDiffText("+1"), Spaces(5));
   EXPECT_EQ(TimeDiffText("+1a3"), Spaces(5));
+  EXPECT_EQ(TimeDiffText("-0053"), "- 0.5");  // only the field's four characters count
+  EXPECT_EQ(TimeDiffText(" 010"), "  1.0");
+  EXPECT_EQ(TimeDiffText("0012"), "0 1.2");  // an odd sign is shown as it stands
+  EXPECT_EQ(TimeDiffText("\x1b" "012"), Spaces(5));
   EXPECT_EQ(TimeDiffText("\x82\xa0" "12"), Spaces(5));
 }
 
@@ -89,9 +118,9 @@ TEST(TimeFormat, RunTimeText) {
 }
 
 TEST(TextEdit, StripWideSpacesRespectsDoubleByteCharacters) {
-  EXPECT_EQ(U(StripWideSpaces(Sj("　東京　優駿　"))), "東京優駿");
+  EXPECT_SJ(StripWideSpaces(Sj("　東京　優駿　")), "東京優駿");
   // "メ" is 0x83 0x81: its trail byte followed by "@" must not be taken for "　" (0x81 0x40).
-  EXPECT_EQ(U(StripWideSpaces(Sj("メ@"))), "メ@");
+  EXPECT_SJ(StripWideSpaces(Sj("メ@")), "メ@");
   EXPECT_EQ(StripWideSpaces("ab \x81"), "ab \x81");
 }
 
@@ -101,40 +130,40 @@ TEST(TextEdit, ReplaceAtOverwritesInPlaceAndKeepsCharactersWhole) {
   EXPECT_EQ(ReplaceAt("abc", "X", 0), "abc");
   EXPECT_EQ(ReplaceAt("abc", "X", 4), "abc");
   // A double-byte insertion that does not fit is dropped whole, not halved.
-  EXPECT_EQ(U(ReplaceAt("abc", Sj("東"), 3)), "ab ");
+  EXPECT_SJ(ReplaceAt("abc", Sj("東"), 3), "ab ");
   // Overwriting half of a double-byte character leaves a space, not an orphan byte.
   std::string r = ReplaceAt(Sj("東京"), "x", 2);
   EXPECT_TRUE(IsValidCp932(r));
-  EXPECT_EQ(U(r), " x" + U(Sj("京")));
+  EXPECT_SJ(r, " x京");
 }
 
 TEST(ClassLabels, RaceClassLabel) {
-  EXPECT_EQ(U(RaceClassLabel("999", "A", Sj("東京優駿"))), "GⅠ東京優駿");
-  EXPECT_EQ(U(RaceClassLabel("999", "L", Sj("福島民友C"))), "Lst福島民友C");
-  EXPECT_EQ(U(RaceClassLabel("999", "E", Sj("　　　　"))), "ｵｰﾌﾟﾝ");
-  EXPECT_EQ(U(RaceClassLabel("999", "E", "        ")), "ｵｰﾌﾟﾝ");
-  EXPECT_EQ(U(RaceClassLabel("999", " ", Sj("天皇賞"))), "天皇賞");
-  EXPECT_EQ(U(RaceClassLabel("703", " ", "")), "未勝利");
-  EXPECT_EQ(U(RaceClassLabel("005", "E", Sj("特別名"))), "1勝ｸﾗｽ");
-  EXPECT_EQ(U(RaceClassLabel("007", " ", "")), " 700下");
-  EXPECT_EQ(U(RaceClassLabel("000", " ", "")), " ");
-  EXPECT_EQ(U(RaceClassLabel("   ", "D", "")), "重賞");
-  EXPECT_EQ(U(RaceClassLabel("   ", "E", Sj("　"))), "特別");
-  EXPECT_EQ(U(RaceClassLabel("   ", "E", Sj("銀嶺S"))), "銀嶺S");
-  EXPECT_EQ(U(RaceClassLabel("x9!", " ", "")), " ");
+  EXPECT_SJ(RaceClassLabel("999", "A", Sj("東京優駿")), "GⅠ東京優駿");
+  EXPECT_SJ(RaceClassLabel("999", "L", Sj("福島民友C")), "Lst福島民友C");
+  EXPECT_SJ(RaceClassLabel("999", "E", Sj("　　　　")), "ｵｰﾌﾟﾝ");
+  EXPECT_SJ(RaceClassLabel("999", "E", "        "), "ｵｰﾌﾟﾝ");
+  EXPECT_SJ(RaceClassLabel("999", " ", Sj("天皇賞")), "天皇賞");
+  EXPECT_SJ(RaceClassLabel("703", " ", ""), "未勝利");
+  EXPECT_SJ(RaceClassLabel("005", "E", Sj("特別名")), "1勝ｸﾗｽ");
+  EXPECT_SJ(RaceClassLabel("007", " ", ""), " 700下");
+  EXPECT_SJ(RaceClassLabel("000", " ", ""), " ");
+  EXPECT_SJ(RaceClassLabel("   ", "D", ""), "重賞");
+  EXPECT_SJ(RaceClassLabel("   ", "E", Sj("　")), "特別");
+  EXPECT_SJ(RaceClassLabel("   ", "E", Sj("銀嶺S")), "銀嶺S");
+  EXPECT_SJ(RaceClassLabel("x9!", " ", ""), " ");
 }
 
 TEST(ClassLabels, AgeAndConditionTexts) {
-  EXPECT_EQ(U(AgeClassLabel("11", "701")), "2歳新馬");
-  EXPECT_EQ(U(AgeClassLabel("19", "999")), "障4歳上ｵｰﾌﾟﾝ");
-  EXPECT_EQ(U(AgeClassLabel("13", "100")), "3歳上10000");
-  EXPECT_EQ(U(AgeClassLabel("  ", "005")), "1勝ｸﾗｽ");
+  EXPECT_SJ(AgeClassLabel("11", "701"), "2歳新馬");
+  EXPECT_SJ(AgeClassLabel("19", "999"), "障4歳上ｵｰﾌﾟﾝ");
+  EXPECT_SJ(AgeClassLabel("13", "100"), "3歳上10000");
+  EXPECT_SJ(AgeClassLabel("  ", "005"), "1勝ｸﾗｽ");
   EXPECT_EQ(AgeClassLabel("ab", "xyz"), "");
-  EXPECT_EQ(U(AgeClassCsv("18", "016")), "3歳上3勝ｸﾗｽ");
-  EXPECT_EQ(U(AgeClassCsv("19", "999")), "4歳上ｵｰﾌﾟﾝ");
-  EXPECT_EQ(U(AgeClassCsv("14", "100")), "4歳上");
-  EXPECT_EQ(U(ConditionName(100)), "1億下");
-  EXPECT_EQ(U(ConditionName(999)), "オープン");
+  EXPECT_SJ(AgeClassCsv("18", "016"), "3歳上3勝ｸﾗｽ");
+  EXPECT_SJ(AgeClassCsv("19", "999"), "4歳上ｵｰﾌﾟﾝ");
+  EXPECT_SJ(AgeClassCsv("14", "100"), "4歳上");
+  EXPECT_SJ(ConditionName(100), "1億下");
+  EXPECT_SJ(ConditionName(999), "オープン");
   EXPECT_EQ(ConditionName(-1), "");
 }
 
@@ -182,108 +211,108 @@ TEST(VariantTables, CourseWidthsHoldForEveryRacecourseAndCountry) {
     bool blankCountry = c == "C4" || c == "F4" || c == "F6" || c == "G4" || c == "G6" || c == "G8";
     ExpectWidth("v9 " + c, CourseNameW(c, 9), blankCountry ? 6 : 20);
     if (c[0] >= 'A') {
-      EXPECT_EQ(U(CourseName(c)), "海外  ") << c;
+      EXPECT_SJ(CourseName(c), "海外  ") << c;
     }
   }
 }
 
 TEST(VariantTables, CourseNames) {
-  EXPECT_EQ(U(CourseNameW("07", 1)), "名");
-  EXPECT_EQ(U(CourseNameW("48", 1)), "古");
-  EXPECT_EQ(U(CourseNameW("61", 1)), "名");
-  EXPECT_EQ(U(CourseNameW("01", 9)), "札幌競馬場　　　　　");
-  EXPECT_EQ(U(CourseNameW("05", 2)), "東京");
-  EXPECT_EQ(U(CourseNameW("32", 0)), "岩見沢");
-  EXPECT_EQ(U(CourseNameW("30", 3)), "門別  ");
-  EXPECT_EQ(U(CourseNameW("49", 0)), "紀三井");
-  EXPECT_EQ(U(CourseNameW("49", 3)), "紀三寺");
-  EXPECT_EQ(U(CourseNameW("49", 9)), "紀三井寺競馬場　　　");
-  EXPECT_EQ(U(CourseNameW("61", 9)), "中京競馬場(地方競馬)");
-  EXPECT_EQ(U(CourseNameW("A4", 0)), "ｱﾒﾘｶ  ");
-  EXPECT_EQ(U(CourseNameW("G0", 0)), "香港  ");
-  EXPECT_EQ(U(CourseNameW("B4", 9)), "ニュージーランド　　");
-  EXPECT_EQ(U(CourseNameW("F0", 3)), "韓国  ");
-  EXPECT_EQ(U(CourseNameW("I4", 1)), "チ");
+  EXPECT_SJ(CourseNameW("07", 1), "名");
+  EXPECT_SJ(CourseNameW("48", 1), "古");
+  EXPECT_SJ(CourseNameW("61", 1), "名");
+  EXPECT_SJ(CourseNameW("01", 9), "札幌競馬場　　　　　");
+  EXPECT_SJ(CourseNameW("05", 2), "東京");
+  EXPECT_SJ(CourseNameW("32", 0), "岩見沢");
+  EXPECT_SJ(CourseNameW("30", 3), "門別  ");
+  EXPECT_SJ(CourseNameW("49", 0), "紀三井");
+  EXPECT_SJ(CourseNameW("49", 3), "紀三寺");
+  EXPECT_SJ(CourseNameW("49", 9), "紀三井寺競馬場　　　");
+  EXPECT_SJ(CourseNameW("61", 9), "中京競馬場(地方競馬)");
+  EXPECT_SJ(CourseNameW("A4", 0), "ｱﾒﾘｶ  ");
+  EXPECT_SJ(CourseNameW("G0", 0), "香港  ");
+  EXPECT_SJ(CourseNameW("B4", 9), "ニュージーランド　　");
+  EXPECT_SJ(CourseNameW("F0", 3), "韓国  ");
+  EXPECT_SJ(CourseNameW("I4", 1), "チ");
   EXPECT_EQ(CourseNameW("C4", 1), "  ");
   EXPECT_EQ(CourseNameW("99", 2), "    ");
   EXPECT_EQ(CourseNameW("\x82", 1), "  ");
   EXPECT_EQ(CourseNameW("05", 5), "");
-  EXPECT_EQ(U(CourseName("09")), "阪神  ");
-  EXPECT_EQ(U(CourseName("44")), "地方  ");
+  EXPECT_SJ(CourseName("09"), "阪神  ");
+  EXPECT_SJ(CourseName("44"), "地方  ");
   EXPECT_EQ(CourseName("62"), Spaces(6));
   EXPECT_EQ(CourseName("  "), Spaces(6));
   EXPECT_EQ(CourseName("A1"), Spaces(6));
 }
 
 TEST(VariantTables, OtherVariantsAndDefaults) {
-  EXPECT_EQ(U(GoingName("2", 0)), "稍重");
-  EXPECT_EQ(U(GoingName("4", 2)), "ダ:不良");
+  EXPECT_SJ(GoingName("2", 0), "稍重");
+  EXPECT_SJ(GoingName("4", 2), "ダ:不良");
   EXPECT_EQ(GoingName("0", 1), "");
   EXPECT_EQ(GoingName("1", 3), "");
-  EXPECT_EQ(U(AffiliationName("3", 4)), "地方招待馬");
-  EXPECT_EQ(U(AffiliationName("2", 7)), "栗");
-  EXPECT_EQ(U(AffiliationName(" ", 1)), "－");
+  EXPECT_SJ(AffiliationName("3", 4), "地方招待馬");
+  EXPECT_SJ(AffiliationName("2", 7), "栗");
+  EXPECT_SJ(AffiliationName(" ", 1), "－");
   EXPECT_EQ(AffiliationName("1", 8), "");
-  EXPECT_EQ(U(ApprenticeMark("9", 1)), "◇");
-  EXPECT_EQ(U(ApprenticeMark("9", 2)), "2kg減");
-  EXPECT_EQ(U(ApprenticeMark("0", 1)), "　");
-  EXPECT_EQ(U(ApprenticeMark("0", 9)), "－");
-  EXPECT_EQ(U(WeekdayName(3, 2)), "祝日");
-  EXPECT_EQ(U(WeekdayName(1, 3)), "土曜日");
-  EXPECT_EQ(U(WeekdayName(7, 4)), "日曜日");
+  EXPECT_SJ(ApprenticeMark("9", 1), "◇");
+  EXPECT_SJ(ApprenticeMark("9", 2), "2kg減");
+  EXPECT_SJ(ApprenticeMark("0", 1), "　");
+  EXPECT_SJ(ApprenticeMark("0", 9), "－");
+  EXPECT_SJ(WeekdayName(3, 2), "祝日");
+  EXPECT_SJ(WeekdayName(1, 3), "土曜日");
+  EXPECT_SJ(WeekdayName(7, 4), "日曜日");
   EXPECT_EQ(WeekdayName(8, 4), "");
   EXPECT_EQ(WeekdayName(9, 1), "");
   EXPECT_EQ(WeekdayName(1, 5), "");
-  EXPECT_EQ(U(RaceTypeName("18", 9)), "サラブレット系障害3歳以上");
+  EXPECT_SJ(RaceTypeName("18", 9), "サラブレット系障害3歳以上");
   EXPECT_EQ(RaceTypeName("11", 3), "");
-  EXPECT_EQ(U(GradeName("D", 2)), "");
-  EXPECT_EQ(U(GradeName("L", 9)), "リステッド　　　　");
+  EXPECT_SJ(GradeName("D", 2), "");
+  EXPECT_SJ(GradeName("L", 9), "リステッド　　　　");
 }
 
 TEST(SmallTables, CodesBlanksAndGarbage) {
-  EXPECT_EQ(U(CoatColourName("07")), "芦毛");
-  EXPECT_EQ(U(CoatColourName("12")), "－");
-  EXPECT_EQ(U(CoatColourName("  ")), "－");
-  EXPECT_EQ(U(WeightRuleName("1")), "ﾊﾝﾃﾞ");
-  EXPECT_EQ(U(AbnormalityName("7")), "降着　　");
+  EXPECT_SJ(CoatColourName("07"), "芦毛");
+  EXPECT_SJ(CoatColourName("12"), "－");
+  EXPECT_SJ(CoatColourName("  "), "－");
+  EXPECT_SJ(WeightRuleName("1"), "ﾊﾝﾃﾞ");
+  EXPECT_SJ(AbnormalityName("7"), "降着　　");
   EXPECT_EQ(ScratchName("3"), Spaces(8));
-  EXPECT_EQ(U(ReasonName("002")), "[事故]");
-  EXPECT_EQ(U(ReasonName("   ")), "[その他]");
-  EXPECT_EQ(U(WeatherName("4")), "小雨");
-  EXPECT_EQ(U(SexName("3")), "ｾﾝ");
+  EXPECT_SJ(ReasonName("002"), "[事故]");
+  EXPECT_SJ(ReasonName("   "), "[その他]");
+  EXPECT_SJ(WeatherName("4"), "小雨");
+  EXPECT_SJ(SexName("3"), "ｾﾝ");
   EXPECT_EQ(SexName("-1"), "");
   EXPECT_EQ(BlinkerMark("1"), "B");
   EXPECT_EQ(BlinkerMark("B"), " ");
-  EXPECT_EQ(U(CircledNumber(1)), "①");
-  EXPECT_EQ(U(CircledNumber(10)), "⑩");
-  EXPECT_EQ(U(CircledNumber(18)), "⑱");
-  EXPECT_EQ(U(CircledNumber(19)), "－");
-  EXPECT_EQ(U(CircledNumberText("07")), "⑦");
-  EXPECT_EQ(U(CircledNumberText("7a")), "－");
-  EXPECT_EQ(U(RaceSymbolName("A01")), "(混合)(指定)　　　　　　");
-  EXPECT_EQ(U(RaceSymbolName("K03")), "(市)(抽)関西配布馬[指定]");
-  EXPECT_EQ(U(HorseSymbolName(41)), "(父)(外)[地]");
-  EXPECT_EQ(U(HorseSymbolName(13)), "　");
-  EXPECT_EQ(U(TrackName(13)), "芝 左回り 内→外回り");
-  EXPECT_EQ(U(TrackName(51)), "障害 芝　襷");
+  EXPECT_SJ(CircledNumber(1), "①");
+  EXPECT_SJ(CircledNumber(10), "⑩");
+  EXPECT_SJ(CircledNumber(18), "⑱");
+  EXPECT_SJ(CircledNumber(19), "－");
+  EXPECT_SJ(CircledNumberText("07"), "⑦");
+  EXPECT_SJ(CircledNumberText("7a"), "－");
+  EXPECT_SJ(RaceSymbolName("A01"), "(混合)(指定)　　　　　　");
+  EXPECT_SJ(RaceSymbolName("K03"), "(市)(抽)関西配布馬[指定]");
+  EXPECT_SJ(HorseSymbolName(41), "(父)(外)[地]");
+  EXPECT_SJ(HorseSymbolName(13), "　");
+  EXPECT_SJ(TrackName(13), "芝 左回り 内→外回り");
+  EXPECT_SJ(TrackName(51), "障害 芝　襷");
   EXPECT_EQ(TrackName(30), "");
-  EXPECT_EQ(U(TrackShort(16)), "芝左");
-  EXPECT_EQ(U(TrackShort(29)), "ダ直");
+  EXPECT_SJ(TrackShort(16), "芝左");
+  EXPECT_SJ(TrackShort(29), "ダ直");
 }
 
 TEST(CsvForms, ShortTexts) {
-  EXPECT_EQ(U(GradeCsv("F")), "ＪＧ１");
-  EXPECT_EQ(U(GradeCsv("L")), "　　");
-  EXPECT_EQ(U(WeightRuleCsv("1")), "ハンデ");
-  EXPECT_EQ(U(WeightRuleCsv("x")), "　　");
-  EXPECT_EQ(U(GoingCsv("2")), "稍");
-  EXPECT_EQ(U(GoingCsv("")), "　");
-  EXPECT_EQ(U(SurfaceCsv(22)), "芝");
-  EXPECT_EQ(U(SurfaceCsv(29)), "ダ");
+  EXPECT_SJ(GradeCsv("F"), "ＪＧ１");
+  EXPECT_SJ(GradeCsv("L"), "　　");
+  EXPECT_SJ(WeightRuleCsv("1"), "ハンデ");
+  EXPECT_SJ(WeightRuleCsv("x"), "　　");
+  EXPECT_SJ(GoingCsv("2"), "稍");
+  EXPECT_SJ(GoingCsv(""), "　");
+  EXPECT_SJ(SurfaceCsv(22), "芝");
+  EXPECT_SJ(SurfaceCsv(29), "ダ");
   EXPECT_EQ(SurfaceCsv(25), "");
-  EXPECT_EQ(U(DirectionCsv(23)), "左");
-  EXPECT_EQ(U(DirectionCsv(17)), "右");
-  EXPECT_EQ(U(DirectionCsv(55)), "障");
+  EXPECT_SJ(DirectionCsv(23), "左");
+  EXPECT_SJ(DirectionCsv(17), "右");
+  EXPECT_SJ(DirectionCsv(55), "障");
   EXPECT_EQ(DirectionCsv(0), "");
 }
 
@@ -326,6 +355,151 @@ TEST(BetCombos, QuinellaLabelsAndIndexAreInverse) {
   EXPECT_EQ(QuinellaComboIndex(""), 0);
   EXPECT_EQ(QuinellaComboLabel(0), "");
   EXPECT_EQ(QuinellaComboLabel(154), "");
+}
+
+// The fill characters are part of every default: ideographic spaces where the column holds
+// double-byte text, ASCII spaces elsewhere, and a single trailing ASCII space where the
+// width is odd.
+TEST(Defaults, UnknownCodesGiveTheTableFillText) {
+  for (const char* unknown : {"99", "0", "  ", "", "x", "\x82\xa0"}) {
+    SCOPED_TRACE(Hex(unknown));
+    EXPECT_SJ(RaceTypeName(unknown, 2), "　　　　");
+    EXPECT_SJ(RaceTypeName(unknown, 4), "　　　　");
+    EXPECT_SJ(RaceTypeName(unknown, 6), "　　　　　　");
+    EXPECT_SJ(RaceTypeName(unknown, 8), "　　　　　　　　");
+    EXPECT_SJ(RaceTypeName(unknown, 9), "　　　　　　　　　　　　 ");
+    EXPECT_SJ(GradeName(unknown, 1), "　　 ");
+    EXPECT_SJ(GradeName(unknown, 9), "　　　　　　　　　");
+    EXPECT_SJ(GradeName(unknown, 8), "　 ");
+    EXPECT_EQ(GradeName(unknown, 2), "");
+    EXPECT_EQ(CourseNameW(unknown, 0), Spaces(6));
+    EXPECT_EQ(CourseNameW(unknown, 1), Spaces(2));
+    EXPECT_EQ(CourseNameW(unknown, 2), Spaces(4));
+    EXPECT_EQ(CourseNameW(unknown, 3), Spaces(6));
+    EXPECT_EQ(CourseNameW(unknown, 9), Spaces(6));
+    EXPECT_EQ(CourseName(unknown), Spaces(6));
+    EXPECT_SJ(RaceSymbolName(unknown), "　　　　　　　　　　　　");
+    EXPECT_SJ(CoatColourName(unknown), "－");
+    EXPECT_EQ(WeightRuleName(unknown), "");
+    EXPECT_EQ(AbnormalityName(unknown), Spaces(8));
+    EXPECT_EQ(ScratchName(unknown), Spaces(8));
+    EXPECT_SJ(ReasonName(unknown), "[その他]");
+    EXPECT_EQ(WeatherName(unknown), "");
+    EXPECT_EQ(SexName(unknown), "");
+    EXPECT_EQ(BlinkerMark(unknown), " ");
+    EXPECT_SJ(CircledNumberText(unknown), "－");
+    EXPECT_EQ(GoingName(unknown, 0), "");
+    EXPECT_EQ(GoingName(unknown, 1), "");
+    for (int v = 1; v <= 7; ++v) EXPECT_SJ(AffiliationName(unknown, v), "－");
+    EXPECT_SJ(ApprenticeMark(unknown, 1), "　");
+    EXPECT_SJ(ApprenticeMark(unknown, 2), "－");
+    EXPECT_SJ(ApprenticeMark(unknown, 9), "－");
+    EXPECT_SJ(GradeCsv(unknown), "　　");
+    EXPECT_SJ(WeightRuleCsv(unknown), "　　");
+    EXPECT_SJ(GoingCsv(unknown), "　");
+    EXPECT_EQ(AgeClassCsv(unknown, unknown), "");
+    EXPECT_EQ(AgeClassLabel(unknown, unknown), "");
+  }
+  EXPECT_SJ(HorseSymbolName(0), "　");
+  EXPECT_SJ(HorseSymbolName(-1), "　");
+  EXPECT_EQ(ConditionName(0), "");
+  EXPECT_EQ(TrackName(0), "");
+  EXPECT_EQ(TrackShort(-5), "");
+  EXPECT_SJ(CircledNumber(0), "－");
+  EXPECT_SJ(CircledNumber(-1), "－");
+  EXPECT_SJ(WeekdayName(0, 1), "　");
+  EXPECT_SJ(WeekdayName(0, 2), "　　");
+  EXPECT_SJ(WeekdayName(0, 3), "　　　");
+  EXPECT_EQ(WeekdayName(0, 4), "");
+  EXPECT_EQ(WeekdayName(-1, 1), "");
+}
+
+TEST(Defaults, UnlistedVariantsGiveEmptyText) {
+  for (int v : {-1, 3, 5, 7, 10, 100}) EXPECT_EQ(RaceTypeName("11", v), "") << v;
+  for (int v : {0, 3, 4, 5, 6, 7, 10}) EXPECT_EQ(GradeName("A", v), "") << v;
+  for (int v : {0, 5, -1}) EXPECT_EQ(WeekdayName(1, v), "") << v;
+  for (int v : {-1, 4, 5, 8, 10}) EXPECT_EQ(CourseNameW("05", v), "") << v;
+  for (int v : {-1, 3}) EXPECT_EQ(GoingName("1", v), "") << v;
+  for (int v : {0, 8}) EXPECT_EQ(AffiliationName("1", v), "") << v;
+  for (int v : {0, 3, 8, 10}) EXPECT_EQ(ApprenticeMark("1", v), "") << v;
+}
+
+TEST(VariantTables, EveryRowOfTheVariantTablesExactly) {
+  EXPECT_SJ(RaceTypeName("11", 2), "２歳");
+  EXPECT_SJ(RaceTypeName("19", 2), "４上");
+  EXPECT_SJ(RaceTypeName("22", 4), "アラ３歳");
+  EXPECT_SJ(RaceTypeName("18", 4), "障害３上");
+  EXPECT_SJ(RaceTypeName("13", 6), "サラ系３歳上");
+  EXPECT_SJ(RaceTypeName("19", 6), "障害４歳上　");
+  EXPECT_SJ(RaceTypeName("21", 8), "アラブ系２歳　　");
+  EXPECT_SJ(RaceTypeName("14", 8), "サラ系４歳以上　");
+  EXPECT_SJ(RaceTypeName("12", 9), "サラブレット系3歳　　　　");
+  EXPECT_SJ(RaceTypeName("24", 9), "アラブ系4歳以上　　　　　");
+  EXPECT_SJ(GradeName("A", 1), "G1   ");
+  EXPECT_SJ(GradeName("D", 1), "重賞 ");
+  EXPECT_SJ(GradeName("F", 1), "JG1  ");
+  EXPECT_SJ(GradeName("L", 1), "List ");
+  EXPECT_SJ(GradeName("B", 9), "G2(平地競走)　　　");
+  EXPECT_SJ(GradeName("D", 9), "ｸﾞﾚｰﾄﾞのない重賞　");
+  EXPECT_SJ(GradeName("E", 9), "重賞以外の特別競走");
+  EXPECT_SJ(GradeName("H", 9), "JG3(障害競走)　　 ");
+  EXPECT_SJ(GradeName("C", 8), "G3 ");
+  EXPECT_SJ(GradeName("E", 8), "特 ");
+  EXPECT_SJ(GradeName("G", 8), "JG2");
+  EXPECT_SJ(GradeName("L", 8), "LST");
+  EXPECT_SJ(GradeName("A", 2), "G1");
+  EXPECT_SJ(GradeName("H", 2), "JG3");
+  EXPECT_EQ(GradeName("E", 2), "");
+  const char* days[] = {"土", "日", "祝", "月", "火", "水", "木", "金"};
+  for (int d = 1; d <= 8; ++d) {
+    std::string c = days[d - 1];
+    EXPECT_SJ(WeekdayName(d, 1), c.c_str());
+    EXPECT_SJ(WeekdayName(d, 2), (d == 3 ? "祝日" : c + "曜").c_str());
+    EXPECT_SJ(WeekdayName(d, 3), (d == 3 ? "祝日　" : c + "曜日").c_str());
+  }
+  const char* monday[] = {"月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日", "日曜日"};
+  for (int d = 1; d <= 7; ++d) EXPECT_SJ(WeekdayName(d, 4), monday[d - 1]);
+  EXPECT_SJ(GoingName("1", 0), "良");
+  EXPECT_SJ(GoingName("3", 1), "芝:重");
+  EXPECT_SJ(GoingName("2", 2), "ダ:稍重");
+  EXPECT_SJ(AffiliationName("1", 1), "東");
+  EXPECT_SJ(AffiliationName("4", 1), "招待");
+  EXPECT_SJ(AffiliationName("2", 2), "関西");
+  EXPECT_SJ(AffiliationName("4", 2), "外国招待");
+  EXPECT_SJ(AffiliationName("1", 3), "美浦");
+  EXPECT_SJ(AffiliationName("3", 3), "招待");
+  EXPECT_SJ(AffiliationName("2", 4), "関西馬");
+  EXPECT_SJ(AffiliationName("4", 5), "[外]");
+  EXPECT_SJ(AffiliationName("3", 6), "地方");
+  EXPECT_SJ(AffiliationName("1", 7), "美");
+  EXPECT_SJ(ApprenticeMark("1", 1), "☆");
+  EXPECT_SJ(ApprenticeMark("4", 1), "★");
+  EXPECT_SJ(ApprenticeMark("3", 2), "3kg減");
+  EXPECT_SJ(ApprenticeMark("2", 9), "2kg減(△)");
+  EXPECT_SJ(ApprenticeMark("9", 9), "2kg減(◇)");
+}
+
+// Callers hold some codes as numbers and some as record text; both must decode alike.
+TEST(VariantTables, IntegerAndTextCodesAgree) {
+  for (int code = -1; code <= 100; ++code) {
+    char two[8];
+    std::snprintf(two, sizeof two, "%02d", code);
+    SCOPED_TRACE(code);
+    for (int v : {2, 4, 6, 8, 9}) EXPECT_EQ(RaceTypeName(code, v), RaceTypeName(std::string_view(two), v));
+    for (int v : {0, 1, 2, 3, 9}) EXPECT_EQ(CourseNameW(code, v), CourseNameW(std::string_view(two), v));
+    for (int v = 0; v <= 2; ++v) EXPECT_EQ(GoingName(code, v), GoingName(std::to_string(code), v));
+    for (int v = 1; v <= 7; ++v) EXPECT_EQ(AffiliationName(code, v), AffiliationName(std::to_string(code), v));
+    for (int v : {1, 2, 9}) EXPECT_EQ(ApprenticeMark(code, v), ApprenticeMark(std::to_string(code), v));
+    for (int v = 1; v <= 4; ++v) EXPECT_EQ(WeekdayName(std::to_string(code), v), WeekdayName(code, v));
+  }
+  EXPECT_SJ(CourseNameW(7, 1), "名");
+  EXPECT_SJ(CourseNameW(44, 2), "大井");
+  // A number beyond two digits must not wrap onto a listed racecourse.
+  EXPECT_EQ(CourseNameW(105, 2), Spaces(4));
+  EXPECT_EQ(CourseNameW(-5, 0), Spaces(6));
+  // Codes as cut from a record may carry blanks.
+  EXPECT_SJ(WeekdayName(" 2", 1), "日");
+  EXPECT_SJ(RaceTypeName("11", 4), "サラ２歳");
 }
 
 }  // namespace

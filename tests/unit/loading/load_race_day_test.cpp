@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/stored_paths.h"
 #include "racedata/code_tables.h"
 #include "racedata/load_race_day.h"
+#include "racedata/master_index.h"
 #include "test_support.h"
 
 namespace zelkova {
@@ -59,7 +62,18 @@ class RecordingObserver : public LoadObserver {
     timerOn = on;
   }
   void SelectRace(RaceDay&, int item) override { selected = item; }
-  std::vector<std::string> items, problems;
+  void UMConvertBtn(const std::string& d) override { converted.push_back(d); }
+  void SetWaitText(const std::string& a, const std::string& b) override { waitTexts.push_back(a + "|" + b); }
+  void SetCourseTab(int i, bool visible, const std::string& caption, const std::string& code) override {
+    tabs.push_back(std::to_string(i) + (visible ? "+" : "-") + caption + code);
+  }
+  void SetCourseIndexLabel(int i, const std::string& t) override { indexLabels[i] = t; }
+  void SetCourseGridRows(int i, int rows) override { gridRows[i] = rows; }
+  void SetUpDown(int maximum, int position) override { upDown = {maximum, position}; }
+  std::vector<std::string> items, problems, converted, waitTexts, tabs;
+  std::map<int, std::string> indexLabels;
+  std::map<int, int> gridRows;
+  std::pair<int, int> upDown{-9, -9};
   int timerMinutes = -1, selected = -1;
   bool timerOn = false;
 };
@@ -280,6 +294,151 @@ TEST_F(LoadTest, PayoutsAndResultsAreParsed) {
   EXPECT_EQ(f.TripleCombo[3].View(), " 1- 2- 3");
   EXPECT_EQ(f.PayAmount.Triple[3], 123456);
   EXPECT_EQ(f.PayPopularity.Triple[3], 12);
+}
+
+TEST_F(LoadTest, O1LineFollowsTheSlotWhenTheRaceFileHasABlankRecord) {
+  // The blank record takes no slot, so race 2 is slot 1 and its odds are on line 1.
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 2) + Rec("RA", kLenRA) + Race("20240512", "05", 2, 2));
+  std::string o1a = Rec("O1", kLenO1), o1b = Rec("O1", kLenO1);
+  Put(o1a, 12, "2024051205010201");
+  Put(o1a, 46, "0021");
+  Put(o1b, 12, "2024051205010202");
+  Put(o1b, 46, "0042");
+  Write(Data(".jvO1"), o1a + o1b + Rec("O1", kLenO1));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_DOUBLE_EQ(day->Races[0].Figures.WinOdds[0], 2.1);
+  EXPECT_DOUBLE_EQ(day->Races[1].Figures.WinOdds[0], 4.2);
+  // Support figures ran for every race list item.
+  EXPECT_GT(day->Races[0].Figures.SupportRate[0], 0);
+  EXPECT_GT(day->Races[1].Figures.SupportRate[0], 0);
+  EXPECT_EQ(day->BetRace, 1);
+}
+
+TEST_F(LoadTest, EachLoadStartsFromResetSlotsAndBlankImages) {
+  std::string ra;
+  for (int q = 1; q <= 7; ++q) ra += Race("20240512", "05", q, 1);
+  Write(Data(".jvRA"), ra);
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}});
+  std::string um = Rec("UM", kLenUM);
+  Put(um, 12, "2019100001");
+  Put(um, 1107, "001000000000000000");
+  Write(Data(".jvUM2"), um);
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 7);
+  EXPECT_EQ(day->Races[0].Figures.CareerStarts[0], 1);
+  EXPECT_TRUE(obs.converted.empty());
+  // More than 6 races: odds files of blank lines, one per race line.
+  EXPECT_EQ(testing::ReadBytes(Data(".jvO1")).size(), 7 * kLenO1);
+  EXPECT_EQ(testing::ReadBytes(Data(".jvO2")).size(), 7 * kLenO2);
+  EXPECT_EQ(obs.upDown, std::make_pair(6, 0));
+
+  // A second date with one race and no entries: nothing of the first load remains.
+  day->CurrentRace = 4;
+  day->Races[0].Figures.WeightChange[3] = 5;
+  date = DateText("20240519");
+  Write(Data(".jvRA"), Race("20240519", "06", 3, 2));
+  testing::WriteBytes(Data(".CkIm"), std::string(100, '1') + std::string(1844, '0'));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 1);
+  EXPECT_EQ(obs.converted, std::vector<std::string>({date}));  // no .jvUM2 for that date
+  EXPECT_TRUE(day->Races[0].Runners[0].SeRecord.empty());
+  EXPECT_TRUE(day->Races[0].Runners[0].UmRecord.empty());
+  EXPECT_TRUE(day->Races[1].RaRecord.empty());
+  EXPECT_EQ(day->Races[0].Figures.CareerStarts[0], 0);
+  EXPECT_EQ(day->Races[0].Figures.WeightChange[3], 999);
+  EXPECT_EQ(day->Races[0].Figures.JockeyWinRate[0], -1);
+  EXPECT_EQ(day->Races[1].Figures.RunnerCount, 0);
+  EXPECT_EQ(day->CheckMark(0, 5, 9), '1');
+  EXPECT_EQ(day->CheckMark(0, 5, 10), '0');
+  EXPECT_EQ(day->CheckMark(1, 0, 0), '0');
+  EXPECT_EQ(day->CurrentRace, 4);  // the view sets it, not the load
+  EXPECT_FALSE(FileExists(Data(".jvO1")));  // six lines or fewer: no placeholders
+  EXPECT_EQ(day->DayCourses[0], "06");
+}
+
+TEST_F(LoadTest, WaitTextsCourseTabsAndIndexLabels) {
+  Write(Data(".jvRA"), Race("20240512", "08", 1, 0) + Race("20240512", "05", 1, 0) + Race("20240512", "05", 2, 0) +
+                           Race("20240512", "08", 2, 0));
+  ASSERT_TRUE(Load().ok());
+  ASSERT_GE(obs.waitTexts.size(), 5u);
+  EXPECT_EQ(obs.waitTexts[0], "|");  // both lines empty when the window opens
+  EXPECT_EQ(obs.waitTexts[1], StripWideSpaces(CourseNameW("08", 9)) + Sj(" 1R データ読込中|"));
+  EXPECT_NE(std::find(obs.waitTexts.begin(), obs.waitTexts.end(),
+                      StripWideSpaces(CourseNameW("05", 9)) + Sj(" 2R 過去データ読込中|")),
+            obs.waitTexts.end());
+  // Tabs ordered by course code; the index label is the course's first slot.
+  std::vector<std::string> shown;
+  for (const auto& t : obs.tabs)
+    if (t[1] == '+') shown.push_back(t);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "0+" + CourseNameW("05", 2) + "05");
+  EXPECT_EQ(shown[1], "1+" + CourseNameW("08", 2) + "08");
+  EXPECT_EQ(obs.indexLabels[0], " 1");
+  EXPECT_EQ(obs.indexLabels[1], " 0");
+  EXPECT_EQ(obs.indexLabels[2], "");
+  EXPECT_EQ(obs.gridRows[0], 3);
+  EXPECT_EQ(obs.gridRows[1], 3);
+  EXPECT_EQ(day->DayCourses[0], "05");
+  EXPECT_EQ(day->DayCourses[1], "08");
+}
+
+TEST_F(LoadTest, ShortRecordsAndAMissingEntryFileReadAsBlanks) {
+  // No entry file; a torn race record and a torn payout record at the ends of their files.
+  Write(Data(".jvRA"), Race("20240512", "05", 3, 4) + Race("20240512", "05", 4, 4).substr(0, 900));
+  std::string hr = Rec("HR", kLenHR);
+  Put(hr, 12, "2024051205010203");
+  Put(hr, 103, "04");
+  Write(Data(".jvHR"), hr.substr(0, 400));  // torn: reported, never used
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 1);
+  EXPECT_TRUE(day->Races[0].HrRecord.empty());
+  EXPECT_EQ(day->Races[0].Figures.PayHorse[0], 0);
+  EXPECT_EQ(day->Races[0].Figures.RunnerCount, 4);
+  for (int h = 0; h < 4; ++h) {
+    EXPECT_TRUE(day->Races[0].Runners[h].SeRecord.empty());
+    EXPECT_EQ(day->Races[0].Figures.HorseNoText[h].View(), "  ");
+    EXPECT_EQ(day->Races[0].Figures.FinishPos[h], 0);
+  }
+  EXPECT_EQ(obs.problems.size(), 2u);
+}
+
+TEST_F(LoadTest, PayoutsGoToTheFirstSlotWithTheirCourseAndRace) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1) + Race("20240512", "06", 1, 1));
+  std::string a = Rec("HR", kLenHR), b = Rec("HR", kLenHR), stray = Rec("HR", kLenHR);
+  Put(a, 12, "2024051206010201");
+  Put(a, 103, "0700000310002");
+  Put(b, 12, "2024051205010201");
+  Put(b, 103, "0200000150001");
+  Put(stray, 12, "2024051209010201");  // a course that is not loaded
+  Write(Data(".jvHR"), stray + a + b);
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->Races[0].Figures.PayHorse[0], 2);
+  EXPECT_EQ(day->Races[1].Figures.PayHorse[0], 7);
+  EXPECT_EQ(day->Races[1].Figures.PayAmount.Horse[0], 310);
+}
+
+TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {
+  TempDir dir;
+  std::string file;
+  const char* keys[] = {"00300", "00100", "     ", "00100", "00200", "00300"};
+  for (int i = 0; i < 6; ++i) {
+    std::string r = Rec("KS", kLenKS);
+    Put(r, 12, keys[i]);
+    Put(r, 20, std::to_string(i));
+    file += r;
+  }
+  testing::WriteBytes(dir / "m.jvKS", file);
+  MasterIndex idx;
+  ASSERT_TRUE(idx.Load(dir / "m.jvKS", kLenKS, 12, 5).ok());
+  EXPECT_EQ(Field(idx.Find("00100"), 20, 1), "1");
+  EXPECT_EQ(Field(idx.Find("00300"), 20, 1), "0");
+  EXPECT_EQ(Field(idx.Find("00200"), 20, 1), "4");
+  EXPECT_TRUE(idx.Find("     ").empty());
+  EXPECT_TRUE(idx.Find("0010").empty());
+  EXPECT_TRUE(idx.Find("00400").empty());
+  // Reused for another file: nothing of the first one is found.
+  EXPECT_TRUE(idx.Load(dir / "none.jvKS", kLenKS, 12, 5).isNotFound());
+  EXPECT_TRUE(idx.Find("00100").empty());
 }
 
 TEST(RaceDayReset, StartingValuesAndHelpers) {

@@ -22,6 +22,27 @@ TEST(RaceLevelScore, GradesConditionsAndDeductions) {
   EXPECT_DOUBLE_EQ(RaceLevelScore("Z", "23", "999", "40", "C20"), 0);
 }
 
+TEST(RaceLevelScore, BranchesThatKeepTheirStartValue) {
+  // Grade E: a condition that is neither a prize class nor open keeps 64, as do other kinds.
+  EXPECT_DOUBLE_EQ(RaceLevelScore("E", "13", "703", "05", "000"), 64);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("E", "18", "005", "05", "000"), 64);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("E", "18", "999", "05", "000"), 73);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("E", "12", "010", "05", "000"), 10 * 1.4 + 70);
+  // No grade: 702 and 703, open obstacle-kind races, and kinds without a rule.
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "12", "702", "05", "000"), 64);
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "12", "703", "05", "000"), 62);
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "19", "999", "05", "000"), 71);
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "11", "999", "05", "000"), 77);
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "18", "016", "05", "000"), 62);
+  EXPECT_DOUBLE_EQ(RaceLevelScore(" ", "12", "016", "05", "000"), 16 * 1.4 + 68);
+  // The other grades, with and without padding; a symbol letter outside B..M takes nothing.
+  EXPECT_DOUBLE_EQ(RaceLevelScore("B", "11", "999", "05", "000"), 93);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("L", "11", "999", "05", "A00"), 86);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("G", "11", "999", "05", "N00"), 77);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("F", "11", "999", "61", "M00"), 79 - 14);
+  EXPECT_DOUBLE_EQ(RaceLevelScore("D", "11", "999", "29", "000"), 86);  // 29 is not local
+}
+
 TEST(AbilityIndex, MarginsFinishesAndWeights) {
   EXPECT_DOUBLE_EQ(AbilityIndex("05", "01", "-003", "570", 86), 113);
   // 12th: counted as 6th on a central course, as 12th elsewhere.
@@ -86,6 +107,23 @@ TEST(RateScore, TableShape) {
     }
   }
   EXPECT_EQ(RateScore(54, 54), 94);
+  EXPECT_EQ(RateScore(13, 0), 2);
+}
+
+TEST(RateScore, DerivedRowsGrowInSmallSteps) {
+  // The derived rows join the given ones without jumps: no step above the largest step of the
+  // given rows 12 and 20, and row 55 fills its open middle in steps of 1 to 3.
+  for (int n = 13; n <= 55; ++n)
+    for (int k = 1; k <= n; ++k) EXPECT_LE(RateScore(n, k) - RateScore(n, k - 1), 9) << n << "," << k;
+  for (int k = 10; k <= 50; ++k) {
+    EXPECT_GE(RateScore(55, k) - RateScore(55, k - 1), 1) << k;
+    EXPECT_LE(RateScore(55, k) - RateScore(55, k - 1), 3) << k;
+  }
+  // Half the starts won scores higher as the starts grow, as from row 12 to row 20.
+  EXPECT_LE(RateScore(12, 6), RateScore(16, 8));
+  EXPECT_LE(RateScore(16, 8), RateScore(20, 10));
+  EXPECT_LE(RateScore(20, 10), RateScore(30, 15));
+  EXPECT_LE(RateScore(30, 15), RateScore(54, 27));
 }
 
 }  // namespace

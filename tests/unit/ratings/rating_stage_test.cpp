@@ -181,6 +181,88 @@ TEST_F(RatingStageTest, OddsOrderAndRecordScoresAfterOdds) {
   EXPECT_DOUBLE_EQ(f.RateScores[1][12], 9);  // no counts
 }
 
+TEST_F(RatingStageTest, AbilityUsesTheLatestThirteenUsableRuns) {
+  auto race = MakeRace(2);
+  SetPastRun(*race, 0, 0, {.margin = "0005"});                 // 20 + 86 - 5 = 101
+  SetPastRun(*race, 0, 1, {.margin = "0000"});                 // no index
+  SetPastRun(*race, 0, 2, {.finish = "02", .margin = "0002"}); // 19 + 86 - 2 = 103
+  SetPastRun(*race, 0, 13, {.margin = "-009"});                // 14th run: level only
+  RatingStage(*race, tables, gates);
+  const RaceFigures& f = race->Figures;
+  EXPECT_DOUBLE_EQ(f.PastAbility[0][1], -1);
+  EXPECT_DOUBLE_EQ(f.PastAbility[0][13], 20 + 86 + 9);
+  EXPECT_DOUBLE_EQ(f.AbilityMax[0], 103);
+  EXPECT_DOUBLE_EQ(f.AbilityAvg[0], 102);
+  EXPECT_DOUBLE_EQ(f.AbilityMax[1], 0);
+  EXPECT_EQ(f.AbilityMaxRank[0], 1);
+  EXPECT_EQ(f.AbilityMaxRank[1], 2);  // every runner is ranked
+}
+
+TEST_F(RatingStageTest, MeansOfPopularityCornerAndBodyWeight) {
+  auto race = MakeRace(2);
+  SetPastRun(*race, 0, 0, {.finish = "01", .popularity = "02", .corner = "03", .body = "480"});
+  SetPastRun(*race, 0, 1, {.finish = "04", .popularity = "06", .corner = "00", .body = "490"});
+  SetPastRun(*race, 0, 2, {.finish = "09", .popularity = "  ", .corner = "05", .body = "500"});
+  SetPastRun(*race, 0, 3, {.finish = "02", .popularity = "01", .corner = "01", .body = "000"});
+  RatingStage(*race, tables, gates);
+  const RaceFigures& f = race->Figures;
+  EXPECT_DOUBLE_EQ(f.AveragePopularity[0], 3);
+  EXPECT_DOUBLE_EQ(f.AverageCorner4[0], 3);
+  EXPECT_DOUBLE_EQ(f.WeightWhenFirstOrSecond[0], 480);
+  EXPECT_DOUBLE_EQ(f.WeightWhenPlaced[0], 485);
+  EXPECT_DOUBLE_EQ(f.WeightWhenUnplaced[0], 500);
+  // Ascending ranks put a runner without corners last, not first.
+  EXPECT_EQ(f.AverageCorner4Rank[0], 1);
+  EXPECT_EQ(f.AverageCorner4Rank[1], 2);
+  EXPECT_DOUBLE_EQ(f.AverageCorner4[1], 0);
+}
+
+TEST_F(RatingStageTest, BestLast3FOfARaceWithoutClassComesFromRunsWithoutClass) {
+  auto race = MakeRace(1, "999", "18", "54", "3000");  // obstacle: class 0
+  SetPastRun(*race, 0, 0, {.last3f = "380", .track = "54", .distance = "3000"});
+  SetPastRun(*race, 0, 1, {.last3f = "340"});  // a flat 1600 m run: class 1
+  RatingStage(*race, tables, gates);
+  const RaceFigures& f = race->Figures;
+  EXPECT_EQ(f.SurfaceDistanceClass, 0);
+  EXPECT_DOUBLE_EQ(f.BestLast3FOnClass[0], 38.0);
+  EXPECT_DOUBLE_EQ(f.Last3FOnClass[0], 0);  // no class, no mean
+  EXPECT_DOUBLE_EQ(f.Last3FByClass[0][0], 34.0);
+}
+
+TEST_F(RatingStageTest, RecordFiguresAddTheirGroups) {
+  auto race = MakeRace(1);
+  UmImage& um = race->Runners[0].UmRecord;
+  Put(um, 1107, "003002001000000004");  // 10 starts: 3 wins, 5 top two, 6 top three
+  Put(um, 1485, "001000000000000001");  // turf to 1600: 1 of 2
+  Put(um, 1539, "002000000000000002");  // dirt to 1600: 2 of 4
+  RatingStageAfterOdds(*race);
+  const auto& s = race->Figures.RateScores[0];
+  EXPECT_DOUBLE_EQ(s[0], RateScore(10, 3));
+  EXPECT_DOUBLE_EQ(s[1], RateScore(10, 5));
+  EXPECT_DOUBLE_EQ(s[2], RateScore(10, 6));
+  EXPECT_DOUBLE_EQ(s[8], RateScore(6, 3));
+  EXPECT_DOUBLE_EQ(s[4], 9);  // no starts on right-handed turf
+}
+
+TEST(RaceFiguresReset, SentinelsTheViewsTestFor) {
+  RaceFigures f;
+  f.Last3FMax3[4] = 12;
+  f.AverageMargin[4] = 0.5;
+  f.FinishComplement[4] = 0.2;
+  f.Reset();
+  EXPECT_DOUBLE_EQ(f.Last3FMax3[4], -99);
+  EXPECT_DOUBLE_EQ(f.Last3FMax5[17], -99);
+  EXPECT_DOUBLE_EQ(f.Last3FFigure[17][4], -99);
+  EXPECT_DOUBLE_EQ(f.AverageMargin[4], 999);
+  EXPECT_DOUBLE_EQ(f.FinishComplement[4], 10000);
+  EXPECT_DOUBLE_EQ(f.BestLast3FOnClass[0], 1000);
+  EXPECT_DOUBLE_EQ(f.PlaceMargin[0], 1000);
+  EXPECT_DOUBLE_EQ(f.JockeyWinRate[0], -1);
+  EXPECT_DOUBLE_EQ(f.PastAbility[0][0], -1);
+  EXPECT_EQ(f.Last3FMax3Rank[4], 0);
+  EXPECT_TRUE(f.WinClass[0].Empty());
+}
+
 TEST_F(RatingStageTest, RunnerCountBeyondEighteenIsCapped) {
   auto race = MakeRace(1);
   Put(race->RaRecord, 882, "99");

@@ -82,6 +82,13 @@ TEST(SupportFigures, RatesFromWinOdds) {
   EXPECT_DOUBLE_EQ(f.Concentration[2], 0);
   EXPECT_DOUBLE_EQ(f.SupportRate[5], 3);  // beyond the registered runners
 
+  // A blank odds field (-2) counts like a dashed one.
+  f.WinOdds[2] = -2;
+  f.Concentration[2] = 5;
+  SupportFigures(*race);
+  EXPECT_DOUBLE_EQ(f.SupportRate[2], 0);
+  EXPECT_DOUBLE_EQ(f.Concentration[2], 0);
+
   f.WinOdds[0] = 0.1;  // would divide by zero
   SupportFigures(*race);
   EXPECT_DOUBLE_EQ(f.SupportRate[0], 0);

@@ -1,0 +1,66 @@
+// JV-Link itself: the COM control "JVDTLab.JVLink", called by late-bound IDispatch so that the
+// build needs neither its type library nor generated headers. Windows only. JV-Link is a 32-bit
+// in-process server, so it loads only into a 32-bit program. All calls from the thread that
+// created the object (the GUI thread, a single-threaded apartment).
+#pragma once
+
+#ifdef _WIN32
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "jvlink/jv_link.h"
+
+struct IDispatch;
+struct tagVARIANT;
+
+namespace zelkova {
+
+class ComJvLink : public JvLink {
+ public:
+  // True iff the class "JVDTLab.JVLink" is registered on this machine (the start-up check).
+  static bool IsRegistered();
+  // Creates the control; nullptr with `why` set when that is impossible.
+  static std::unique_ptr<ComJvLink> Create(std::string& why);
+  ~ComJvLink() override;
+
+  ComJvLink(const ComJvLink&) = delete;
+  ComJvLink& operator=(const ComJvLink&) = delete;
+
+  // Owner window of JV-Link's own dialogs (its ParentHWnd property); 0 = none.
+  void setParentWindow(long long hwnd);
+  // The COM failure behind the last -401 (method, HRESULT, JV-Link's description); ASCII/CP932.
+  const std::string& lastProblem() const { return lastProblem_; }
+
+  int JVInit(const std::string& sid) override;
+  int JVSetUIProperties() override;
+  int JVOpen(const std::string& dataspec, const std::string& fromdate, int option, int& readcount,
+             int& downloadcount, std::string& lastfiletimestamp) override;
+  int JVRTOpen(const std::string& dataspec, const std::string& key) override;
+  int JVStatus() override;
+  int JVRead(std::string& buff, int& size, std::string& filename) override;
+  void JVCancel() override;
+  int JVClose() override;
+  int JVMVCheck(const std::string& key) override;
+  int JVMVPlay(const std::string& key) override;
+  std::string version() override;
+
+ private:
+  ComJvLink(IDispatch* dispatch, bool uninitialize);
+
+  // Calls `name` with `args` in call order (reversed internally, as IDispatch wants them).
+  // Returns false and sets lastProblem_ when COM itself failed.
+  bool call(const wchar_t* name, unsigned short flags, tagVARIANT* args, unsigned count, tagVARIANT* result);
+  // A method returning a JV-Link code; a COM failure reads as -401 (internal error).
+  int callCode(const wchar_t* name, tagVARIANT* args, unsigned count);
+
+  IDispatch* dispatch_;
+  bool uninitialize_;  // this object's CoInitializeEx must be balanced
+  std::map<std::wstring, long> dispIds_;
+  std::string lastProblem_;
+};
+
+}  // namespace zelkova
+
+#endif  // _WIN32

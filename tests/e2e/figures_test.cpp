@@ -1,0 +1,237 @@
+// A generated feed, downloaded by the CLI, loaded day by day: every rated race has its ratings
+// and ranks, and `figures` prints them as CSV.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelkova::testing::TempDir;
+
+struct Run {
+  int rc = -1;
+  std::string out;
+};
+
+// Runs a shell command, collecting its standard output; stderr goes to `errFile`.
+Run Shell(const std::string& cmd, const fs::path& errFile) {
+  Run r;
+  std::string full = cmd + " 2>'" + errFile.string() + "'";
+  FILE* p = ::popen(full.c_str(), "r");
+  if (!p) return r;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = ::pclose(p);
+  r.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::string Bin(const char* name) { return std::string("'") + ZELKOVA_BIN_DIR + "/" + name + "'"; }
+
+// One CSV line split into cells; quoted cells may hold commas and doubled quotes.
+std::vector<std::string> SplitCsv(const std::string& line) {
+  std::vector<std::string> cells(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        cells.back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        cells.back() += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      cells.emplace_back();
+    } else {
+      cells.back() += c;
+    }
+  }
+  return cells;
+}
+
+struct Csv {
+  std::vector<std::string> header;
+  std::vector<std::map<std::string, std::string>> rows;
+};
+
+Csv ParseCsv(const std::string& text) {
+  Csv csv;
+  size_t at = 0;
+  bool first = true;
+  while (at < text.size()) {
+    size_t nl = text.find('\n', at);
+    std::string line = text.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
+    at = nl == std::string::npos ? text.size() : nl + 1;
+    if (line.empty()) continue;
+    auto cells = SplitCsv(line);
+    if (first) {
+      csv.header = cells;
+      first = false;
+      continue;
+    }
+    EXPECT_EQ(cells.size(), csv.header.size()) << line;
+    std::map<std::string, std::string> row;
+    for (size_t i = 0; i < cells.size() && i < csv.header.size(); ++i) row[csv.header[i]] = cells[i];
+    csv.rows.push_back(std::move(row));
+  }
+  return csv;
+}
+
+// Feed, download and the day with the most races, shared by the tests of this file.
+class FiguresE2E : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    fs::path feed = dir_->path() / "feed", home = dir_->path() / "home";
+    fs::create_directories(home);
+    Run gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
+                    dir_->path() / "feedgen.err");
+    ASSERT_EQ(gen.rc, 0) << "feedgen failed";
+    Run dl = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' --feed '" + feed.string() + "' download",
+                   dir_->path() / "download.err");
+    ASSERT_EQ(dl.rc, 0) << "download failed: " << dl.out;
+    // The date whose race file holds the most races (a three-racecourse day of 36).
+    uintmax_t best = 0;
+    for (auto& e : fs::directory_iterator(home / "Data")) {
+      std::string name = e.path().filename().string();
+      if (e.path().extension() != ".jvRA") continue;
+      if (e.file_size() > best) {
+        best = e.file_size();
+        dateText_ = name.substr(0, name.size() - 5);
+      }
+    }
+    ASSERT_FALSE(dateText_.empty()) << "no race file was downloaded";
+    // yyyy年mm月dd日 in UTF-8: 4 digits, 3 bytes, 2 digits, 3 bytes, 2 digits, 3 bytes.
+    ASSERT_EQ(dateText_.size(), 20u) << dateText_;
+    digits_ = dateText_.substr(0, 4) + dateText_.substr(7, 2) + dateText_.substr(12, 2);
+    home_ = home;
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+
+  Run Figures(const std::string& args) {
+    return Shell(Bin("zelkova-cli") + " --home '" + home_.string() + "' figures " + args, dir_->path() / "figures.err");
+  }
+  std::string Err() const { return zelkova::testing::ReadBytes(dir_->path() / "figures.err"); }
+
+  static TempDir* dir_;
+  static fs::path home_;
+  static std::string dateText_, digits_;
+};
+
+TempDir* FiguresE2E::dir_ = nullptr;
+fs::path FiguresE2E::home_;
+std::string FiguresE2E::dateText_, FiguresE2E::digits_;
+
+double Num(const std::map<std::string, std::string>& row, const std::string& col) {
+  auto it = row.find(col);
+  if (it == row.end()) {
+    ADD_FAILURE() << "no column " << col;
+    return 0;
+  }
+  return std::atof(it->second.c_str());
+}
+
+TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
+  Run r = Figures(digits_);
+  ASSERT_EQ(r.rc, 0) << Err();
+  Csv csv = ParseCsv(r.out);
+  ASSERT_GE(csv.header.size(), 100u);
+  EXPECT_EQ(csv.header[0], "Title");
+  EXPECT_EQ(csv.header[1], "HorseNo");
+  EXPECT_EQ(csv.header[2], "FinishRating");
+  EXPECT_EQ(csv.header[3], "FinishRatingRank");
+  EXPECT_NE(std::find(csv.header.begin(), csv.header.end(), "PastLevel20"), csv.header.end());
+  EXPECT_EQ(std::find(csv.header.begin(), csv.header.end(), "PastLevel21"), csv.header.end());
+
+  std::map<std::string, std::vector<const std::map<std::string, std::string>*>> races;
+  for (const auto& row : csv.rows) races[row.at("Title")].push_back(&row);
+  EXPECT_EQ(races.size(), 36u);
+  std::set<int> categories;
+  int rated = 0;
+  for (const auto& [title, rows] : races) {
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(title.substr(0, 20), dateText_) << title;
+    int cat = static_cast<int>(Num(*rows[0], "RaceCategory"));
+    categories.insert(cat);
+    EXPECT_EQ(static_cast<int>(rows.size()), static_cast<int>(Num(*rows[0], "RunnerCount"))) << title;
+    if (cat == 3 || cat == 7) continue;
+    ++rated;
+    for (const char* kind : {"Finish", "Popularity", "Position"}) {
+      std::string rating = std::string(kind) + "Rating", rank = rating + "Rank";
+      std::vector<int> ranks;
+      for (const auto* row : rows) {
+        double v = Num(*row, rating);
+        int k = static_cast<int>(Num(*row, rank));
+        if (v > 0) ranks.push_back(k);
+        else EXPECT_EQ(k, 0) << title << " " << rank;
+        // Six decimals, as a spreadsheet reads them.
+        const std::string& text = row->at(rating);
+        EXPECT_EQ(text.size() - text.find('.'), 7u) << text;
+      }
+      ASSERT_FALSE(ranks.empty()) << title << ": no " << rating;
+      std::sort(ranks.begin(), ranks.end());
+      for (size_t i = 0; i < ranks.size(); ++i) EXPECT_EQ(ranks[i], static_cast<int>(i) + 1) << title << " " << rank;
+    }
+    // The finish ranks follow the ratings (descending).
+    std::vector<std::pair<int, double>> byRank;
+    for (const auto* row : rows)
+      if (Num(*row, "FinishRatingRank") > 0) byRank.push_back({static_cast<int>(Num(*row, "FinishRatingRank")), Num(*row, "FinishRating")});
+    std::sort(byRank.begin(), byRank.end());
+    for (size_t i = 1; i < byRank.size(); ++i) EXPECT_GE(byRank[i - 1].second, byRank[i].second) << title;
+    // Runners with earlier runs have their race-level scores.
+    bool anyPast = false;
+    for (const auto* row : rows) anyPast |= Num(*row, "PastLevel1") >= 0 && Num(*row, "DaysSinceLastRun") > 0;
+    EXPECT_TRUE(anyPast) << title;
+  }
+  EXPECT_GT(rated, 20);
+  EXPECT_GE(categories.size(), 2u);
+}
+
+TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
+  Run all = Figures(digits_);
+  ASSERT_EQ(all.rc, 0) << Err();
+  Run one = Figures("'" + dateText_ + "' --race 11 --samples 5 --weight-switch 1");
+  ASSERT_EQ(one.rc, 0) << Err();
+  Csv a = ParseCsv(all.out), b = ParseCsv(one.out);
+  ASSERT_FALSE(b.rows.empty());
+  size_t expected = 0;
+  for (const auto& row : a.rows) expected += row.at("Title").find("11R") != std::string::npos;
+  EXPECT_EQ(b.rows.size(), expected);
+  for (const auto& row : b.rows) EXPECT_NE(row.at("Title").find("11R"), std::string::npos);
+  // The load-time figures do not depend on the selection options.
+  for (const auto& row : b.rows)
+    for (const auto& other : a.rows)
+      if (other.at("Title") == row.at("Title") && other.at("HorseNo") == row.at("HorseNo"))
+        EXPECT_EQ(other.at("FinishRating"), row.at("FinishRating"));
+}
+
+TEST_F(FiguresE2E, BadArgumentsAreRefusedClearly) {
+  EXPECT_EQ(Figures("20241399").rc, 2);
+  EXPECT_NE(Err().find("not a date"), std::string::npos);
+  EXPECT_EQ(Figures(digits_ + " --race x").rc, 2);
+  EXPECT_EQ(Figures("19990101").rc, 1);  // no race file: nothing printed
+  EXPECT_EQ(Figures(digits_ + " --race 13").rc, 2);
+  EXPECT_EQ(Figures("'../../etc'").rc, 2);
+}
+
+}  // namespace
