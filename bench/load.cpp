@@ -22,6 +22,7 @@
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/stored_paths.h"
+#include "racedata/code_tables.h"
 #include "racedata/load_race_day.h"
 
 namespace zelkova {

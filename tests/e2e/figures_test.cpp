@@ -19,14 +19,14 @@ namespace {
 namespace fs = std::filesystem;
 using zelkova::testing::TempDir;
 
-struct Run {
+struct Proc {
   int rc = -1;
   std::string out;
 };
 
 // Runs a shell command, collecting its standard output; stderr goes to `errFile`.
-Run Shell(const std::string& cmd, const fs::path& errFile) {
-  Run r;
+Proc Shell(const std::string& cmd, const fs::path& errFile) {
+  Proc r;
   std::string full = cmd + " 2>'" + errFile.string() + "'";
   FILE* p = ::popen(full.c_str(), "r");
   if (!p) return r;
@@ -101,10 +101,10 @@ class FiguresE2E : public ::testing::Test {
     dir_ = new TempDir;
     fs::path feed = dir_->path() / "feed", home = dir_->path() / "home";
     fs::create_directories(home);
-    Run gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
+    Proc gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
                     dir_->path() / "feedgen.err");
     ASSERT_EQ(gen.rc, 0) << "feedgen failed";
-    Run dl = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' --feed '" + feed.string() + "' download",
+    Proc dl = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' --feed '" + feed.string() + "' download",
                    dir_->path() / "download.err");
     ASSERT_EQ(dl.rc, 0) << "download failed: " << dl.out;
     // The date whose race file holds the most races (a three-racecourse day of 36).
@@ -128,7 +128,7 @@ class FiguresE2E : public ::testing::Test {
     dir_ = nullptr;
   }
 
-  Run Figures(const std::string& args) {
+  Proc Figures(const std::string& args) {
     return Shell(Bin("zelkova-cli") + " --home '" + home_.string() + "' figures " + args, dir_->path() / "figures.err");
   }
   std::string Err() const { return zelkova::testing::ReadBytes(dir_->path() / "figures.err"); }
@@ -152,7 +152,7 @@ double Num(const std::map<std::string, std::string>& row, const std::string& col
 }
 
 TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
-  Run r = Figures(digits_);
+  Proc r = Figures(digits_);
   ASSERT_EQ(r.rc, 0) << Err();
   Csv csv = ParseCsv(r.out);
   ASSERT_GE(csv.header.size(), 100u);
@@ -182,8 +182,11 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
       for (const auto* row : rows) {
         double v = Num(*row, rating);
         int k = static_cast<int>(Num(*row, rank));
-        if (v > 0) ranks.push_back(k);
-        else EXPECT_EQ(k, 0) << title << " " << rank;
+        if (v > 0) {
+          ranks.push_back(k);
+        } else {
+          EXPECT_EQ(k, 0) << title << " " << rank;
+        }
         // Six decimals, as a spreadsheet reads them.
         const std::string& text = row->at(rating);
         EXPECT_EQ(text.size() - text.find('.'), 7u) << text;
@@ -208,9 +211,9 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
 }
 
 TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
-  Run all = Figures(digits_);
+  Proc all = Figures(digits_);
   ASSERT_EQ(all.rc, 0) << Err();
-  Run one = Figures("'" + dateText_ + "' --race 11 --samples 5 --weight-switch 1");
+  Proc one = Figures("'" + dateText_ + "' --race 11 --samples 5 --weight-switch 1");
   ASSERT_EQ(one.rc, 0) << Err();
   Csv a = ParseCsv(all.out), b = ParseCsv(one.out);
   ASSERT_FALSE(b.rows.empty());
@@ -221,8 +224,9 @@ TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
   // The load-time figures do not depend on the selection options.
   for (const auto& row : b.rows)
     for (const auto& other : a.rows)
-      if (other.at("Title") == row.at("Title") && other.at("HorseNo") == row.at("HorseNo"))
+      if (other.at("Title") == row.at("Title") && other.at("HorseNo") == row.at("HorseNo")) {
         EXPECT_EQ(other.at("FinishRating"), row.at("FinishRating"));
+      }
 }
 
 TEST_F(FiguresE2E, BadArgumentsAreRefusedClearly) {

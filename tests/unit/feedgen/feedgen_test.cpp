@@ -140,10 +140,18 @@ TEST_F(FeedTest, EveryRecordHasItsLengthCrLfValidTextAndDigitKeys) {
       std::string_view diff = Field(b, 532, 4);
       ASSERT_TRUE(diff == "9999" || diff == "0000" || ((diff[0] == '+' || diff[0] == '-') && IsAllDigits(diff.substr(1))));
     }
-    if (kind == "RA") ASSERT_TRUE(IsAllDigits(Field(b, 698, 12)) && IsAllDigits(Field(b, 874, 16))) << r.file;
-    if (kind == "UM") ASSERT_TRUE(IsAllDigits(Field(b, 1053, 1607 - 1053 + 1))) << r.file;
-    if (kind == "KS") ASSERT_TRUE(IsAllDigits(Field(b, 1016, 4171 - 1016 + 1))) << r.file;
-    if (kind == "CH") ASSERT_TRUE(IsAllDigits(Field(b, 705, 3860 - 705 + 1))) << r.file;
+    if (kind == "RA") {
+      ASSERT_TRUE(IsAllDigits(Field(b, 698, 12)) && IsAllDigits(Field(b, 874, 16))) << r.file;
+    }
+    if (kind == "UM") {
+      ASSERT_TRUE(IsAllDigits(Field(b, 1053, 1607 - 1053 + 1))) << r.file;
+    }
+    if (kind == "KS") {
+      ASSERT_TRUE(IsAllDigits(Field(b, 1016, 4171 - 1016 + 1))) << r.file;
+    }
+    if (kind == "CH") {
+      ASSERT_TRUE(IsAllDigits(Field(b, 705, 3860 - 705 + 1))) << r.file;
+    }
   }
   EXPECT_EQ(ReadBytes(feed() / "version.txt"), "0490");
   auto legacy = fs::directory_iterator(feed() / "legacy")->path();
