@@ -419,8 +419,8 @@ HorseTotals Totals(const World& w, const Horse& h, int made) {
     int surface = tr == 10 ? 2 : tr <= 16 ? 4 : tr <= 22 ? 3 : tr == 29 ? 5 : tr <= 28 ? (tr % 2 ? 7 : 6) : 8;
     Tally(t.groups[surface], s.pos);
     if (rc.obstacle()) Tally(t.groups[16 + rc.turfGoing], s.pos);
-    else if (rc.turf()) Tally(t.groups[7 + rc.turfGoing], s.pos);
-    else Tally(t.groups[11 + rc.dirtGoing], s.pos);
+    else if (rc.turf()) Tally(t.groups[8 + rc.turfGoing], s.pos);
+    else Tally(t.groups[12 + rc.dirtGoing], s.pos);
     if (!rc.obstacle()) {
       int band = rc.distance <= 1600 ? 0 : rc.distance <= 2200 ? 1 : 2;
       Tally(t.groups[(rc.turf() ? 21 : 24) + band], s.pos);
