@@ -235,12 +235,12 @@ int ComJvLink::JVOpen(const std::string& dataspec, const std::string& fromdate, 
   readcount = 0;
   downloadcount = 0;
   lastfiletimestamp.clear();
-  BstrArg spec(dataspec), from(fromdate);
-  if (!spec.ok() || !from.ok()) return kComFailure;
+  BstrArg kind(dataspec), from(fromdate);
+  if (!kind.ok() || !from.ok()) return kComFailure;
   LONG reads = 0, downloads = 0;
   BstrOut stamp;
   VARIANT args[6];
-  spec.into(args[0]);
+  kind.into(args[0]);
   from.into(args[1]);
   LongArg(args[2], option);
   LongRef(args[3], &reads);
@@ -254,10 +254,10 @@ int ComJvLink::JVOpen(const std::string& dataspec, const std::string& fromdate, 
 }
 
 int ComJvLink::JVRTOpen(const std::string& dataspec, const std::string& key) {
-  BstrArg spec(dataspec), k(key);
-  if (!spec.ok() || !k.ok()) return kComFailure;
+  BstrArg kind(dataspec), k(key);
+  if (!kind.ok() || !k.ok()) return kComFailure;
   VARIANT args[2];
-  spec.into(args[0]);
+  kind.into(args[0]);
   k.into(args[1]);
   return callCode(L"JVRTOpen", args, 2);
 }
