@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <ostream>
 
 #include "app/ini_gt.h"
@@ -65,14 +67,65 @@ class ConsoleView : public BatchView {
   const char* lastWhat_ = nullptr;
 };
 
+// Test hooks for the crash tests, read from the environment: ZELKOVA_ABORT_AFTER=N ends the
+// process abruptly (std::_Exit, no flush, no destructors) once N records have been read, as a
+// kill would; ZELKOVA_FLUSH_MS=N sets the write-back flush interval so that a short download
+// still writes some files before such a kill.
+std::optional<long> EnvNumber(const char* name) {
+  const char* v = std::getenv(name);
+  if (!v || !*v) return std::nullopt;
+  char* end = nullptr;
+  long n = std::strtol(v, &end, 10);
+  if (*end != '\0' || n < 0) return std::nullopt;
+  return n;
+}
+
+// Passes every call through; counts the records JVRead hands out and dies after `limit`.
+class AbortingJvLink : public JvLink {
+ public:
+  AbortingJvLink(JvLink& inner, long limit) : inner_(inner), limit_(limit) {}
+  int JVInit(const std::string& sid) override { return inner_.JVInit(sid); }
+  int JVSetUIProperties() override { return inner_.JVSetUIProperties(); }
+  int JVOpen(const std::string& dataspec, const std::string& fromdate, int option, int& readcount, int& downloadcount,
+             std::string& lastfiletimestamp) override {
+    return inner_.JVOpen(dataspec, fromdate, option, readcount, downloadcount, lastfiletimestamp);
+  }
+  int JVRTOpen(const std::string& dataspec, const std::string& key) override { return inner_.JVRTOpen(dataspec, key); }
+  int JVStatus() override { return inner_.JVStatus(); }
+  int JVRead(std::string& buff, int& size, std::string& filename) override {
+    if (limit_ >= 0 && read_ >= limit_) std::_Exit(137);
+    int r = inner_.JVRead(buff, size, filename);
+    if (r > 0) ++read_;
+    return r;
+  }
+  void JVCancel() override { inner_.JVCancel(); }
+  int JVClose() override { return inner_.JVClose(); }
+  int JVMVCheck(const std::string& key) override { return inner_.JVMVCheck(key); }
+  int JVMVPlay(const std::string& key) override { return inner_.JVMVPlay(key); }
+  std::string version() override { return inner_.version(); }
+
+ private:
+  JvLink& inner_;
+  long limit_;
+  long read_ = 0;
+};
+
 }  // namespace
 
 int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   std::string from;
   bool writeThrough = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--from" && i + 1 < args.size()) {
+    if (args[i] == "--from") {
+      if (i + 1 >= args.size()) {
+        *ctx.err << "zelkova-cli: download: --from needs a time\n" << UsageText();
+        return 2;
+      }
       from = args[++i];
+      if (from.empty()) {
+        *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not ''\n" << UsageText();
+        return 2;
+      }
     } else if (args[i] == "--write-through") {
       writeThrough = true;
     } else {
@@ -84,7 +137,8 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   if (!from.empty()) {
     fromTime = ParseDateTime(from);
     if (!fromTime) {
-      *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not '" << from << "'\n";
+      *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not '" << from << "'\n"
+               << UsageText();
       return 2;
     }
   }
@@ -117,7 +171,9 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   options.mode = writeThrough ? StoreCache::Mode::kWriteThrough : StoreCache::Mode::kWriteBack;
   std::ostream& err = *ctx.err;
   options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
-  BatchDownload batch(ctx.programFolder, jv, prompts, clock, ini, &view, options);
+  if (auto ms = EnvNumber("ZELKOVA_FLUSH_MS")) options.flushInterval = std::chrono::milliseconds(*ms);
+  AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
+  BatchDownload batch(ctx.programFolder, aborting, prompts, clock, ini, &view, options);
   batch.FormCreate();
   if (fromTime) batch.setFromTime(*fromTime);
   batch.ButtonStartClick();

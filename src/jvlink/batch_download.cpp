@@ -25,7 +25,6 @@ struct Texts {
       "けてください。");
   std::string noNewData = Sj("最新のデータがありません。");
   std::string openError = Sj("JVOpenエラー:");
-  std::string openOk = Sj("JVOpen正常:");
   std::string downloading = Sj("ダウンロード中・・・");
   std::string downloadingN = Sj("ダウンロード中．．．(");
   std::string statusError = Sj("JVStatusエラー:");
@@ -206,7 +205,6 @@ void BatchDownload::ButtonStartClick() {
     outcome_ = Status::JvLinkError(r, msg);
     return;
   }
-  setLabel(T().openOk + JvMessage("JVOpen", 0));
   setLabel("ReadCount:" + std::to_string(readCount_) + ", DownloadCount:" + std::to_string(downloadCount_));
   if (downloadCount_ > 0) {
     setLabel(T().downloading);
@@ -357,20 +355,21 @@ bool BatchDownload::readLoop() {
   return true;
 }
 
-bool BatchDownload::storeFailed(const Status& s, const std::filesystem::path& p) {
-  if (s.ok()) return false;
+bool BatchDownload::filed(const Status& s, const std::filesystem::path& p) {
+  if (s.ok()) return true;
   if (s.isCorruption()) {
-    // An unreadable stored file is left exactly as it is; the record is not filed there.
+    // An unreadable stored file is left exactly as it is; the record is not filed there but
+    // still goes to its other files.
     ++skipped_;
     const std::string key = p.string();
     if (std::find(reportedFiles_.begin(), reportedFiles_.end(), key) == reportedFiles_.end()) {
       reportedFiles_.push_back(key);
       logError(T().unreadable + ToBoxText(key));
     }
-    return true;
+    return false;
   }
   storeError_ = s;
-  return true;
+  return false;
 }
 
 void BatchDownload::dispatch(const std::string& rec) {
@@ -400,16 +399,19 @@ void BatchDownload::dispatch(const std::string& rec) {
     const std::string date = DateText(Field(rec, 12, 8));
     if (((division >= 1 && division <= 6) || (raceDate > cutoff_ && division != 0)) && race > 0) {
       auto p = DataPath(folder_, date, ".jvRA");
-      if (storeFailed(cache_.Upsert(p, normalised(), RuleRA()), p)) return;
-      auto at = std::lower_bound(datesMade_.begin(), datesMade_.end(), date);
-      if (at == datesMade_.end() || *at != date) datesMade_.insert(at, date);
-      addList(T().made + std::string(raceNo) + "R/" + date + ".jvRA");
+      if (filed(cache_.Upsert(p, normalised(), RuleRA()), p)) {
+        auto at = std::lower_bound(datesMade_.begin(), datesMade_.end(), date);
+        if (at == datesMade_.end() || *at != date) datesMade_.insert(at, date);
+        addList(T().made + std::string(raceNo) + "R/" + date + ".jvRA");
+      } else if (!storeError_.ok()) {
+        return;
+      }
     }
     if (result) {
       const std::string key10(Field(rec, 12, 10));
       auto p = MeetingPath(folder_, key10);
-      if (storeFailed(cache_.Upsert(p, normalised(), RuleSERA()), p)) return;
-      addList(T().made + std::string(raceNo) + "R/" + key10 + ".jvSERA");
+      if (filed(cache_.Upsert(p, normalised(), RuleSERA()), p))
+        addList(T().made + std::string(raceNo) + "R/" + key10 + ".jvSERA");
     }
   } else if (kind == "SE") {
     const std::string date = DateText(Field(rec, 12, 8));
@@ -418,23 +420,25 @@ void BatchDownload::dispatch(const std::string& rec) {
       int slot = SlotIndex(race, static_cast<int>(FieldInt(rec, 29, 2)));
       if (slot >= 0) {
         auto p = DataPath(folder_, date, course + ".jvSEr");
-        if (storeFailed(cache_.PutSlot(p, slot, line), p)) return;
-        addList(T().made + std::string(raceNo) + "R/" + std::string(Field(rec, 29, 2)) + T().ban + date + course +
-                ".jvSEr");
+        if (filed(cache_.PutSlot(p, slot, line), p))
+          addList(T().made + std::string(raceNo) + "R/" + std::string(Field(rec, 29, 2)) + T().ban + date + course +
+                  ".jvSEr");
+        else if (!storeError_.ok())
+          return;
       }
     }
     if (result) {
       const std::string reg(Field(rec, 31, 10));
       auto p = HorsePath(folder_, reg);
-      if (storeFailed(cache_.Upsert(p, normalised(), RuleSEI()), p)) return;
-      addList(T().made + date + course + std::string(raceNo) + "R/" + reg + ".jvSEI");
+      if (filed(cache_.Upsert(p, normalised(), RuleSEI()), p))
+        addList(T().made + date + course + std::string(raceNo) + "R/" + reg + ".jvSEI");
     }
   } else if (kind == "HR") {
     if (race > 0) {
       const std::string date = DateText(Field(rec, 12, 8));
       auto p = DataPath(folder_, date, ".jvHR");
-      if (storeFailed(cache_.Upsert(p, normalised(), RuleHR()), p)) return;
-      addList(T().made + std::string(raceNo) + "R/" + date + ".jvHR");
+      if (filed(cache_.Upsert(p, normalised(), RuleHR()), p))
+        addList(T().made + std::string(raceNo) + "R/" + date + ".jvHR");
     }
   } else if (kind == "UM") {
     umLines_.emplace_back(line);

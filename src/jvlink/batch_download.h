@@ -86,7 +86,9 @@ class BatchDownload {
   // Returns true when the loop reached the end of the data.
   bool readLoop();
   void dispatch(const std::string& rec);
-  bool storeFailed(const Status& s, const std::filesystem::path& p);
+  // True iff `s` is Ok. A stored file that cannot be read is reported and skipped; any other
+  // failure is a real store error that ends the read loop (storeError_).
+  bool filed(const Status& s, const std::filesystem::path& p);
   Status flush();
   bool endStep();
   void rememberLastTime();

@@ -270,6 +270,13 @@ std::string Shown(std::string_view bytes) {
   return out;
 }
 
+bool IsCourseCode(std::string_view code) {
+  if (code.size() != 2) return false;
+  for (char c : code)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))) return false;
+  return true;
+}
+
 }  // namespace
 
 Status CheckRecordForPaths(std::string_view record) {
@@ -286,9 +293,10 @@ Status CheckRecordForPaths(std::string_view record) {
     std::string_view date = Field(record, 12, 8);
     if (!IsAllDigits(date) || date.size() != 8)
       return bad(Sj("開催年月日が数字ではありません「") + Shown(date) + Sj("」"));
+    // Local and overseas racecourses have codes such as "44" or "A6": two digits or capitals,
+    // both safe in a file name.
     std::string_view course = Field(record, 20, 2);
-    if (!IsAllDigits(course) || course.size() != 2)
-      return bad(Sj("競馬場コードが数字ではありません「") + Shown(course) + Sj("」"));
+    if (!IsCourseCode(course)) return bad(Sj("競馬場コードが正しくありません「") + Shown(course) + Sj("」"));
     std::string_view race = Field(record, 22, 6);
     if (!IsAllDigits(race) || race.size() != 6)
       return bad(Sj("レースキーが数字ではありません「") + Shown(Field(record, 12, 16)) + Sj("」"));

@@ -108,8 +108,9 @@ Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::
 
 // ---- record checks ----
 
-// Ok when every part of `record` that names a path (date, racecourse, registration number,
-// meeting key) is the digits it must be and the bytes are CP932; otherwise InvalidArgument
+// Ok when every part of `record` that names a path is what it must be (date, race key and
+// registration number digits; racecourse code two of [0-9A-Z]) and the bytes are CP932;
+// otherwise InvalidArgument
 // with a text for the error log. `kind` is bytes 1..2.
 Status CheckRecordForPaths(std::string_view record);
 

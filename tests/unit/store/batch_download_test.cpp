@@ -20,6 +20,11 @@ using testing::RA;
 using testing::SE;
 
 std::string Line(const std::string& rec) { return std::string(WithoutLineEnd(rec)); }
+// Lines of a stored file, or -1 when it cannot be read.
+long Count(const std::filesystem::path& p, size_t len) {
+  auto lines = ReadRecordLines(p, len);
+  return lines.ok() ? static_cast<long>(lines->size()) : -1;
+}
 
 class BatchTest : public ::testing::Test {
  protected:
@@ -141,6 +146,55 @@ TEST_F(BatchTest, StoredFileWithWrongLinesIsReportedAndLeftAlone) {
   EXPECT_EQ(testing::ReadBytes(p), "short line\r\n");
   EXPECT_TRUE(FileExists(Data("20240512", ".jvHR")));
   EXPECT_EQ(ReadTextLines(dir_ / "ErrorLog.txt")->size(), 1u);  // once per file, not per record
+}
+
+TEST_F(BatchTest, UnreadableDayFileDoesNotStopTheRecordsOtherFiles) {
+  // A torn day file only costs the record its place there: the meeting and horse histories
+  // of the same record are still written, and so are the records after it.
+  auto ra = Data("20240518", ".jvRA");
+  auto ser = Data("20240518", Tokyo() + ".jvSEr");
+  testing::WriteBytes(ra, "short line\r\n");
+  testing::WriteBytes(ser, std::string(553, ' ') + "\r\n" + std::string(100, ' '));
+  jv_.files = {{RA('7', "20240518", "05", 3), SE('7', "20240518", "05", 3, 4, "2020100005"),
+                HR('7', "20240518", "05", 3)}};
+  for (auto mode : {StoreCache::Mode::kWriteBack, StoreCache::Mode::kWriteThrough}) {
+    Run(mode);
+    EXPECT_TRUE(batch_->outcome().ok()) << batch_->outcome().message();
+    EXPECT_EQ(testing::ReadBytes(ra), "short line\r\n");
+    EXPECT_EQ(testing::ReadBytes(ser).size(), 655u);
+    EXPECT_EQ(Count(MeetingPath(dir_.path(), "2024051805"), kLenRA), 1);
+    EXPECT_EQ(Count(HorsePath(dir_.path(), "2020100005"), kLenSE), 1);
+    EXPECT_TRUE(FileExists(Data("20240518", ".jvHR")));
+    EXPECT_EQ(batch_->recordsSkipped(), 2);
+    EXPECT_TRUE(batch_->datesMade().empty());  // no RA reached its day file
+  }
+}
+
+TEST_F(BatchTest, OverseasAndLocalCourseCodesAreFiledOthersRefused) {
+  std::string bad1 = RA('7', "20240429", "a6", 1), bad2 = RA('7', "20240429", "A/", 2);
+  std::string bad3 = SE('7', "20240429", "..", 1, 1, "2020100008");
+  std::string bad4 = HR('1', "20240512", "\x82\xa0", 1);
+  jv_.files = {{RA('7', "20240429", "A6", 11), SE('7', "20240429", "A6", 11, 3, "2020100007"),
+                RA('1', "20240512", "44", 1), SE('1', "20240512", "44", 1, 2), HR('1', "20240512", "C5", 1), bad1,
+                bad2, bad3, bad4}};
+  Run();
+  ASSERT_TRUE(batch_->outcome().ok()) << batch_->outcome().message();
+  EXPECT_EQ(Count(MeetingPath(dir_.path(), "20240429A6"), kLenRA), 1);
+  ASSERT_EQ(Count(HorsePath(dir_.path(), "2020100007"), kLenSE), 1);
+  auto horse = *ReadRecordLines(HorsePath(dir_.path(), "2020100007"), kLenSE);
+  EXPECT_EQ(Field(horse[0], 20, 2), "A6");
+  EXPECT_EQ(*ReadRecord(Data("20240512", CourseNameW("44", 2) + ".jvSEr"), kLenSE, 1),
+            SE('1', "20240512", "44", 1, 2));
+  EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvHR"), kLenHR)->size(), 1u);
+  EXPECT_EQ(batch_->recordsSkipped(), 4);
+  auto log = *ReadTextLines(dir_ / "ErrorLog.txt");
+  ASSERT_EQ(log.size(), 4u);
+  for (const auto& l : log) EXPECT_NE(l.find(Sj("競馬場コード")), std::string::npos) << l;
+  for (auto& e : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    std::string name = e.path().filename().string();
+    EXPECT_EQ(name.find("a6"), std::string::npos) << e.path();
+    EXPECT_EQ(name.find(".."), std::string::npos) << e.path();
+  }
 }
 
 TEST_F(BatchTest, FullDiskIsReportedAndNothingIsTorn) {
