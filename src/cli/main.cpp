@@ -3,12 +3,40 @@
 #include <string>
 #include <vector>
 
+#include "app/ini_gt.h"
 #include "app/program_folder.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
 #include "cli/commands.h"
 
 using zelkova::cli::CliContext;
 
 namespace zelkova::cli {
+
+namespace {
+
+// --feed DIR is remembered as the program remembers it ([JVLink] FeedFolder), so later runs of
+// either executable need not repeat it. Only an existing folder of an existing program folder
+// is stored; false (with a message) when the settings cannot take it.
+bool RememberFeed(const CliContext& ctx) {
+  if (ctx.feedFolder.empty() || !DirExists(ctx.programFolder)) return true;
+  if (!DirExists(ctx.feedFolder)) return true;  // the command itself says so
+  TIniGT ini(ctx.programFolder, "zelkova");
+  auto sj = Utf8ToCp932(ctx.feedFolder);
+  if (!sj.ok()) {
+    *ctx.err << "zelkova-cli: the feed folder name cannot be stored in the settings (not Shift-JIS): "
+             << ctx.feedFolder << "\n";
+    return false;
+  }
+  if (ini.ReadString("JVLink", "FeedFolder", "") == *sj) return true;
+  if (Status s = ini.WriteString("JVLink", "FeedFolder", *sj); !s.ok()) {
+    *ctx.err << "zelkova-cli: cannot remember the feed folder: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string UsageText() {
   return "usage: zelkova-cli [--home DIR] [--feed DIR] COMMAND [ARGS]\n"
@@ -52,6 +80,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string cmd = args[i];
+  if (cmd != "dates" && cmd != "download" && cmd != "figures") {
+    std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
+    return 2;
+  }
+  // Not remembering the folder is told but does not stop the command.
+  zelkova::cli::RememberFeed(ctx);
   std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
   if (cmd == "dates") return zelkova::cli::CmdDates(ctx, rest);
   if (cmd == "download") return zelkova::cli::CmdDownload(ctx, rest);

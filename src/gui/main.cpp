@@ -1,6 +1,6 @@
 // zelkova: the program. Options: --home DIR (program folder), --feed DIR (recorded JV-Link
 // feed, remembered in the settings), --screenshot FILE (show the window, save it as PNG, exit).
-#include <unistd.h>
+// On Windows JV-Link's COM control is used when it is registered, the recorded feed otherwise.
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,6 +24,9 @@
 #include "gui/splash.h"
 #include "gui/wait_form.h"
 #include "jvlink/recorded_jv_link.h"
+#ifdef _WIN32
+#include "jvlink/win/com_jv_link.h"
+#endif
 
 namespace {
 
@@ -61,7 +64,7 @@ int main(int argc, char** argv) {
   // Without a display Qt would abort; a screenshot needs none, anything else gets told how.
   if (!HasDisplay()) {
     if (HasOption(argc, argv, "--screenshot")) {
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      qputenv("QT_QPA_PLATFORM", "offscreen");
     } else {
       std::fprintf(stderr,
                    "zelkova: no display. Run it under a virtual X server:\n"
@@ -113,8 +116,21 @@ int main(int argc, char** argv) {
   zelkova::gui::QtPrompts prompts;
   prompts.setQuiet(!screenshot.empty());
 
-  // 2. JV-Link must be there (here the recorded-feed backend always is).
-  if (!zelkova::JvLinkPresent()) {
+  // The feed folder given now or remembered from an earlier run (reading writes nothing).
+  zelkova::TIniGT ini(home / "zelkova.ini");
+  std::string remembered = zelkova::Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
+  if (feed.empty()) feed = remembered;
+
+  // 2. JV-Link must be there. On Windows that is the COM control; a feed folder given or
+  // remembered lets the program run on recorded data without it. Elsewhere the recorded-feed
+  // backend is built in and always present.
+#ifdef _WIN32
+  const bool useCom = zelkova::JvLinkPresent();
+  const bool present = useCom || !feed.empty();
+#else
+  const bool present = zelkova::JvLinkPresent();
+#endif
+  if (!present) {
     if (splash) splash->close();
     prompts.beep();
     prompts.information(zelkova::JvLinkMissingMessage());
@@ -138,17 +154,32 @@ int main(int argc, char** argv) {
   ctx.shellOpen = &shellOpen;
   ctx.clipboard = &clipboard;
 
-  zelkova::TIniGT ini(ctx.settingsPath());
-  std::string remembered = zelkova::Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
-  if (feed.empty()) feed = remembered;
   zelkova::RecordedJvLink jvlink(feed.empty() ? home / "feed" : std::filesystem::path(feed), home / "jvcache", clock);
   jvlink.setFolderChooser(&chooser);
   ctx.jvlink = &jvlink;
+#ifdef _WIN32
+  std::unique_ptr<zelkova::ComJvLink> com;
+  if (useCom) {
+    std::string why;
+    com = zelkova::ComJvLink::Create(why);
+    if (com) {
+      ctx.jvlink = com.get();
+    } else if (feed.empty()) {
+      // Registered but not creatable (e.g. a 64-bit build): as good as missing.
+      if (splash) splash->close();
+      prompts.beep();
+      prompts.information(zelkova::JvLinkMissingMessage());
+      std::fprintf(stderr, "zelkova: JV-Link: %s\n", why.c_str());
+      return 1;
+    }
+  }
+#endif
 
   zelkova::gui::TMainForm mainForm(ctx);
   prompts.setParent(&mainForm);
   prompts.setStatusBar(mainForm.statusBar());
   zelkova::gui::TWaitForm waitForm;
+  mainForm.setWaitForm(&waitForm);
   zelkova::gui::THenkoForm henkoForm(ctx.settingsPath());
   zelkova::gui::TKakosoForm kakosoForm(ctx.settingsPath());
   if (mainForm.terminationRequested()) {
@@ -168,16 +199,22 @@ int main(int argc, char** argv) {
       prompts.information(zelkova::Sj("フィードフォルダの名前にShift-JISで表せない文字があるため、設定に保存できません。"));
     }
   };
-  if (!feed.empty() && feed != remembered) rememberFeed();
-  mainForm.onBatchDownloadClosed = rememberFeed;
+  if (ctx.jvlink == &jvlink) {
+    if (!feed.empty() && feed != remembered) rememberFeed();
+    mainForm.onBatchDownloadClosed = rememberFeed;
+  }
 
   mainForm.show();
   mainForm.activateWindow();
   if (!screenshot.empty()) {
     // The show handling (JVInit, version check) ran inside show(); give layout a moment. The
     // picture shows the analysis area with its pages, as it appears once a day is loaded.
+    // With stored dates the newest is loaded, as a user would pick it.
     mainForm.Panel12()->show();
-    if (mainForm.DateCombo()->count() > 0) mainForm.DateCombo()->setCurrentIndex(0);
+    if (mainForm.DateCombo()->count() > 0) {
+      mainForm.DateCombo()->setCurrentIndex(0);
+      mainForm.DateComboChange();
+    }
     QTimer::singleShot(500, &mainForm, [&] {
       if (splash) splash->close();
       bool ok = mainForm.grab().save(QString::fromStdString(screenshot), "PNG");

@@ -1,6 +1,7 @@
 #include "gui/main_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -35,6 +36,9 @@
 #include "gui/get_data_form.h"
 #include "gui/qt_platform.h"
 #include "gui/reference_page.h"
+#include "gui/wait_form.h"
+#include "jvlink/legacy_um.h"
+#include "jvlink/stored_paths.h"
 #include "jvlink/software_id.h"
 
 namespace zelkova::gui {
@@ -144,6 +148,9 @@ void TMainForm::buildPages() {
   panel12_->setObjectName("Panel12");
   auto* p12 = new QVBoxLayout(panel12_);
   p12->setContentsMargins(0, 0, 0, 0);
+  raceTitle_ = new QLabel(panel12_);
+  raceTitle_->setObjectName("RaceTitleLabel");
+  p12->addWidget(raceTitle_);
   pageControl1_ = new QTabWidget(panel12_);
   pageControl1_->setObjectName("PageControl1");
   p12->addWidget(pageControl1_);
@@ -206,11 +213,24 @@ void TMainForm::buildPages() {
   QWidget* deme = page("出目一覧", "TabSheetDeme");
   auto* courses = new QTabWidget(deme);
   courses->setObjectName("PageControl3");
-  for (const char* g : {"StringGrid12", "StringGrid13", "StringGrid14"}) {
+  // One sub-page per racecourse of the day: its code, the race list index of its first race
+  // and its grid. A load shows the tabs of the day's racecourses only.
+  for (int i = 0; i < 3; ++i) {
     auto* w = new QWidget(courses);
-    new QVBoxLayout(w);
-    addGrid(w, g);
+    w->setObjectName(QString("TabSheet%1").arg(21 + i));
+    auto* v = new QVBoxLayout(w);
+    auto* head = new QHBoxLayout;
+    auto* code = new QLabel(w);
+    code->setObjectName(QString("BashoLabel%1").arg(i + 1));
+    auto* idx = new QLabel(w);
+    idx->setObjectName(QString("BashoIdx%1").arg(i + 1));
+    head->addWidget(code);
+    head->addWidget(idx);
+    head->addStretch();
+    v->addLayout(head);
+    addGrid(w, QString("StringGrid%1").arg(12 + i));
     courses->addTab(w, QString());
+    courses->setTabVisible(i, false);
   }
   deme->layout()->addWidget(courses);
 
@@ -245,15 +265,19 @@ void TMainForm::buildPages() {
 
   addGrid(page("出馬表", "TabSheet1"), "StringGrid2");
   addGrid(page("買い目", "TabSheet6"), "StringGrid5");
-  referencePage_ = new ReferencePage(state_.tables, pageControl1_);
-  referencePage_->setObjectName("TabSheetSanko");
-  pageControl1_->addTab(referencePage_, QString::fromUtf8("参考資料"));
+  pageControl1_->addTab(buildReferencePage(), QString::fromUtf8("参考資料"));
   // These pages are kept for their grids but never offered.
   for (int i = 0; i < pageControl1_->count(); ++i) {
     QString n = pageControl1_->widget(i)->objectName();
     if (n == "TabSheet1" || n == "TabSheet6") pageControl1_->setTabVisible(i, false);
   }
   pageControl1_->setCurrentIndex(0);
+}
+
+QWidget* TMainForm::buildReferencePage() {
+  referencePage_ = new gui::ReferencePage(state_.tables, pageControl1_);
+  referencePage_->setObjectName("TabSheetSanko");
+  return referencePage_;
 }
 
 void TMainForm::buildActions() {
@@ -378,7 +402,11 @@ void TMainForm::MakeDataListBtnClick() {
   dateCombo_->setCurrentIndex(-1);
 }
 
-void TMainForm::IniBtnClick() { loaded_ = false; }
+// The figures go back to their starting values; the records stay until the next load.
+void TMainForm::IniBtnClick() {
+  if (day_) ::zelkova::IniBtn(*day_);
+  loaded_ = false;
+}
 void TMainForm::UMConvertBtnClick() { notYet("UMConvert"); }
 void TMainForm::OzGetLoopBtnClick() { notYet("ｵｯｽﾞ取得（自動）"); }
 void TMainForm::CalcBtn1Click() {}
@@ -444,7 +472,122 @@ void TMainForm::SpeedButton4Click() {
 
 void TMainForm::SpeedButton9Click() { panel5_->setVisible(!panel5_->isVisible()); }
 
-void TMainForm::DateComboChange() { notYet("日付の読込"); }
+TWaitForm* TMainForm::waitForm() {
+  if (waitForm_) return waitForm_;
+  if (!ownWaitForm_) ownWaitForm_ = std::make_unique<TWaitForm>();
+  return ownWaitForm_.get();
+}
+
+// What the main window does while a day loads: the wait window, the race list, the racecourse
+// tabs and the stepper. Problems with single files are collected and told once at the end.
+class MainFormLoadObserver : public LoadObserver {
+ public:
+  explicit MainFormLoadObserver(TMainForm& f) : f_(f) {}
+
+  void SetMainWindowEnabled(bool on) override { f_.setEnabled(on); }
+  void StopTimers() override {
+    f_.Timer3.stop();
+    f_.Timer4.stop();
+  }
+  void UMConvertBtn(const std::string& date) override {
+    if (!FileExists(DataPath(f_.ctx_.programFolder, date, ".jvUMA"))) return;
+    if (Status s = ConvertLegacyHorseMaster(f_.ctx_.programFolder, date); !s.ok()) Problem(s.message());
+  }
+  void ClearRaceList() override { f_.datList_->clear(); }
+  void ShowWaitWindow() override {
+    TWaitForm* w = f_.waitForm();
+    w->setProgress(0);
+    w->show();
+    w->raise();
+  }
+  void SetWaitText(const std::string& l1, const std::string& l2) override { f_.waitForm()->setLines(Q(l1), Q(l2)); }
+  void SetProgress(int position, int maximum) override { f_.waitForm()->setProgress(position, maximum); }
+  // The window is disabled during the load; user input waits so no second load can start.
+  void ProcessEvents() override { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+  void HidePanel12() override { f_.panel12_->hide(); }
+  void AddRaceListItem(const std::string& text) override { f_.datList_->addItem(Q(text)); }
+  void SetCourseTab(int i, bool visible, const std::string& caption, const std::string& code) override {
+    auto* tabs = f_.findChild<QTabWidget*>("PageControl3");
+    if (!tabs || i < 0 || i >= tabs->count()) return;
+    if (visible) {
+      tabs->setTabText(i, Q(caption));
+      if (auto* l = f_.findChild<QLabel*>(QString("BashoLabel%1").arg(i + 1))) l->setText(Q(code));
+    }
+    tabs->setTabVisible(i, visible);
+  }
+  void SetCourseIndexLabel(int i, const std::string& text) override {
+    if (auto* l = f_.findChild<QLabel*>(QString("BashoIdx%1").arg(i + 1))) l->setText(Q(text));
+  }
+  void SetCourseGridRows(int i, int rows) override {
+    if (QTableWidget* g = f_.grid(QString("StringGrid%1").arg(12 + i))) g->setRowCount(std::max(rows, 0));
+  }
+  void SetUpDown(int maximum, int position) override {
+    f_.upDownMax_ = std::max(maximum, 0);
+    f_.upDownPosition_ = position;
+  }
+  void CloseWaitWindow() override { f_.waitForm()->hide(); }
+  void SetTimer4(int minutes, bool running) override {
+    f_.Timer4.setInterval(std::max(minutes, 1) * 60000);
+    if (running) f_.Timer4.start();
+  }
+  void SelectRace(RaceDay&, int item) override {
+    f_.loaded_ = true;
+    f_.datList_->setCurrentRow(item);
+    f_.DatListClick();
+  }
+  void Problem(const std::string& text) override { problems.push_back(text); }
+
+  std::vector<std::string> problems;
+
+ private:
+  TMainForm& f_;
+};
+
+void TMainForm::DateComboChange() {
+  if (loading_ || state_.terminate) return;
+  const QString chosen = dateCombo_->currentText();
+  if (chosen.isEmpty()) return;
+  const std::string date = ::zelkova::gui::Sj(chosen);
+  if (!day_) day_ = MakeRaceDay();
+  loading_ = true;
+  loaded_ = false;
+  LoadInputs in;
+  in.dateText = date;
+  in.programFolder = ctx_.programFolder;
+  in.settings = &ini_;
+  in.clock = ctx_.clock;
+  in.tables = &state_.tables;
+  in.gates = &state_.gate;
+  MainFormLoadObserver obs(*this);
+  if (ctx_.prompts) ctx_.prompts->busyCursor(true);
+  Status s = LoadRaceDay(*day_, in, obs, scratch_);
+  if (ctx_.prompts) ctx_.prompts->busyCursor(false);
+  waitForm()->hide();
+  setEnabled(true);
+  loading_ = false;
+  if (s.isNotFound()) {
+    info(::zelkova::Sj("この日付のレースデータ（") + date + ::zelkova::Sj(".jvRA）が見つかりません。"));
+    return;
+  }
+  if (!s.ok()) {
+    // The day is half-filled: nothing of it is offered.
+    datList_->clear();
+    panel12_->hide();
+    loaded_ = false;
+    info(::zelkova::Sj("レースデータを読み込めませんでした：") + s.message());
+    return;
+  }
+  loaded_ = datList_->count() > 0;
+  if (datList_->count() == 0) info(::zelkova::Sj("この日付にはレースがありません：") + date);
+  if (!obs.problems.empty()) {
+    std::string text = ::zelkova::Sj("読み込めなかったデータがあります：");
+    const size_t shown = std::min<size_t>(obs.problems.size(), 10);
+    for (size_t i = 0; i < shown; ++i) text += "\r\n" + obs.problems[i];
+    if (obs.problems.size() > shown)
+      text += "\r\n" + ::zelkova::Sj("ほか") + std::to_string(obs.problems.size() - shown) + ::zelkova::Sj("件");
+    info(text);
+  }
+}
 
 // The stepper moves through the races of the loaded day; up is the next race.
 void TMainForm::UpDown1Click(bool up) {
@@ -457,7 +600,31 @@ void TMainForm::UpDown1Click(bool up) {
   DatListClick();
 }
 
-void TMainForm::DatListClick() { notYet("レース分析"); }
+// The race view itself comes later; choosing a race shows its title and the analysis area.
+void TMainForm::DatListClick() {
+  const int row = datList_->currentRow();
+  if (!loaded_ || !day_ || row < 0 || row >= datList_->count()) {
+    notYet("レース分析");
+    return;
+  }
+  // Race list item k is the k-th race slot that got an item (blank-year slots get none).
+  int slot = -1;
+  for (int r = 0, item = -1; r < day_->RaceCount; ++r) {
+    const RaImage& ra = day_->Races[r].RaRecord;
+    if (ra.empty() || ra.field(12, 4) == "0000") continue;
+    if (++item == row) {
+      slot = r;
+      break;
+    }
+  }
+  if (slot < 0) return;
+  day_->CurrentRace = slot;
+  upDownPosition_ = row;
+  raceTitle_->setText(Q(std::string(day_->Races[slot].Figures.Title.View())));
+  panel12_->show();
+  if (dd1_->isChecked()) panel5_->hide();
+  notYet("レース分析");
+}
 void TMainForm::KekkaGetBtnClick() { notYet("結果情報"); }
 void TMainForm::SokuhoOddsBtnClick() { notYet("速報ｵｯｽﾞ"); }
 void TMainForm::GetBataijuBtnClick() { notYet("馬体重"); }

@@ -15,6 +15,8 @@
 #include "app/app_context.h"
 #include "app/ini_gt.h"
 #include "app/startup.h"
+#include "racedata/load_race_day.h"
+#include "racedata/race_day.h"
 
 class QAction;
 class QCheckBox;
@@ -34,6 +36,7 @@ namespace zelkova::gui {
 
 class ReferencePage;
 class TFolderViewerEx;
+class TWaitForm;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -55,6 +58,14 @@ class TMainForm : public QMainWindow {
   QTableWidget* CurrentGrid() const { return currentGrid_; }
   // Position of the race stepper UpDown1 (0 .. race count - 1).
   int upDownPosition() const { return upDownPosition_; }
+  int upDownMaximum() const { return upDownMax_; }
+  // The loaded race day; null before the first load.
+  const RaceDay* raceDay() const { return day_.get(); }
+  bool dayLoaded() const { return loaded_; }
+  // The wait window shown while a day loads (the program's TWaitForm); without one the form
+  // makes its own.
+  void setWaitForm(TWaitForm* w) { waitForm_ = w; }
+  TWaitForm* waitForm();
   // Called after the batch window changed the feed folder; stored in JVLink/FeedFolder.
   std::function<void()> onBatchDownloadClosed;
 
@@ -120,6 +131,7 @@ class TMainForm : public QMainWindow {
   void buildToolbar();
   void buildMenus();
   void buildPages();
+  QWidget* buildReferencePage();
   QTableWidget* addGrid(QWidget* page, const QString& name);
   void notYet(const char* what);
   void info(const std::string& cp932);
@@ -149,6 +161,15 @@ class TMainForm : public QMainWindow {
   ReferencePage* referencePage_ = nullptr;
   std::unique_ptr<TFolderViewerEx> folderViewerEx1_;
   int upDownPosition_ = 0;
+  int upDownMax_ = 0;
+  bool loading_ = false;
+  std::unique_ptr<RaceDay> day_;
+  LoadScratch scratch_;
+  TWaitForm* waitForm_ = nullptr;
+  std::unique_ptr<TWaitForm> ownWaitForm_;
+  QLabel* raceTitle_ = nullptr;
+
+  friend class MainFormLoadObserver;
 };
 
 }  // namespace zelkova::gui

@@ -459,7 +459,8 @@ void Loader::CourseTabs() {
       }
     }
   }
-  for (size_t i = 0; i < courses_.size() && i < 3; ++i) obs_.SetCourseGridRows(static_cast<int>(i), rows[i] + 1);
+  // A grid of a racecourse the day does not have keeps only its header row.
+  for (int i = 0; i < 3; ++i) obs_.SetCourseGridRows(i, rows[i] + 1);
 }
 
 Status Loader::ReadPastRaces() {

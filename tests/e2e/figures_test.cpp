@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/cp932.h"
+#include "jvlink/stored_paths.h"
+#include "racedata/code_tables.h"
+#include "racedata/load_race_day.h"
+#include "racedata/record.h"
 #include "test_support.h"
 
 namespace {
@@ -151,6 +156,42 @@ double Num(const std::map<std::string, std::string>& row, const std::string& col
   return std::atof(it->second.c_str());
 }
 
+// The stored race of one CSV title: its youngest-age condition code and date.
+struct StoredRace {
+  std::string condition;
+  int date = 0;
+};
+
+// Titles of the day's race file, as the loader writes them, with their stored conditions.
+std::map<std::string, StoredRace> StoredRaces(const fs::path& home, const std::string& dateText) {
+  std::map<std::string, StoredRace> out;
+  std::string ra = zelkova::testing::ReadBytes(home / "Data" / (dateText + ".jvRA"));
+  for (size_t at = 0; at + zelkova::kLenRA <= ra.size(); at += zelkova::kLenRA) {
+    std::string_view rec(ra.data() + at, zelkova::kLenRA);
+    if (zelkova::IsBlank(zelkova::Field(rec, 12, 4))) continue;
+    auto f = [&](size_t pos, size_t len) { return std::string(zelkova::Field(rec, pos, len)); };
+    std::string title = f(12, 4) + zelkova::Sj("年") + f(16, 2) + zelkova::Sj("月") + f(18, 2) + zelkova::Sj("日") +
+                        zelkova::CourseNameW(f(20, 2), 2) + f(22, 2) + zelkova::Sj("回") + f(24, 2) +
+                        zelkova::Sj("日") + f(26, 2) + "R";
+    out[zelkova::Cp932ToUtf8Lossy(title)] = {f(635, 3), static_cast<int>(zelkova::FieldInt(rec, 12, 8))};
+  }
+  return out;
+}
+
+// The newest date in the horse's stored history that is earlier than `raceDate`; 0 when none.
+int NewestEarlierRun(const fs::path& home, const std::string& reg, int raceDate) {
+  if (reg.size() != 10 || !zelkova::IsAllDigits(reg)) return 0;
+  fs::path p = zelkova::HorsePath(home, reg);
+  if (!fs::exists(p)) return 0;
+  std::string sei = zelkova::testing::ReadBytes(p);
+  int newest = 0;
+  for (size_t at = 0; at + zelkova::kLenSE <= sei.size(); at += zelkova::kLenSE) {
+    int d = static_cast<int>(zelkova::FieldInt(std::string_view(sei.data() + at, zelkova::kLenSE), 12, 8));
+    if (d > 0 && d < raceDate) newest = std::max(newest, d);
+  }
+  return newest;
+}
+
 TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
   Proc r = Figures(digits_);
   ASSERT_EQ(r.rc, 0) << Err();
@@ -167,14 +208,37 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
   for (const auto& row : csv.rows) races[row.at("Title")].push_back(&row);
   EXPECT_EQ(races.size(), 36u);
   std::set<int> categories;
-  int rated = 0;
-  bool anyPast = false;
+  int rated = 0, racesWithHistory = 0;
+  const auto stored = StoredRaces(home_, dateText_);
+  EXPECT_EQ(stored.size(), 36u);
   for (const auto& [title, rows] : races) {
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(title.substr(0, 17), dateText_) << title;
     int cat = static_cast<int>(Num(*rows[0], "RaceCategory"));
     categories.insert(cat);
     EXPECT_EQ(static_cast<int>(rows.size()), static_cast<int>(Num(*rows[0], "RunnerCount"))) << title;
+    // Every runner's history as stored: the newest earlier run gives DaysSinceLastRun, and a
+    // runner with one has its race-level score; a newcomer race holds no horse that has run.
+    auto sr = stored.find(title);
+    ASSERT_NE(sr, stored.end()) << title;
+    bool history = false, scored = false;
+    for (const auto* row : rows) {
+      int newest = NewestEarlierRun(home_, row->at("PedigreeNo"), sr->second.date);
+      int days = newest ? zelkova::DaysBetween(newest, sr->second.date) : 0;
+      EXPECT_EQ(static_cast<int>(Num(*row, "DaysSinceLastRun")), days) << title << " " << row->at("PedigreeNo");
+      history |= newest != 0;
+      scored |= Num(*row, "PastLevel1") >= 0 && Num(*row, "DaysSinceLastRun") > 0;
+      if (cat != 3 && cat != 7) {
+        EXPECT_EQ(Num(*row, "PastLevel1") >= 0, newest != 0) << title << " " << row->at("PedigreeNo");
+      }
+    }
+    if (sr->second.condition == "701") {
+      EXPECT_FALSE(history) << title;
+    }
+    racesWithHistory += history;
+    if (history && cat != 3 && cat != 7) {
+      EXPECT_TRUE(scored) << title << ": runners with past runs but no score";
+    }
     if (cat == 3 || cat == 7) continue;
     ++rated;
     for (const char* kind : {"Finish", "Popularity", "Position"}) {
@@ -202,10 +266,8 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
       if (Num(*row, "FinishRatingRank") > 0) byRank.push_back({static_cast<int>(Num(*row, "FinishRatingRank")), Num(*row, "FinishRating")});
     std::sort(byRank.begin(), byRank.end());
     for (size_t i = 1; i < byRank.size(); ++i) EXPECT_GE(byRank[i - 1].second, byRank[i].second) << title;
-    // Runners with earlier runs have their race-level scores.
-    for (const auto* row : rows) anyPast |= Num(*row, "PastLevel1") >= 0 && Num(*row, "DaysSinceLastRun") > 0;
   }
-  EXPECT_TRUE(anyPast);
+  EXPECT_GT(racesWithHistory, 20);
   EXPECT_GT(rated, 20);
   EXPECT_GE(categories.size(), 2u);
 }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -27,7 +28,10 @@
 #include "base/cp932.h"
 #include "gui/main_form.h"
 #include "gui/reference_page.h"
+#include "gui/wait_form.h"
 #include "jvlink/jv_link.h"
+#include "../support/app_fixtures.h"
+#include "../support/test_support.h"
 
 using namespace zelkova;
 using zelkova::gui::TMainForm;
@@ -50,36 +54,12 @@ struct Prompts_ : Prompts {
   QStringList events;
 };
 
-struct Clock_ : Clock {
-  LocalTime now() const override { return {2024, 5, 19, 9, 5, 7}; }
-};
-
 struct Shell_ : ShellOpen {
   bool open(const std::string& p) override {
     opened << QString::fromStdString(p);
     return true;
   }
   QStringList opened;
-};
-
-struct JvLink_ : JvLink {
-  int JVInit(const std::string& sid) override {
-    sidSeen = sid;
-    return initCode;
-  }
-  int JVSetUIProperties() override { return 0; }
-  int JVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-  int JVRTOpen(const std::string&, const std::string&) override { return -1; }
-  int JVStatus() override { return 0; }
-  int JVRead(std::string&, int&, std::string&) override { return 0; }
-  void JVCancel() override {}
-  int JVClose() override { return 0; }
-  int JVMVCheck(const std::string&) override { return 0; }
-  int JVMVPlay(const std::string&) override { return 0; }
-  std::string version() override { return ver; }
-  int initCode = 0;
-  std::string ver = "0490";
-  std::string sidSeen;
 };
 
 QString U8(const char* s) { return QString::fromUtf8(s); }
@@ -91,11 +71,7 @@ void Put(const QString& path, const QByteArray& bytes) {
   f.write(bytes);
 }
 
-QByteArray Doubles(int count, double v) {
-  QByteArray out(count * 8, '\0');
-  for (int i = 0; i < count; ++i) std::memcpy(out.data() + 8 * i, &v, 8);
-  return out;
-}
+QByteArray Doubles(int count, double v) { return QByteArray::fromStdString(testing::Doubles(8 * count, v)); }
 
 QStringList Listing(const QString& dir) {
   QStringList out;
@@ -113,12 +89,38 @@ class MainWindowTest : public QObject {
  private:
   std::unique_ptr<QTemporaryDir> home;
   Prompts_ prompts;
-  Clock_ clock;
+  testing::FakeClock clock{LocalTime{2024, 5, 19, 9, 5, 7}};
   Shell_ shell;
-  JvLink_ jv;
+  testing::FakeJvLink jv;
   AppContext ctx;
 
   QString at(const char* name) const { return home->filePath(U8(name)); }
+  static std::string R(const char* date, const char* course, int race) {
+    return testing::RaceRecord(date, course, race);
+  }
+  // The race file of `date` (a date text) made of `records`.
+  void putDay(const QString& date, const std::vector<std::string>& records) {
+    std::string bytes;
+    for (const std::string& r : records) bytes += r;
+    Put(home->filePath("DATA/" + date + ".jvRA"), QByteArray::fromStdString(bytes));
+  }
+  // Chooses `date` in the date selector as the user does.
+  static void loadDate(TMainForm& w, const QString& date) {
+    int i = w.DateCombo()->findText(date);
+    QVERIFY2(i >= 0, qPrintable(date));
+    w.DateCombo()->setCurrentIndex(i);
+    w.DateComboChange();
+  }
+  static QString program() {
+    const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
+    return QFile::exists(exe) ? exe : QString();
+  }
+  void screenshot(QProcess& p, const QString& exe) const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(exe, {"--home", home->path(), "--screenshot", home->filePath("shot.png")});
+  }
   std::unique_ptr<TMainForm> make() { return std::make_unique<TMainForm>(ctx); }
 
  private slots:
@@ -129,7 +131,7 @@ class MainWindowTest : public QObject {
     Put(at("SetGate.tbl"), Doubles(15 * 72, 1.45));
     prompts = Prompts_{};
     shell.opened.clear();
-    jv = JvLink_{};
+    jv = testing::FakeJvLink{};
     ctx = AppContext{};
     ctx.programFolder = home->path().toStdString();
     ctx.prompts = &prompts;
@@ -361,33 +363,137 @@ class MainWindowTest : public QObject {
 
   // The program itself, as a user starts it: with RTJ.dat gone it says so and ends, writing nothing.
   void programEndsOnMissingFixedFile() {
-    const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
-    if (!QFile::exists(exe)) QSKIP("zelkova not built");
+    const QString exe = program();
+    if (exe.isEmpty()) QSKIP("zelkova not built");
     QFile::remove(at("RTJ.dat"));
     const QStringList before = Listing(home->path());
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(exe, {"--home", home->path(), "--screenshot", home->filePath("shot.png")});
+    screenshot(p, exe);
     QVERIFY(p.waitForFinished(30000));
     QVERIFY(p.exitCode() != 0);
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(U8("「RTJ.dat」が見つかりません。")));
     QCOMPARE(Listing(home->path()), before);
   }
 
+  // With a stored day the picture is taken after loading the newest date.
   void programRendersItsWindow() {
-    const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
-    if (!QFile::exists(exe)) QSKIP("zelkova not built");
+    const QString exe = program();
+    if (exe.isEmpty()) QSKIP("zelkova not built");
+    putDay("2024年05月19日", {R("20240519", "05", 1), R("20240519", "05", 2)});
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(exe, {"--home", home->path(), "--screenshot", home->filePath("shot.png")});
+    screenshot(p, exe);
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
     QImage shot(home->filePath("shot.png"));
     QCOMPARE(shot.size(), QSize(1000, 900));
+  }
+
+  void choosingADateLoadsRaceListTabsAndStepper() {
+    putDay("2024年05月19日", {R("20240519", "05", 1), R("20240519", "05", 2), R("20240519", "05", 3), R("", "", 0),
+                              R("20240519", "08", 1), R("20240519", "08", 2)});
+    auto w = make();
+    loadDate(*w, U8("2024年05月19日"));
+    QVERIFY2(prompts.infos().isEmpty(), qPrintable(prompts.infos().join("|")));
+    QVERIFY(w->dayLoaded());
+    QVERIFY(w->isEnabled());
+    QVERIFY(!w->waitForm()->isVisible());
+    QVERIFY(w->waitForm()->ProgressBar1()->value() > 0);
+    // The blank record takes no slot and no list item.
+    QCOMPARE(w->DatList()->count(), 5);
+    QCOMPARE(w->raceDay()->RaceCount, 5);
+    QCOMPARE(w->DatList()->item(0)->text(), U8("東京 2回 3日 1R"));
+    QCOMPARE(w->DatList()->item(4)->text(), U8("京都 2回 3日 2R"));
+    auto* courses = w->findChild<QTabWidget*>("PageControl3");
+    QCOMPARE(courses->tabText(0), U8("東京"));
+    QCOMPARE(courses->tabText(1), U8("京都"));
+    QVERIFY(courses->isTabVisible(0) && courses->isTabVisible(1) && !courses->isTabVisible(2));
+    QCOMPARE(w->findChild<QLabel*>("BashoLabel1")->text(), QString("05"));
+    QCOMPARE(w->findChild<QLabel*>("BashoLabel2")->text(), QString("08"));
+    QCOMPARE(w->findChild<QLabel*>("BashoIdx1")->text(), QString(" 0"));
+    QCOMPARE(w->findChild<QLabel*>("BashoIdx2")->text(), QString(" 3"));
+    QCOMPARE(w->grid("StringGrid12")->rowCount(), 4);
+    QCOMPARE(w->grid("StringGrid13")->rowCount(), 3);
+    // The first race is shown; the stepper walks the list and stops at its ends.
+    QVERIFY(!w->Panel12()->isHidden());
+    QCOMPARE(w->DatList()->currentRow(), 0);
+    auto* title = w->findChild<QLabel*>("RaceTitleLabel");
+    QCOMPARE(title->text(), U8("2024年05月19日東京02回03日01R"));
+    QCOMPARE(w->upDownMaximum(), 4);
+    for (int i = 0; i < 6; ++i) w->UpDown1Click(true);
+    QCOMPARE(w->DatList()->currentRow(), 4);
+    QCOMPARE(title->text(), U8("2024年05月19日京都02回03日02R"));
+    QCOMPARE(w->raceDay()->CurrentRace, 4);
+    w->UpDown1Click(false);
+    QCOMPARE(w->raceDay()->CurrentRace, 3);
+    // The loaded date is today: the results timer runs at AutoRdataGet minutes.
+    QVERIFY(w->Timer4.isActive());
+    QCOMPARE(w->Timer4.interval(), 15 * 60000);
+    // Another day with one racecourse hides the other tabs again.
+    putDay("2024年05月12日", {R("20240512", "08", 1)});
+    w->MakeDataListBtnClick();
+    loadDate(*w, U8("2024年05月12日"));
+    QCOMPARE(w->DatList()->count(), 1);
+    QVERIFY(courses->isTabVisible(0) && !courses->isTabVisible(1));
+    QCOMPARE(courses->tabText(0), U8("京都"));
+    QVERIFY(!w->Timer4.isActive());
+    QCOMPARE(w->upDownMaximum(), 0);
+    w->UpDown1Click(true);
+    QCOMPARE(w->DatList()->currentRow(), 0);
+  }
+
+  void missingOrBrokenDayIsToldClearly() {
+    putDay("2024年05月19日", {R("20240519", "05", 1)});
+    putDay("2024年05月12日", {R("20240512", "05", 1), R("20240512", "05", 2)});
+    auto w = make();
+    // Gone since the list was made.
+    QVERIFY(QFile::remove(at("DATA/2024年05月19日.jvRA")));
+    loadDate(*w, U8("2024年05月19日"));
+    QCOMPARE(prompts.infos().size(), 1);
+    QVERIFY2(prompts.infos()[0].contains(U8("見つかりません")), qPrintable(prompts.infos()[0]));
+    QCOMPARE(w->DatList()->count(), 0);
+    QVERIFY(!w->dayLoaded());
+    QVERIFY(w->isEnabled());
+    // A torn race file: the whole records load, the tail is reported.
+    prompts.events.clear();
+    Put(at("DATA/2024年05月12日.jvRA"), QByteArray::fromStdString(testing::RaceRecord("20240512", "05", 1)) + "RA7 torn");
+    loadDate(*w, U8("2024年05月12日"));
+    QCOMPARE(w->DatList()->count(), 1);
+    QCOMPARE(prompts.infos().size(), 1);
+    QVERIFY2(prompts.infos()[0].startsWith(U8("読み込めなかったデータがあります")), qPrintable(prompts.infos()[0]));
+    QVERIFY(!w->Panel12()->isHidden());
+  }
+
+  // Every button and menu command once, without a day and with one, any dialog closed at once.
+  void everyCommandOnceDoesNotCrash() {
+    putDay("2024年05月19日", {R("20240519", "05", 1), R("20240519", "05", 2)});
+    QFile::remove(at("ZelkovaJDL.CHM"));
+    auto w = make();
+    w->show();
+    QTimer closer;
+    closer.setInterval(20);
+    QStringList dialogs;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (QWidget* m = QApplication::activeModalWidget()) {
+        dialogs << m->metaObject()->className();
+        m->close();
+      }
+      if (QWidget* p = QApplication::activePopupWidget()) p->close();
+    });
+    closer.start();
+    for (bool loaded : {false, true}) {
+      if (loaded) {
+        loadDate(*w, U8("2024年05月19日"));
+        QCOMPARE(w->DatList()->count(), 2);
+      }
+      for (QToolButton* b : w->findChildren<QToolButton*>())
+        if (b->objectName() != "SpeedButton5") b->click();
+      for (QAction* a : w->findChildren<QAction*>())
+        if (!a->objectName().isEmpty() && a->objectName() != "FileExitItem") a->trigger();
+    }
+    QVERIFY(dialogs.contains("QDialog"));  // the About window at least
+    QVERIFY(!w->findChild<QLabel*>("DLlabel")->text().isEmpty());  // later commands leave a note
+    w->findChild<QAction*>("FileExitItem")->trigger();
+    QVERIFY(!w->isVisible());
   }
 };
 

@@ -1,6 +1,9 @@
 #include "test_support.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <fstream>
 #include <random>
@@ -33,6 +36,20 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
+
+CommandRun RunCommand(const std::string& command) {
+  CommandRun r;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return r;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::string BinPath(const std::string& name) { return "'" + std::string(ZELKOVA_BIN_DIR) + "/" + name + "'"; }
 
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

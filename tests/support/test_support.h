@@ -51,6 +51,15 @@ class RecordingPrompts : public Prompts {
   std::vector<std::string> infos, confirms, events;
 };
 
+// Runs `command` through the shell; its exit status (-1 when it did not exit) and standard output.
+struct CommandRun {
+  int status = -1;
+  std::string out;
+};
+CommandRun RunCommand(const std::string& command);
+// The path of one of the built executables, quoted for the shell.
+std::string BinPath(const std::string& name);
+
 // Writes `bytes` to `path`, creating the parent folders.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);

@@ -1,5 +1,6 @@
 // Writes a generated world as a recorded JV-Link feed folder (layout: src/jvlink/feed_layout.md).
-// Every file is written whole through WriteFileAtomic; the first failure stops the run.
+// Every file is written whole (temporary file renamed over it), the feed is flushed to disk before
+// README.txt, its completion marker, is written; the first failure stops the run.
 #pragma once
 
 #include <cstdint>

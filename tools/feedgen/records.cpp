@@ -77,6 +77,15 @@ std::vector<int> RankOf(const std::vector<T>& v) {  // rank by ascending value a
 
 }  // namespace
 
+size_t RecordLength(std::string_view kind) {
+  static const std::pair<std::string_view, size_t> kLengths[] = {
+      {"RA", kLenRA}, {"SE", kLenSE}, {"HR", kLenHR}, {"WH", kLenWH}, {"O1", kLenO1}, {"O2", kLenO2}, {"UM", kLenUM},
+      {"KS", kLenKS}, {"CH", kLenCH}, {"WE", kLenWE}, {"AV", kLenAV}, {"JC", kLenJC}, {"TC", kLenTC}, {"CC", kLenCC}};
+  for (auto& [k, len] : kLengths)
+    if (k == kind) return len;
+  return 0;
+}
+
 std::string RaceKey(const Race& rc) {
   return YmdText(rc.day) + rc.course + Digits(rc.meeting, 2) + Digits(rc.dayNo, 2) + Digits(rc.raceNo, 2);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "rng.h"
 #include "world.h"
@@ -37,5 +38,8 @@ std::string TcRecord(const Race& rc, int announceMinutes);
 std::string CcRecord(const Race& rc, int announceMinutes);
 
 inline constexpr size_t kLenWE = 42, kLenAV = 78, kLenJC = 161, kLenTC = 45, kLenCC = 50;
+
+// Length (CR LF included) of a record of `kind`; 0 for a kind this generator does not write.
+size_t RecordLength(std::string_view kind);
 
 }  // namespace zelkova::feedgen

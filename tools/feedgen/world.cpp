@@ -455,7 +455,7 @@ class Builder {
         if (!(deadHeat && i == 1)) {
           double x = r.real();
           gap = x < 0.2 ? 0 : x < 0.55 ? 1 : x < 0.75 ? 2 : x < 0.88 ? 3 : r.range(4, i > fin.size() / 2 ? 14 : 7);
-          if (i == 1 && gap == 0) gap = 1;
+          if ((i == 1 || (deadHeat && i == 2)) && gap == 0) gap = 1;  // the winners are clear of the rest
         }
         t += gap;
       }
@@ -558,7 +558,7 @@ class Builder {
   }
 
   void runCourseDay(int day, const std::string& course, int ci, int ncourses, int races, bool history,
-                    std::vector<int>* out, int specialSlot) {
+                    std::vector<int>* out, int specialSlot, bool forceChanges = false) {
     int y = YearOf(day);
     auto key = std::make_pair(course, y);
     auto& mt = meetings_[key];
@@ -584,13 +584,23 @@ class Builder {
     // Veterans run one race a week, at the first racecourse of the week's first day.
     std::map<int, std::vector<int>> assigned;
     bool veteranDay = ci == 0 && (history || day == firstOfGroup(day));
+    // Changes during the day stay for the rest of it: the going turns softer from race 6 on
+    // (mostly when it rains), the weather changes from race 7 on. The day with `forceChanges`
+    // has both, so the weather change comes after a going change.
+    bool goingChange = forceChanges || (!history && proto.weather >= 3 && dr.chance(0.3));
+    bool weatherChange = forceChanges || (!history && dr.chance(0.04));
     for (int rn = 1; rn <= races; ++rn) {
+      if (rn == 6 && goingChange) {
+        proto.turfGoing = std::min(4, proto.turfGoing + 1);
+        proto.dirtGoing = std::min(4, proto.dirtGoing + 1);
+        if (proto.turfGoing == 4 && proto.dirtGoing == 4) proto.turfGoing = 3;  // something must change
+      }
+      if (rn == 7 && weatherChange) proto.weather = proto.weather % 4 + 1;
       Race rc = proto;
       rc.raceNo = rn;
       rc.post = post;
       post += (rn == 10 ? 40 : dr.chance(0.5) ? 30 : 35);
       program(rc, ci, ncourses, wd == 0);
-      if (rc.weather >= 3 && rn > 6 && dr.chance(0.3)) rc.turfGoing = std::min(4, rc.turfGoing + 1);
       std::vector<int> chosen;
       if (veteranDay && !rc.obstacle() && rc.cond != 701 && rc.cond != 703 && (rc.raceType == 13 || rc.raceType == 14)) {
         for (size_t v = 0; v < veterans_.size(); ++v) {
@@ -601,7 +611,7 @@ class Builder {
           chosen.push_back(veterans_[v]);
         }
       }
-      int size = 10 + static_cast<int>(rng_.below(5)) + static_cast<int>(rng_.below(6));
+      int size = 10 + static_cast<int>(rng_.below(5)) + static_cast<int>(rng_.below(7));
       if (rc.obstacle()) size = 8 + static_cast<int>(rng_.below(7));
       size = std::min(size, 18);
       bool noScratch = false, deadHeat = false;
@@ -678,7 +688,7 @@ class Builder {
     bool lastSaturday = !last && idx + 2 == w_.seasonDates.size();
     for (int ci = 0; ci < n; ++ci) {
       int special = (lastSaturday && ci == 0) ? 0 : -1;
-      runCourseDay(rd.day, Digits(kRotation[m][ci], 2), ci, n, 12, false, &rd.races, special);
+      runCourseDay(rd.day, Digits(kRotation[m][ci], 2), ci, n, 12, false, &rd.races, special, last && ci == 0);
     }
     if (last || lastSaturday) {
       for (int ri : rd.races) {

@@ -1,31 +1,20 @@
-// zelkova-cli dates as a program: the stored dates newest first, usage errors exit non-zero.
+// zelkova-cli as a program: the stored dates newest first, usage errors exit non-zero, and a
+// feed folder given once is remembered for the next run.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
+#include "app/ini_gt.h"
 #include "test_support.h"
 
 namespace zelkova {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-};
+using CliRun = testing::CommandRun;
 
 CliRun Cli(const std::string& args) {
-  std::string cmd = std::string(ZELKOVA_BIN_DIR) + "/zelkova-cli " + args + " 2>/dev/null";
-  CliRun r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  std::array<char, 256> buf;
-  while (fgets(buf.data(), buf.size(), p)) r.out += buf.data();
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+  return testing::RunCommand(testing::BinPath("zelkova-cli") + " " + args + " 2>/dev/null");
 }
 
 TEST(CliDatesTest, NewestFirstAndUsageErrors) {
@@ -40,6 +29,27 @@ TEST(CliDatesTest, NewestFirstAndUsageErrors) {
   EXPECT_EQ(Cli("--home '" + home.path().string() + "' nonsense").status, 2);
   EXPECT_EQ(Cli("--home").status, 2);
   EXPECT_EQ(Cli("--home '" + (home / "missing").string() + "' dates").status, 1);
+}
+
+TEST(CliFeedTest, FeedFolderIsRememberedForTheNextRun) {
+  testing::TempDir home;
+  testing::WriteBytes(home / "zelkova.ini", "[locate]\r\ntop=5\r\n");
+  std::filesystem::create_directories(home / "feed" / "stored");
+  const std::string h = "--home '" + home.path().string() + "' ";
+  ASSERT_EQ(Cli(h + "--feed '" + (home / "feed").string() + "' dates").status, 0);
+  {
+    TIniGT ini(home.path(), "zelkova");
+    EXPECT_EQ(ini.ReadString("JVLink", "FeedFolder", ""), (home / "feed").string());
+    EXPECT_EQ(ini.ReadInteger("locate", "top", 0), 5);  // the rest of the file stays
+  }
+  // Without --feed the remembered folder is used: nothing newer there, which is no error.
+  CliRun r = Cli(h + "download --from '2000/01/01 00:00:00'");
+  EXPECT_EQ(r.status, 0) << r.out;
+  // A folder that does not exist, or a command that fails its arguments, changes nothing.
+  EXPECT_EQ(Cli(h + "--feed '" + (home / "nowhere").string() + "' dates").status, 0);
+  EXPECT_EQ(Cli(h + "--feed '" + (home / "nowhere").string() + "' nonsense").status, 2);
+  TIniGT ini(home.path(), "zelkova");
+  EXPECT_EQ(ini.ReadString("JVLink", "FeedFolder", ""), (home / "feed").string());
 }
 
 }  // namespace

@@ -9,21 +9,18 @@
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
+#include "app_fixtures.h"
 #include "test_support.h"
 
 namespace zelkova {
 namespace {
 
+using testing::Doubles;
 using testing::FakeClock;
+using testing::FakeJvLink;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-std::string Doubles(size_t bytes, double v) {
-  std::string out(bytes, '\0');
-  for (size_t i = 0; i + 8 <= bytes; i += 8) std::memcpy(&out[i], &v, 8);
-  return out;
-}
 
 std::string GateFile(size_t records) {
   std::string out(records * 576, '\0');
@@ -34,24 +31,6 @@ std::string GateFile(size_t records) {
     }
   return out;
 }
-
-class FakeJvLink : public JvLink {
- public:
-  int JVInit(const std::string& sid) override { sidSeen = sid; return initCode; }
-  int JVSetUIProperties() override { return 0; }
-  int JVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-  int JVRTOpen(const std::string&, const std::string&) override { return -1; }
-  int JVStatus() override { return 0; }
-  int JVRead(std::string&, int&, std::string&) override { return 0; }
-  void JVCancel() override {}
-  int JVClose() override { return 0; }
-  int JVMVCheck(const std::string&) override { return 0; }
-  int JVMVPlay(const std::string&) override { return 0; }
-  std::string version() override { return ver; }
-  int initCode = 0;
-  std::string ver = "0490";
-  std::string sidSeen;
-};
 
 class StartupTest : public ::testing::Test {
  protected:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/cp932.h"
+#include "racedata/code_tables.h"
 #include "racedata/record.h"
 #include "test_support.h"
 
@@ -231,7 +232,7 @@ TEST_F(FeedTest, HorseMasterCountsAgreeWithTheHorsesResults) {
       ++total[slot];
       if (se[2] == '7') {
         ++central[slot];
-        if (FieldInt(se, 706, 1) == 0) prize += FieldInt(se, 366, 8);
+        prize += FieldInt(se, 366, 8);
       }
     }
     int sum = 0, surfaces = 0;
@@ -243,9 +244,144 @@ TEST_F(FeedTest, HorseMasterCountsAgreeWithTheHorsesResults) {
     }
     EXPECT_EQ(surfaces, central[0] + central[1] + central[2] + central[3] + central[4] + central[5]);
     EXPECT_EQ(FieldInt(u, 1605, 3), sum);
+    EXPECT_EQ(FieldInt(u, 1053, 9) + FieldInt(u, 1062, 9), prize) << u.substr(11, 10);
     withRuns += sum > 0;
   }
   EXPECT_GT(withRuns, 100);
+}
+
+// Wins of this year and last (flat and jump) at the positions the loader sums, against the
+// central results the person rode or trained before the master was made.
+TEST_F(FeedTest, JockeyAndTrainerWinCountsAgreeWithTheResults) {
+  auto results = ResultsByRace(Stored("SE", "7"));
+  auto check = [&](std::string_view kind, size_t codeAt, size_t flatAt, size_t jumpAt) {
+    int nonZero = 0;
+    for (auto& m : Stored(kind)) {
+      int made = static_cast<int>(FieldInt(m, 4, 8));
+      int year = made / 10000;
+      long long wins = 0;
+      for (auto& [key, list] : results)
+        for (auto& se : list) {
+          int y = static_cast<int>(FieldInt(se, 12, 4));
+          if (Field(se, codeAt, 5) == Field(m, 12, 5) && FieldInt(se, 12, 8) < made && (y == year || y == year - 1) &&
+              FieldInt(se, 335, 2) == 1)
+            ++wins;
+        }
+      long long counted = FieldInt(m, flatAt, 6) + FieldInt(m, jumpAt, 6) + FieldInt(m, flatAt + 1052, 6) +
+                          FieldInt(m, jumpAt + 1052, 6);
+      ASSERT_EQ(counted, wins) << kind << " " << Field(m, 12, 5) << " made " << made;
+      nonZero += wins > 0;
+    }
+    EXPECT_GT(nonZero, 10) << kind;
+  };
+  check("KS", 297, 1060, 1096);
+  check("CH", 86, 749, 785);
+}
+
+// Within each race: positions run 1.. without gaps (dead heats share one), times never fall with
+// the position, the winner's margin is blank and the others' not, popularity follows the odds.
+TEST_F(FeedTest, ResultsAreConsistentWithEachOther) {
+  int races = 0;
+  for (auto& [key, list] : ResultsByRace(Stored("SE", "7AB"))) {
+    std::vector<std::pair<long long, const std::string*>> fin, priced;
+    for (auto& se : list) {
+      if (FieldInt(se, 335, 2) > 0) fin.push_back({FieldInt(se, 335, 2), &se});
+      if (FieldInt(se, 364, 2) > 0) priced.push_back({FieldInt(se, 364, 2), &se});
+    }
+    std::sort(fin.begin(), fin.end());
+    ASSERT_FALSE(fin.empty()) << key;
+    for (size_t i = 0; i < fin.size(); ++i) {
+      const std::string& se = *fin[i].second;
+      EXPECT_TRUE(fin[i].first == static_cast<long long>(i) + 1 || (i > 0 && fin[i].first == fin[i - 1].first)) << key;
+      EXPECT_EQ(zelkova::IsBlank(Field(se, 343, 3)), fin[i].first == 1) << key;
+      if (i > 0) {
+        EXPECT_GE(FieldInt(se, 339, 1) * 600 + FieldInt(se, 340, 3),
+                  FieldInt(*fin[i - 1].second, 339, 1) * 600 + FieldInt(*fin[i - 1].second, 340, 3)) << key;
+      }
+      EXPECT_EQ(Field(se, 532, 1), fin[i].first == 1 ? "-" : "+") << key;
+    }
+    std::sort(priced.begin(), priced.end());
+    for (size_t i = 0; i < priced.size(); ++i) {
+      EXPECT_EQ(priced[i].first, static_cast<long long>(i) + 1) << key;
+      if (i > 0) {
+        EXPECT_GE(FieldInt(*priced[i].second, 360, 4), FieldInt(*priced[i - 1].second, 360, 4)) << key;
+      }
+    }
+    for (auto& se : list) {
+      if (FieldInt(se, 335, 2) == 0) {
+        EXPECT_EQ(Field(se, 532, 4), "9999") << key;
+      }
+    }
+    ++races;
+  }
+  EXPECT_GT(races, 500);
+}
+
+// A decoded code is a real text, not the table's filler for unknown codes.
+bool Decoded(const std::string& text, const std::string& filler = "") {
+  std::string stripped(zelkova::TrimBlanks(zelkova::StripWideSpaces(text)));
+  return !stripped.empty() && text != filler;
+}
+
+TEST_F(FeedTest, SampledFieldsDecodeThroughTheCodeTables) {
+  const std::string other = zelkova::Sj("[その他]"), dash = zelkova::Sj("－");
+  int central = 0, outside = 0;
+  for (auto& ra : Stored("RA", "27AB")) {
+    std::string code(Field(ra, 20, 2));
+    SCOPED_TRACE(Key(ra));
+    if (ra[2] == 'A' || ra[2] == 'B') {
+      EXPECT_EQ(zelkova::CourseName(code), ra[2] == 'A' ? zelkova::Sj("地方  ") : zelkova::Sj("海外  "));
+      EXPECT_TRUE(Decoded(zelkova::CourseNameW(code, 9)));
+      ++outside;
+      continue;
+    }
+    EXPECT_TRUE(Decoded(zelkova::CourseName(code)));
+    EXPECT_TRUE(Decoded(zelkova::CourseNameW(code, 2)));
+    EXPECT_TRUE(Decoded(zelkova::RaceTypeName(Field(ra, 617, 2), 4)));
+    EXPECT_TRUE(Decoded(zelkova::AgeClassLabel(Field(ra, 617, 2), Field(ra, 635, 3))));
+    EXPECT_TRUE(Decoded(zelkova::RaceClassLabel(Field(ra, 635, 3), Field(ra, 615, 1), std::string(Field(ra, 33, 60)))));
+    EXPECT_TRUE(Decoded(zelkova::WeightRuleName(Field(ra, 622, 1))));
+    EXPECT_TRUE(Decoded(zelkova::TrackName(static_cast<int>(FieldInt(ra, 706, 2)))));
+    EXPECT_TRUE(Decoded(zelkova::TrackShort(static_cast<int>(FieldInt(ra, 706, 2)))));
+    EXPECT_TRUE(Decoded(zelkova::WeekdayName(Field(ra, 28, 1), 1)));
+    if (Field(ra, 619, 3) != "000") {
+      EXPECT_TRUE(Decoded(zelkova::RaceSymbolName(Field(ra, 619, 3))));
+    }
+    if (!zelkova::IsBlank(Field(ra, 615, 1))) {
+      EXPECT_TRUE(Decoded(zelkova::GradeName(Field(ra, 615, 1), 1)));
+      EXPECT_TRUE(Decoded(std::string(Field(ra, 33, 60))));  // special races have names
+    }
+    if (ra[2] == '7') {
+      EXPECT_TRUE(Decoded(zelkova::WeatherName(Field(ra, 888, 1))));
+      bool turf = FieldInt(ra, 706, 2) <= 22 || FieldInt(ra, 706, 2) >= 51;
+      EXPECT_TRUE(Decoded(zelkova::GoingName(Field(ra, turf ? 889 : 890, 1), 0)));
+    }
+    ++central;
+  }
+  EXPECT_GT(central, 500);
+  EXPECT_GT(outside, 1);
+  std::set<std::string> abnormal;
+  for (auto& se : Stored("SE", "7")) {
+    SCOPED_TRACE(Key(se));
+    EXPECT_TRUE(Decoded(zelkova::SexName(Field(se, 79, 1))));
+    EXPECT_TRUE(Decoded(zelkova::CoatColourName(Field(se, 81, 2))));
+    EXPECT_TRUE(Decoded(zelkova::AffiliationName(Field(se, 85, 1), 1), dash));
+    EXPECT_TRUE(Decoded(std::string(Field(se, 41, 36))) && Decoded(std::string(Field(se, 307, 8))) &&
+                Decoded(std::string(Field(se, 91, 8))) && Decoded(std::string(Field(se, 105, 64))));
+    if (FieldInt(se, 332, 1) > 0) abnormal.insert(zelkova::AbnormalityName(Field(se, 332, 1)));
+  }
+  for (auto& a : abnormal) EXPECT_TRUE(Decoded(a)) << a;
+  EXPECT_GE(abnormal.size(), 2u);  // scratches and falls
+  for (auto& ks : Stored("KS")) EXPECT_TRUE(Decoded(zelkova::AffiliationName(Field(ks, 231, 1), 1), dash));
+  for (auto& ch : Stored("CH")) EXPECT_TRUE(Decoded(zelkova::AffiliationName(Field(ch, 195, 1), 1), dash));
+  int scratches = 0;
+  for (auto& r : recs())
+    if (r.bytes.compare(0, 2, "AV") == 0) {
+      EXPECT_TRUE(Decoded(zelkova::ScratchName(r.bytes.substr(2, 1))));
+      EXPECT_TRUE(Decoded(zelkova::ReasonName(Field(r.bytes, 74, 3)), other));
+      ++scratches;
+    }
+  EXPECT_GT(scratches, 0);
 }
 
 TEST_F(FeedTest, HoldsTheSpecialCasesTestsRelyOn) {
@@ -283,6 +419,19 @@ TEST_F(FeedTest, HoldsTheSpecialCasesTestsRelyOn) {
     for (auto& r : recs()) any |= r.file.rfind("realtime", 0) == 0 && r.bytes.compare(0, 2, kind) == 0;
     EXPECT_TRUE(any) << kind;
   }
+  // Weather and going notices: the day's first report, a going change and a later weather change.
+  std::set<char> ids;
+  for (auto& r : recs())
+    if (r.file.rfind("realtime", 0) == 0 && r.bytes.compare(0, 2, "WE") == 0) ids.insert(r.bytes[33]);
+  EXPECT_EQ(ids, (std::set<char>{'1', '2', '3'}));
+  // A race's entries are first delivered with division 1, then as final entries, then as results.
+  std::map<std::string, std::string> divisions;
+  for (auto& r : recs())
+    if (r.file.rfind("stored", 0) == 0 && r.bytes.compare(0, 2, "RA") == 0) divisions[Key(r.bytes)] += r.bytes[2];
+  int fullCycle = 0;
+  for (auto& [k, d] : divisions) fullCycle += d.find("1") != std::string::npos && d.find("2") != std::string::npos &&
+                                              d.find("7") != std::string::npos && d.find('1') < d.find('2');
+  EXPECT_GT(fullCycle, 100);
   EXPECT_FALSE(fs::is_empty(feed() / "video"));
   EXPECT_FALSE(fs::is_empty(feed() / "jikeiretu"));
 }

@@ -287,6 +287,28 @@ TEST_F(RecordedJvLinkTest, VideosAndVersion) {
   EXPECT_EQ(link().version(), "0490");
 }
 
+// A feed's small text files are read whole, so an oversized one is refused, not loaded.
+TEST_F(RecordedJvLinkTest, OversizedInjectAndVersionFilesAreIgnored) {
+  stored("RACE", "20240105090000_A.dat", Rec("RA", 1272));
+  std::string inject = "JVOpen -301\r\n";
+  inject.resize(64 * 1024 + 1, '#');
+  WriteBytes(feed() / "inject.txt", inject);
+  WriteBytes(feed() / "version.txt", "0500" + std::string(64 * 1024, ' '));
+  ready();
+  EXPECT_NE(link().lastProblem().find("inject.txt ignored"), std::string::npos) << link().lastProblem();
+  EXPECT_EQ(open("RACE"), 0);
+  EXPECT_EQ(link().JVClose(), 0);
+  EXPECT_EQ(link().version(), "0490");
+  EXPECT_NE(link().lastProblem().find("version.txt ignored"), std::string::npos) << link().lastProblem();
+  // At the limit both are still read.
+  inject.resize(64 * 1024);
+  WriteBytes(feed() / "inject.txt", inject);
+  WriteBytes(feed() / "version.txt", "0500" + std::string(64 * 1024 - 4, ' '));
+  link().setFeedFolder(feed());
+  EXPECT_EQ(open("RACE"), -301);
+  EXPECT_EQ(link().version(), "0500");
+}
+
 class ScriptedChooser : public FolderChooser {
  public:
   bool choose(const std::string&, const std::string&, std::string& chosen) override {

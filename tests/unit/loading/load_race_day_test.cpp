@@ -172,6 +172,8 @@ TEST_F(LoadTest, OddsLinesAreMatchedByKeyAndConverted) {
   Put(o1a, 32, "1425");
   Put(o1a, 46, "0035");
   Put(o1a, 54, "----");
+  Put(o1a, 270, "00120034");  // place odds of horse 1, low and high
+  Put(o1a, 282, "----    ");  // horse 2: dashed low, blank high
   Put(o1a, 606, "*****");
   Put(o1a, 615, "00123");
   Put(o1b, 12, "2024051205010203");  // another race on race 2's line
@@ -186,6 +188,10 @@ TEST_F(LoadTest, OddsLinesAreMatchedByKeyAndConverted) {
   EXPECT_DOUBLE_EQ(f1.WinOdds[0], 3.5);
   EXPECT_DOUBLE_EQ(f1.WinOdds[1], -1);
   EXPECT_DOUBLE_EQ(f1.WinOdds[2], -2);
+  EXPECT_DOUBLE_EQ(f1.PlaceOddsLow[0], 1.2);
+  EXPECT_DOUBLE_EQ(f1.PlaceOddsHigh[0], 3.4);
+  EXPECT_DOUBLE_EQ(f1.PlaceOddsLow[1], -1);
+  EXPECT_DOUBLE_EQ(f1.PlaceOddsHigh[1], -2);
   EXPECT_DOUBLE_EQ(f1.BracketOdds[0], -1);
   EXPECT_DOUBLE_EQ(f1.BracketOdds[1], 12.3);
   EXPECT_EQ(f1.O1Time.View(), "1425");
@@ -378,6 +384,7 @@ TEST_F(LoadTest, WaitTextsCourseTabsAndIndexLabels) {
   EXPECT_EQ(obs.indexLabels[2], "");
   EXPECT_EQ(obs.gridRows[0], 3);
   EXPECT_EQ(obs.gridRows[1], 3);
+  EXPECT_EQ(obs.gridRows[2], 1);  // no third racecourse: header row only
   EXPECT_EQ(day->DayCourses[0], "05");
   EXPECT_EQ(day->DayCourses[1], "08");
 }
@@ -415,6 +422,51 @@ TEST_F(LoadTest, PayoutsGoToTheFirstSlotWithTheirCourseAndRace) {
   EXPECT_EQ(day->Races[0].Figures.PayHorse[0], 2);
   EXPECT_EQ(day->Races[1].Figures.PayHorse[0], 7);
   EXPECT_EQ(day->Races[1].Figures.PayAmount.Horse[0], 3100);
+}
+
+TEST_F(LoadTest, EachRacecourseReadsItsOwnEntryFileAndTrainerCounts) {
+  // Race 3 at two racecourses: slot lines 36.. of each course's own entry file.
+  Write(Data(".jvRA"), Race("20240512", "05", 3, 2) + Race("20240512", "08", 3, 1));
+  WriteEntries({{36, Entry("20240512", "05", 3, 1, "2019100001")}, {37, Entry("20240512", "05", 3, 2, "2019100002")}});
+  std::string other;
+  for (int i = 0; i < 216; ++i) other += Rec("  ", kLenSE);
+  std::string se = Entry("20240512", "08", 3, 1, "2019100003");
+  Put(se, 86, "02003");
+  other.replace(36 * kLenSE, kLenSE, se);
+  Write(Data(CourseNameW("08", 2) + ".jvSEr"), other);
+  std::string ch = Rec("CH", kLenCH), ch2 = Rec("CH", kLenCH);
+  Put(ch, 12, "02002");
+  Put(ch, 749, "000004");   // wins, in each of the four groups
+  Put(ch, 785, "000001");
+  Put(ch, 1837, "000005");
+  Put(ch, 755, "000010");   // seconds: starts only
+  Put(ch2, 12, "02003");
+  Write(Data(".jvCH"), ch + ch2);
+  ASSERT_TRUE(Load().ok());
+  const RaceInfo& a = day->Races[0];
+  const RaceInfo& b = day->Races[1];
+  EXPECT_EQ(a.Runners[0].SeRecord.field(31, 10), "2019100001");
+  EXPECT_EQ(a.Runners[1].SeRecord.field(31, 10), "2019100002");
+  EXPECT_EQ(b.Runners[0].SeRecord.field(31, 10), "2019100003");
+  EXPECT_TRUE(b.Runners[1].SeRecord.empty());
+  EXPECT_EQ(a.Figures.TrainerWins[0], 10);
+  EXPECT_EQ(a.Figures.TrainerStarts[0], 20);
+  EXPECT_DOUBLE_EQ(a.Figures.TrainerWinRate[0], 50.0);
+  EXPECT_EQ(b.Runners[0].ChRecord.field(12, 5), "02003");
+  EXPECT_EQ(b.Figures.TrainerStarts[0], 0);
+  EXPECT_DOUBLE_EQ(b.Figures.TrainerWinRate[0], -1);  // no starts: no rate
+  EXPECT_EQ(b.Figures.TrainerCode[0].View(), "02003");
+  EXPECT_EQ(day->SePath, Data(CourseNameW("08", 2) + ".jvSEr"));
+}
+
+TEST_F(LoadTest, YearZeroRaceTakesASlotButNoListItem) {
+  Write(Data(".jvRA"), Race("00000512", "05", 1, 0) + Race("20240512", "05", 2, 0));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(day->RaceCount, 2);
+  ASSERT_EQ(obs.items.size(), 1u);
+  EXPECT_EQ(obs.items[0], CourseNameW("05", 2) + Sj(" 1回 2日 2R"));
+  EXPECT_EQ(day->Races[1].RaRecord.field(26, 2), "02");
+  EXPECT_EQ(obs.upDown, std::make_pair(0, 0));
 }
 
 TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {

@@ -1,0 +1,291 @@
+// Batch download ingest of a season against the I/O floor measured in the same run, and the
+// write-back cache against write-through on a tenth of the feed. bench/ingest prepares the feed.
+//   bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]
+// --feed: a feed folder (zelkova-feedgen --scale year); --tenth-feed: the feed for the
+// write-through comparison (default: the first tenth of --feed's stored files, in the order
+// JVOpen serves them); --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this
+// executable's folder). Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/ini_gt.h"
+#include "base/file_io.h"
+#include "base/platform.h"
+#include "jvlink/batch_download.h"
+#include "jvlink/recorded_jv_link.h"
+#include "jvlink/software_id.h"
+
+namespace zelkova {
+namespace {
+
+namespace fs = std::filesystem;
+using Clk = std::chrono::steady_clock;
+
+[[noreturn]] void Die(const std::string& why) {
+  std::fprintf(stderr, "bench_ingest: %s\n", why.c_str());
+  std::exit(1);
+}
+
+double Seconds(Clk::time_point since) { return std::chrono::duration<double>(Clk::now() - since).count(); }
+
+// "Today" of the generated feed's last day, so the five-day rules file what a user would get.
+class FeedClock : public Clock {
+ public:
+  LocalTime now() const override { return {2024, 12, 22, 20, 0, 0}; }
+};
+
+class SilentPrompts : public Prompts {
+ public:
+  void beep() override {}
+  void information(const std::string& text) override { last = text; }
+  bool confirm(const std::string&) override { return true; }
+  void statusText(const std::string&) override {}
+  void processEvents() override {}
+  void busyCursor(bool) override {}
+  std::string last;
+};
+
+struct Tree {
+  std::vector<fs::path> files;  // relative to the root
+  uintmax_t bytes = 0;
+};
+
+Tree ListTree(const fs::path& root) {
+  Tree t;
+  for (auto& e : fs::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    t.files.push_back(fs::relative(e.path(), root));
+    t.bytes += e.file_size();
+  }
+  std::sort(t.files.begin(), t.files.end());
+  return t;
+}
+
+// An empty program folder with the fixed files, as an installation has it.
+fs::path NewHome(const fs::path& work, const std::string& name, const fs::path& fixed) {
+  fs::path home = work / name;
+  fs::remove_all(home);
+  fs::create_directories(home);
+  for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+    if (fs::exists(fixed / f)) fs::copy_file(fixed / f, home / f);
+  return home;
+}
+
+struct Run {
+  double seconds = 0;
+  int lines = 0;
+  // Where the time goes: JVStatus phase, read loop (with its flushes), end step (master files).
+  double downloadPhase = 0, readLoop = 0, endStep = 0;
+  long readLoopWrites = 0, endStepWrites = 0;
+};
+
+// Atomic writes seen, counted through the write hook (which lets every write go through).
+long gWrites = 0;
+
+// Marks the phases from what the window would show.
+class PhaseView : public BatchView {
+ public:
+  void progress2(int pos, int) override {
+    if (pos == 0 && !reading) {
+      reading = true;
+      readStart = Clk::now();
+      writesAtRead = gWrites;
+    }
+  }
+  void progressLabel(const std::string& text) override {
+    if (text.rfind("JVRead EndOfFile", 0) == 0) {
+      readEnd = Clk::now();
+      writesAtEnd = gWrites;
+    }
+  }
+  bool reading = false;
+  Clk::time_point readStart{}, readEnd{};
+  long writesAtRead = 0, writesAtEnd = 0;
+};
+
+// What `zelkova-cli download --from ...` does, without the terminal.
+Run Download(const fs::path& feed, const fs::path& home, StoreCache::Mode mode) {
+  FeedClock clock;
+  SilentPrompts prompts;
+  TIniGT ini(home, "zelkova");
+  auto start = Clk::now();
+  RecordedJvLink jv(feed, home / "jvcache", clock);
+  if (jv.JVInit(SoftwareId()) != 0) Die("JVInit failed on " + feed.string());
+  BatchDownload::Options options;
+  options.mode = mode;
+  PhaseView view;
+  BatchDownload batch(home, jv, prompts, clock, ini, &view, options);
+  batch.FormCreate();
+  batch.setFromTime(LocalTime{1990, 1, 1, 0, 0, 0});
+  batch.ButtonStartClick();
+  while (batch.timerOn()) batch.TimerJVStatusTimer();
+  Run r;
+  r.seconds = Seconds(start);
+  if (!batch.outcome().ok()) Die("the download failed: " + batch.outcome().message() + " / " + prompts.last);
+  r.lines = static_cast<int>(batch.listLines().size());
+  auto end = Clk::now();
+  r.downloadPhase = std::chrono::duration<double>(view.readStart - start).count();
+  r.readLoop = std::chrono::duration<double>(view.readEnd - view.readStart).count();
+  r.endStep = std::chrono::duration<double>(end - view.readEnd).count();
+  r.readLoopWrites = view.writesAtEnd - view.writesAtRead;
+  r.endStepWrites = gWrites - view.writesAtEnd;
+  return r;
+}
+
+void PrintPhases(const char* name, const Run& r) {
+  std::printf("  %s: jvstatus_phase_s=%.3f read_loop_s=%.3f (%ld writes) end_step_s=%.3f (%ld writes)\n", name,
+              r.downloadPhase, r.readLoop, r.readLoopWrites, r.endStep, r.endStepWrites);
+}
+
+bool SameTrees(const fs::path& a, const fs::path& b) {
+  Tree ta = ListTree(a), tb = ListTree(b);
+  if (ta.files != tb.files) return false;
+  for (const auto& f : ta.files) {
+    if (f.begin()->string() == "jvcache") continue;
+    auto x = ReadFile(a / f), y = ReadFile(b / f);
+    if (!x.ok() || !y.ok() || *x != *y) return false;
+  }
+  return true;
+}
+
+// The floor: every byte of the feed read once, and the downloaded tree's bytes written once,
+// file by file, with the same atomic write the program uses.
+struct Floor {
+  double readFeed = 0, copyFeed = 0, writeTree = 0;
+};
+
+Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& work) {
+  Floor f;
+  Tree feedFiles = ListTree(feed);
+  auto t0 = Clk::now();
+  uintmax_t n = 0;
+  for (const auto& p : feedFiles.files) {
+    auto r = ReadFile(feed / p);
+    if (!r.ok()) Die("cannot read " + (feed / p).string());
+    n += r->size();
+  }
+  f.readFeed = Seconds(t0);
+  if (n != feedFiles.bytes) Die("feed changed while reading");
+
+  fs::path copy = work / "floor-feed";
+  fs::remove_all(copy);
+  t0 = Clk::now();
+  for (const auto& p : feedFiles.files) {
+    auto r = ReadFile(feed / p);
+    fs::create_directories((copy / p).parent_path());
+    if (!r.ok() || !WriteFileAtomic(copy / p, *r).ok()) Die("cannot copy " + p.string());
+  }
+  f.copyFeed = Seconds(t0);
+  fs::remove_all(copy);
+
+  // Each file is read first and only its writing is timed; the copy is removed again at once
+  // so that the floor needs neither a second tree's disk space nor the tree in memory.
+  Tree t = ListTree(tree);
+  fs::path out = work / "floor-tree";
+  fs::remove_all(out);
+  for (const auto& p : t.files) {
+    auto bytes = ReadFile(tree / p);
+    if (!bytes.ok()) Die("cannot read " + (tree / p).string());
+    fs::create_directories((out / p).parent_path());
+    t0 = Clk::now();
+    if (!WriteFileAtomic(out / p, *bytes).ok()) Die("cannot write " + p.string());
+    f.writeTree += Seconds(t0);
+    fs::remove(out / p);
+  }
+  fs::remove_all(out);
+  return f;
+}
+
+// The first tenth of the stored files in the order JVOpen serves them (timestamp, then name).
+fs::path TenthOf(const fs::path& feed, const fs::path& work) {
+  std::vector<std::pair<std::string, fs::path>> files;
+  for (auto& e : fs::recursive_directory_iterator(feed / "stored"))
+    if (e.is_regular_file()) files.emplace_back(e.path().filename().string(), e.path());
+  std::sort(files.begin(), files.end());
+  fs::path tenth = work / "tenth-feed";
+  fs::remove_all(tenth);
+  size_t take = std::max<size_t>(1, files.size() / 10);
+  for (size_t i = 0; i < take; ++i) {
+    fs::path to = tenth / fs::relative(files[i].second, feed);
+    fs::create_directories(to.parent_path());
+    fs::copy_file(files[i].second, to);
+  }
+  if (fs::exists(feed / "version.txt")) fs::copy_file(feed / "version.txt", tenth / "version.txt");
+  return tenth;
+}
+
+}  // namespace
+}  // namespace zelkova
+
+int main(int argc, char** argv) {
+  using namespace zelkova;
+  fs::path feed, tenth, fixed = fs::absolute(argv[0]).parent_path(), work;
+  bool keep = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--keep") {
+      keep = true;
+      continue;
+    }
+    if (i + 1 >= argc) Die("usage: bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]");
+    if (a == "--feed") feed = argv[++i];
+    else if (a == "--tenth-feed") tenth = argv[++i];
+    else if (a == "--fixed") fixed = argv[++i];
+    else if (a == "--work") work = argv[++i];
+    else Die("unknown argument " + a);
+  }
+  if (feed.empty() || !fs::is_directory(feed / "stored")) Die("--feed DIR: a feed folder with stored/ (see bench/ingest)");
+  if (work.empty()) work = fs::temp_directory_path() / ("zelkova-bench-ingest-" + std::to_string(::getpid()));
+  fs::create_directories(work);
+  work = fs::absolute(work);
+
+  SetWriteFaultForTesting([](const fs::path&) {
+    ++gWrites;
+    return Status::Ok();
+  });
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows while the long runs go on
+  Tree feedTree = ListTree(feed / "stored");
+  std::printf("feed: %zu stored files, %.1f MB\n", feedTree.files.size(), feedTree.bytes / 1e6);
+
+  // (b) the season through the batch download with the write-back cache.
+  fs::path home = NewHome(work, "home-write-back", fixed);
+  Run season = Download(feed, home, StoreCache::Mode::kWriteBack);
+  Tree result = ListTree(home);
+  std::printf("download_write_back_s=%.3f (%d files listed, tree %zu files, %.1f MB)\n", season.seconds, season.lines,
+              result.files.size(), result.bytes / 1e6);
+  PrintPhases("season write-back", season);
+
+  // (a) the floor over the same bytes.
+  Floor floor = MeasureFloor(feed / "stored", home, work);
+  const double floorSeconds = floor.readFeed + floor.writeTree;
+  std::printf("floor_read_feed_s=%.3f floor_write_tree_s=%.3f floor_s=%.3f (copy_feed_s=%.3f)\n", floor.readFeed,
+              floor.writeTree, floorSeconds, floor.copyFeed);
+
+  // (c) write-through against write-back on a tenth.
+  if (tenth.empty()) tenth = TenthOf(feed, work);
+  Tree tenthTree = ListTree(tenth / "stored");
+  std::printf("tenth: %zu stored files, %.1f MB\n", tenthTree.files.size(), tenthTree.bytes / 1e6);
+  fs::path wbHome = NewHome(work, "tenth-write-back", fixed);
+  fs::path wtHome = NewHome(work, "tenth-write-through", fixed);
+  Run wb = Download(tenth, wbHome, StoreCache::Mode::kWriteBack);
+  std::printf("tenth_write_back_s=%.3f\n", wb.seconds);
+  PrintPhases("tenth write-back", wb);
+  std::fflush(stdout);
+  Run wt = Download(tenth, wtHome, StoreCache::Mode::kWriteThrough);
+  std::printf("tenth_write_through_s=%.3f\n", wt.seconds);
+  PrintPhases("tenth write-through", wt);
+  const bool same = SameTrees(wbHome, wtHome);
+  std::printf("tenth_trees_identical=%s\n", same ? "yes" : "NO");
+
+  if (!keep) fs::remove_all(work);
+  std::printf("ratio_vs_floor=%.2f\n", floorSeconds > 0 ? season.seconds / floorSeconds : 0.0);
+  std::printf("ratio_vs_write_through=%.2f\n", wb.seconds > 0 ? wt.seconds / wb.seconds : 0.0);
+  return same ? 0 : 1;
+}

@@ -1,0 +1,319 @@
+// A generated feed downloaded by the CLI into empty program folders: the stored files keep their
+// layout, write-back and write-through give the same bytes, and a download killed at any point
+// leaves whole files that a second download completes to the same tree.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelkova::testing::ReadBytes;
+using zelkova::testing::TempDir;
+
+struct CliRun {
+  int rc = -1;
+  std::string out, err;
+};
+
+CliRun Sh(const std::string& cmd, const fs::path& scratch) {
+  CliRun r;
+  fs::path errFile = scratch / "stderr.txt";
+  std::string full = cmd + " 2>'" + errFile.string() + "'";
+  FILE* p = ::popen(full.c_str(), "r");
+  if (!p) return r;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = ::pclose(p);
+  r.rc = WIFEXITED(st) ? WEXITSTATUS(st) : WIFSIGNALED(st) ? 128 + WTERMSIG(st) : -1;
+  r.err = ReadBytes(errFile);
+  return r;
+}
+
+std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Bin(const char* name) { return Q(fs::path(ZELKOVA_BIN_DIR) / name); }
+
+// Record length of each stored text file kind (CR LF included).
+size_t LengthOf(const std::string& ext) {
+  static const std::map<std::string, size_t> lengths = {
+      {".jvRA", 1272}, {".jvSEr", 555}, {".jvHR", 719}, {".jvUM2", 1609}, {".jvKS", 4173},
+      {".jvCH", 3862}, {".jvSEI", 555}, {".jvSERA", 1272}, {".jvWH", 847}, {".jvO1", 962}, {".jvO2", 2042}};
+  auto it = lengths.find(ext);
+  return it == lengths.end() ? 0 : it->second;
+}
+
+// Stored files of a program folder by relative path; the settings, the log and the backend's
+// cache are the run's own and not part of the tree.
+std::map<std::string, std::string> Tree(const fs::path& home) {
+  std::map<std::string, std::string> out;
+  for (const char* top : {"Data", "SEI", "SEIR"}) {
+    if (!fs::exists(home / top)) continue;
+    for (auto& e : fs::recursive_directory_iterator(home / top))
+      if (e.is_regular_file()) out[fs::relative(e.path(), home).string()] = ReadBytes(e.path());
+  }
+  return out;
+}
+
+// The records of one stored file; a failure when it is not whole records of its kind.
+std::vector<std::string> Records(const std::string& name, const std::string& bytes) {
+  std::string ext = fs::path(name).extension().string();
+  size_t len = LengthOf(ext);
+  std::vector<std::string> recs;
+  if (len == 0) {
+    ADD_FAILURE() << "unexpected file " << name;
+    return recs;
+  }
+  if (bytes.size() % len != 0) {
+    ADD_FAILURE() << name << ": " << bytes.size() << " bytes, not whole records of " << len;
+    return recs;
+  }
+  for (size_t at = 0; at < bytes.size(); at += len) {
+    std::string r = bytes.substr(at, len);
+    if (r.compare(len - 2, 2, "\r\n") != 0 || r.find('\n') != len - 1) {
+      ADD_FAILURE() << name << ": record " << at / len << " is not one line of " << len << " bytes";
+      return {};
+    }
+    recs.push_back(r.substr(0, len - 2));
+  }
+  return recs;
+}
+
+// Every file of the tree is whole records, and no temporary file carries a stored file's name.
+void ExpectWholeFiles(const std::map<std::string, std::string>& tree) {
+  for (const auto& [name, bytes] : tree) {
+    if (name.find(".tmp") != std::string::npos) continue;  // an interrupted rename, never read
+    Records(name, bytes);
+  }
+}
+
+int TempFiles(const std::map<std::string, std::string>& tree) {
+  int n = 0;
+  for (const auto& kv : tree) n += kv.first.find(".tmp") != std::string::npos;
+  return n;
+}
+
+std::map<std::string, std::string> WithoutTemps(std::map<std::string, std::string> tree) {
+  for (auto it = tree.begin(); it != tree.end();) it = it->first.find(".tmp") != std::string::npos ? tree.erase(it) : ++it;
+  return tree;
+}
+
+class DownloadE2E : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    feed_ = dir_->path() / "feed";
+    CliRun gen = Sh(Bin("zelkova-feedgen") + " --out " + Q(feed_) + " --scale test --seed 11 --today 2024-05-12",
+                 dir_->path());
+    ASSERT_EQ(gen.rc, 0) << gen.err;
+    clean_ = new std::map<std::string, std::string>;
+    fs::path home = NewHome("clean");
+    CliRun dl = Download(home, "");
+    ASSERT_EQ(dl.rc, 0) << dl.out << dl.err;
+    *clean_ = Tree(home);
+    cleanOut_ = dl.out;
+  }
+  static void TearDownTestSuite() {
+    delete clean_;
+    delete dir_;
+    clean_ = nullptr;
+    dir_ = nullptr;
+  }
+
+  // An empty program folder holding the fixed files, as an installation has them.
+  static fs::path NewHome(const std::string& name) {
+    fs::path home = dir_->path() / name;
+    fs::create_directories(home);
+    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"}) {
+      fs::path src = fs::path(ZELKOVA_BIN_DIR) / f;
+      if (fs::exists(src)) fs::copy_file(src, home / f);
+    }
+    return home;
+  }
+  static CliRun Download(const fs::path& home, const std::string& extra, const std::string& env = "",
+                      const fs::path& feed = {}) {
+    return Sh(env + " " + Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed.empty() ? feed_ : feed) +
+                  " download --from \"2000/01/01 00:00:00\" " + extra,
+              dir_->path());
+  }
+
+  static TempDir* dir_;
+  static fs::path feed_;
+  static std::map<std::string, std::string>* clean_;
+  static std::string cleanOut_;
+};
+
+TempDir* DownloadE2E::dir_ = nullptr;
+fs::path DownloadE2E::feed_;
+std::map<std::string, std::string>* DownloadE2E::clean_ = nullptr;
+std::string DownloadE2E::cleanOut_;
+
+TEST_F(DownloadE2E, StoredFilesKeepTheirLayout) {
+  const auto& tree = *clean_;
+  ASSERT_FALSE(tree.empty());
+  std::set<std::string> raDates, masterDates[3];
+  std::map<std::string, std::string> firstMaster;
+  int slotFiles = 0, horseFiles = 0, meetingFiles = 0;
+  for (const auto& [name, bytes] : tree) {
+    fs::path p(name);
+    std::string ext = p.extension().string(), stem = p.stem().string();
+    auto recs = Records(name, bytes);
+    ASSERT_FALSE(recs.empty()) << name;
+    const bool keyed = ext == ".jvRA" || ext == ".jvHR" || ext == ".jvSEI" || ext == ".jvSERA";
+    if (keyed) {
+      for (size_t i = 0; i < recs.size(); ++i) {
+        EXPECT_EQ(recs[i].substr(2, 9), "000000000") << name << " line " << i;  // normalised
+        if (i > 0) {
+          EXPECT_LT(recs[i - 1].substr(11, 16), recs[i].substr(11, 16)) << name << " line " << i;
+        }
+      }
+      EXPECT_NE(recs[0].find_first_not_of(' '), std::string::npos) << name << ": blank first line";
+    }
+    // yyyy年mm月dd日 in UTF-8 file names: digits at 0..3, 7..8, 12..13.
+    std::string digits = stem.size() >= 17 ? stem.substr(0, 4) + stem.substr(7, 2) + stem.substr(12, 2) : "";
+    if (ext == ".jvRA" || ext == ".jvHR") {
+      for (const auto& r : recs) EXPECT_EQ(r.substr(11, 8), digits) << name;
+      if (ext == ".jvRA") raDates.insert(stem);
+    } else if (ext == ".jvSEr") {
+      ++slotFiles;
+      ASSERT_EQ(recs.size(), 216u) << name;
+      int filled = 0;
+      for (size_t k = 0; k < recs.size(); ++k) {
+        if (recs[k].find_first_not_of(' ') == std::string::npos) continue;
+        ++filled;
+        int race = std::atoi(recs[k].substr(25, 2).c_str()), horse = std::atoi(recs[k].substr(28, 2).c_str());
+        EXPECT_EQ(static_cast<int>(k), (race - 1) * 18 + (horse - 1)) << name;
+        EXPECT_EQ(recs[k].substr(0, 2), "SE");
+        EXPECT_EQ(recs[k].substr(11, 8), digits) << name;
+      }
+      EXPECT_GT(filled, 0) << name;
+    } else if (ext == ".jvSEI") {
+      ++horseFiles;
+      EXPECT_EQ(p.parent_path().filename().string(), stem.substr(0, 4)) << name;
+      for (const auto& r : recs) EXPECT_EQ(r.substr(30, 10), stem) << name;
+    } else if (ext == ".jvSERA") {
+      ++meetingFiles;
+      EXPECT_EQ(p.parent_path().filename().string(), stem.substr(0, 4)) << name;
+      for (const auto& r : recs) EXPECT_EQ(r.substr(11, 10), stem) << name;
+    } else if (ext == ".jvUM2" || ext == ".jvKS" || ext == ".jvCH") {
+      int m = ext == ".jvUM2" ? 0 : ext == ".jvKS" ? 1 : 2;
+      masterDates[m].insert(stem);
+      for (size_t i = 1; i < recs.size(); ++i) EXPECT_LE(recs[i - 1], recs[i]) << name;
+      // Every date gets the same whole list of the download.
+      auto [it, added] = firstMaster.emplace(ext, bytes);
+      if (!added) {
+        EXPECT_TRUE(it->second == bytes) << name;
+      }
+    }
+  }
+  EXPECT_GT(slotFiles, 0);
+  EXPECT_GT(horseFiles, 0);
+  EXPECT_GT(meetingFiles, 0);
+  // An empty program folder has no master file yet, so each date that received races gets them
+  // and no other date does.
+  ASSERT_FALSE(raDates.empty());
+  for (const auto& dates : masterDates) EXPECT_EQ(dates, raDates);
+}
+
+TEST_F(DownloadE2E, WriteThroughGivesTheSameBytes) {
+  // The last week of the feed: race days, results, histories and masters, at a cost that a
+  // literal merge (one whole-file save per record) can afford in a test.
+  const std::string week = "--from \"2024/05/04 00:00:00\"";
+  fs::path back = NewHome("back"), through = NewHome("through");
+  CliRun a = Sh(Bin("zelkova-cli") + " --home " + Q(back) + " --feed " + Q(feed_) + " download " + week, dir_->path());
+  ASSERT_EQ(a.rc, 0) << a.err;
+  CliRun b = Sh(Bin("zelkova-cli") + " --home " + Q(through) + " --feed " + Q(feed_) + " download --write-through " +
+                    week,
+                dir_->path());
+  ASSERT_EQ(b.rc, 0) << b.err;
+  EXPECT_EQ(a.out, b.out);
+  auto treeA = Tree(back), treeB = Tree(through);
+  EXPECT_GT(treeA.size(), 1000u);
+  EXPECT_EQ(treeA.size(), treeB.size());
+  EXPECT_TRUE(treeA == treeB);
+  std::set<std::string> kinds;
+  for (const auto& kv : treeA) kinds.insert(fs::path(kv.first).extension().string());
+  EXPECT_EQ(kinds, (std::set<std::string>{".jvCH", ".jvHR", ".jvKS", ".jvRA", ".jvSEI", ".jvSERA", ".jvSEr", ".jvUM2"}));
+}
+
+TEST_F(DownloadE2E, KilledDownloadsLeaveWholeFilesAndARerunCompletesThem) {
+  fs::path home = NewHome("killed");
+  // Deterministic kills after a number of records, in both modes; write-back flushes often
+  // so that the kills find files on disk.
+  struct Kill {
+    const char* records;
+    const char* extra;
+  } kills[] = {{"1", ""}, {"2500", ""}, {"1500", "--write-through"}, {"11000", ""}};
+  for (const auto& k : kills) {
+    CliRun r = Download(home, k.extra, std::string("ZELKOVA_FLUSH_MS=20 ZELKOVA_ABORT_AFTER=") + k.records);
+    EXPECT_EQ(r.rc, 137) << "the download was not cut at " << k.records << ": " << r.out;
+    auto tree = Tree(home);
+    ExpectWholeFiles(tree);
+    EXPECT_EQ(TempFiles(tree), 0) << "after " << k.records;
+    if (std::string(k.records) != "1") {
+      EXPECT_FALSE(tree.empty()) << "nothing written before " << k.records;
+    }
+  }
+  // A kill at an arbitrary moment, possibly in the middle of a flush.
+  for (const char* delay : {"0.3", "0.8"}) {
+    Sh("timeout -s KILL " + std::string(delay) + " sh -c " + "\"ZELKOVA_FLUSH_MS=0 " + Bin("zelkova-cli") +
+           " --home " + Q(home) + " --feed " + Q(feed_) + " download --from '2000/01/01 00:00:00'\"",
+       dir_->path());
+    ExpectWholeFiles(Tree(home));
+  }
+  CliRun done = Download(home, "");
+  ASSERT_EQ(done.rc, 0) << done.err;
+  auto tree = WithoutTemps(Tree(home));
+  EXPECT_EQ(tree.size(), clean_->size());
+  EXPECT_TRUE(tree == *clean_);
+}
+
+TEST_F(DownloadE2E, CliTextsAndExitCodes) {
+  // The complete run ends with the read-loop text and a summary.
+  EXPECT_NE(cleanOut_.find("データ取込を開始します。"), std::string::npos);
+  EXPECT_NE(cleanOut_.find("データ読込み完了("), std::string::npos) << cleanOut_;
+  EXPECT_NE(cleanOut_.find(" lines written\n"), std::string::npos);
+
+  fs::path home = NewHome("cli");
+  CliRun bad = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) + " download --from 2024-05-12",
+               dir_->path());
+  EXPECT_EQ(bad.rc, 2);
+  EXPECT_NE(bad.err.find("yyyy/mm/dd hh:nn:ss"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("usage: zelkova-cli"), std::string::npos) << bad.err;
+  CliRun noValue = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) + " download --from", dir_->path());
+  EXPECT_EQ(noValue.rc, 2);
+  EXPECT_NE(noValue.err.find("usage: zelkova-cli"), std::string::npos);
+  EXPECT_EQ(Download(home, "--bogus").rc, 2);
+  EXPECT_EQ(Download(home, "", "", dir_->path() / "no-such-feed").rc, 1);
+  EXPECT_FALSE(fs::exists(home / "Data" / "x"));
+
+  // Nothing newer than the last file: the text of the window, and not a failure.
+  CliRun none = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) +
+                    " download --from \"2099/01/01 00:00:00\"",
+                dir_->path());
+  EXPECT_EQ(none.rc, 0) << none.err;
+  EXPECT_NE(none.out.find("最新のデータがありません。"), std::string::npos) << none.out;
+
+  // A read error from JV-Link: its text, a failure code, and no master files.
+  fs::path feed = dir_->path() / "feed-error";
+  ASSERT_EQ(Sh(Bin("zelkova-feedgen") + " --out " + Q(feed) + " --scale test --seed 11 --today 2024-05-12",
+               dir_->path()).rc, 0);
+  zelkova::testing::WriteBytes(feed / "inject.txt", "JVRead -402 after 300\n");
+  CliRun err = Download(home, "", "", feed);
+  EXPECT_EQ(err.rc, 1);
+  EXPECT_NE(err.out.find("JVReadエラー:"), std::string::npos) << err.out;
+  auto tree = Tree(home);
+  ExpectWholeFiles(tree);
+  for (const auto& kv : tree) EXPECT_NE(fs::path(kv.first).extension(), ".jvUM2") << kv.first;
+}
+
+}  // namespace
