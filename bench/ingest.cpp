@@ -1,9 +1,10 @@
 // Batch download ingest of a season against the I/O floor measured in the same run, and the
 // write-back cache against write-through on a tenth of the feed. bench/ingest prepares the feed.
 //   bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]
-// --feed: a feed folder (zelkova-feedgen --scale year); --tenth-feed: the feed for the
-// write-through comparison (default: the first tenth of --feed's stored files, in the order
-// JVOpen serves them); --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this
+// --feed: a feed folder (zelkova-feedgen --scale year --today 2024-12-22); --tenth-feed: the
+// feed for the write-through comparison (bench/ingest gives the test-scale feed, a tenth of the
+// season's size; without it, the first tenth of --feed's stored files in the order JVOpen serves
+// them, whose figure is printed as year_tenth_ratio when --tenth-feed is given); --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this
 // executable's folder). Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
 #include <unistd.h>
 
@@ -210,8 +211,9 @@ Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& w
   f.copyFeed = Seconds(t0);
   fs::remove_all(copy);
 
-  // Each file is read first and only its writing is timed; the copy is removed again at once
-  // so that the floor needs neither a second tree's disk space nor the tree in memory.
+  // Each file is read first and only its writing is timed, so the tree is never held in memory
+  // at once. The copies stay until the end: writing into freshly allocated blocks is what the
+  // download does, and reusing freed ones would make the floor look cheaper than it is.
   Tree t = ListTree(tree);
   fs::path out = work / "floor-tree";
   fs::remove_all(out);
@@ -222,7 +224,6 @@ Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& w
     t0 = Clk::now();
     if (!WriteFileAtomic(out / p, *bytes).ok()) Die("cannot write " + p.string());
     f.writeTree += Seconds(t0);
-    fs::remove(out / p);
   }
   fs::remove_all(out);
   return f;
@@ -294,10 +295,27 @@ int main(int argc, char** argv) {
   std::printf("floor_read_feed_s=%.3f floor_write_tree_s=%.3f floor_s=%.3f (copy_feed_s=%.3f)\n", floor.readFeed,
               floor.writeTree, floorSeconds, floor.copyFeed);
 
+  if (!keep) fs::remove_all(home);  // 17 GB of master files on a season: free the disk first
+
   // (c) write-through against write-back on a tenth.
-  if (tenth.empty()) tenth = TenthOf(feed, work);
+  if (!tenth.empty()) {
+    // The first tenth of the season as well, for comparison: its records are mostly old results,
+    // one per horse history, so it has few records per file to gain from.
+    fs::path yearTenth = TenthOf(feed, work);
+    fs::path a = NewHome(work, "year-tenth-write-back", fixed), b = NewHome(work, "year-tenth-write-through", fixed);
+    Run ywb = Download(yearTenth, a, StoreCache::Mode::kWriteBack);
+    PrintPhases("year tenth write-back", ywb);
+    Run ywt = Download(yearTenth, b, StoreCache::Mode::kWriteThrough);
+    PrintPhases("year tenth write-through", ywt);
+    std::printf("year_tenth_write_back_s=%.3f year_tenth_write_through_s=%.3f year_tenth_ratio=%.2f\n", ywb.seconds,
+                ywt.seconds, ywb.seconds > 0 ? ywt.seconds / ywb.seconds : 0.0);
+    fs::remove_all(a);
+    fs::remove_all(b);
+  } else {
+    tenth = TenthOf(feed, work);
+  }
   Tree tenthTree = ListTree(tenth / "stored");
-  std::printf("tenth: %zu stored files, %.1f MB\n", tenthTree.files.size(), tenthTree.bytes / 1e6);
+  std::printf("write-through feed: %zu stored files, %.1f MB\n", tenthTree.files.size(), tenthTree.bytes / 1e6);
   fs::path wbHome = NewHome(work, "tenth-write-back", fixed);
   fs::path wtHome = NewHome(work, "tenth-write-through", fixed);
   Run wb = Download(tenth, wbHome, StoreCache::Mode::kWriteBack);

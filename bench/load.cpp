@@ -37,6 +37,7 @@ struct Fixture {
   std::vector<fs::path> files;  // every file a load reads
   int races = 0, runners = 0, padded = 0;
   double pastRuns = 0;        // per runner, after topping up
+  int fewestPastRuns = 0;     // of any runner
   uint64_t umBytes = 0;
 };
 
@@ -127,13 +128,15 @@ void Prepare(Fixture& fx) {
         std::vector<std::string> older;
         char cut[16];
         std::snprintf(cut, sizeof cut, "%08d", oldest);
-        for (auto it = std::lower_bound(meetings.begin(), meetings.end(), std::string(cut));
-             it != meetings.begin() && earlier + static_cast<int>(older.size()) < MaxPastRuns;) {
-          --it;
+        auto it = std::lower_bound(meetings.begin(), meetings.end(), std::string(cut));
+        while (it != meetings.begin() && earlier + static_cast<int>(older.size()) < MaxPastRuns) {
+          // A run every few meetings, closer together when the stored meetings run short.
+          std::ptrdiff_t needed = MaxPastRuns - earlier - static_cast<std::ptrdiff_t>(older.size());
+          std::ptrdiff_t step = std::clamp<std::ptrdiff_t>((it - meetings.begin()) / needed, 1, 6);
+          it -= step;
           std::string rec = model;
           rec.replace(11, 10, *it);
           older.push_back(rec);
-          it -= std::min<std::ptrdiff_t>(it - meetings.begin(), 5);  // a run every few meetings
         }
         std::string top;
         for (auto it = older.rbegin(); it != older.rend(); ++it) top += *it;
@@ -155,6 +158,7 @@ void ListFiles(Fixture& fx, const RaceDay& day) {
   }
   fx.umBytes = FileExists(DataPath(fx.work, fx.date, ".jvUM2")) ? *FileSize(DataPath(fx.work, fx.date, ".jvUM2")) : 0;
   int past = 0;
+  fx.fewestPastRuns = MaxPastRuns;
   for (int r = 0; r < day.RaceCount; ++r) {
     const RaceInfo& race = day.Races[r];
     files.insert(DataPath(fx.work, fx.date, CourseNameW(race.RaRecord.field(20, 2), 2) + ".jvSEr"));
@@ -162,12 +166,15 @@ void ListFiles(Fixture& fx, const RaceDay& day) {
       const Runner& runner = race.Runners[h];
       fs::path p = HorsePath(fx.work, runner.SeRecord.field(31, 10));
       if (FileExists(p)) files.insert(p);
+      int own = 0;
       for (const auto& run : runner.PastRuns) {
         if (run.SeRecord.empty()) continue;
         ++past;
+        ++own;
         fs::path m = MeetingPath(fx.work, run.SeRecord.field(12, 10));
         if (FileExists(m)) files.insert(m);
       }
+      fx.fewestPastRuns = std::min(fx.fewestPastRuns, own);
     }
   }
   fx.files.assign(files.begin(), files.end());
@@ -218,7 +225,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const auto& r : runs)
-      if (!r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+      // Keyed by the function name: the full name carries arguments such as "/min_time:1.000".
+      if (!r.error_occurred) times[r.run_name.function_name] = r.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> times;
@@ -269,8 +277,9 @@ int main(int argc, char** argv) {
   double floor = reporter.times["BM_ReadFloor"], load = reporter.times["BM_LoadRaceDay"];
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
-  std::printf("date=%s races=%d runners=%d topped_up=%d past_runs_per_runner=%.2f ratings=%s\n",
-              Cp932ToUtf8Lossy(fx.date).c_str(), fx.races, fx.runners, fx.padded, fx.pastRuns, ratings ? "on" : "off");
+  std::printf("date=%s races=%d runners=%d topped_up=%d past_runs_per_runner=%.2f fewest=%d ratings=%s\n",
+              Cp932ToUtf8Lossy(fx.date).c_str(), fx.races, fx.runners, fx.padded, fx.pastRuns, fx.fewestPastRuns,
+              ratings ? "on" : "off");
   std::printf("um_master_mb=%.1f files=%zu\n", static_cast<double>(fx.umBytes) / 1e6, fx.files.size());
   std::printf("race_day_mb=%.1f\n", static_cast<double>(sizeof(RaceDay)) / (1024.0 * 1024.0));
   std::printf("ratio_vs_floor=%.2f\n", floor > 0 ? load / floor : 0.0);

@@ -14,13 +14,24 @@
 
 namespace zelkova::fuzz {
 
-// A folder of our own under the system temp folder, emptied once per process.
+inline std::filesystem::path& ScratchSlot() {
+  static std::filesystem::path root;
+  return root;
+}
+
+// A folder of our own under the system temp folder ($TMPDIR), emptied once per process and
+// removed when the run ends.
 inline const std::filesystem::path& ScratchRoot(const char* name) {
-  static const std::filesystem::path root = [name] {
-    auto p = std::filesystem::temp_directory_path() / (std::string("zelkova_") + name + "_" + std::to_string(::getpid()));
+  static const std::filesystem::path& root = [name]() -> const std::filesystem::path& {
+    auto& p = ScratchSlot();
+    p = std::filesystem::temp_directory_path() / (std::string("zelkova_") + name + "_" + std::to_string(::getpid()));
     std::error_code ec;
     std::filesystem::remove_all(p, ec);
     std::filesystem::create_directories(p, ec);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(ScratchSlot(), ignored);
+    });
     return p;
   }();
   return root;
