@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "base/file_io.h"
+#include "fuzz_support.h"
 #include "jvlink/recorded_jv_link.h"
 
 namespace {
@@ -17,14 +17,7 @@ class FixedClock : public zelkova::Clock {
   zelkova::LocalTime now() const override { return {2024, 5, 12, 12, 0, 0}; }
 };
 
-const std::filesystem::path& Root() {
-  static const std::filesystem::path root = [] {
-    auto p = std::filesystem::temp_directory_path() / ("zelkova_fuzz_feed_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(p);
-    return p;
-  }();
-  return root;
-}
+const std::filesystem::path& Root() { return zelkova::fuzz::ScratchRoot("fuzz_feed"); }
 
 void Drain(zelkova::JvLink& link, size_t inputSize) {
   std::string buff, file;

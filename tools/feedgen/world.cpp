@@ -591,9 +591,10 @@ class Builder {
     bool weatherChange = forceChanges || (!history && dr.chance(0.04));
     for (int rn = 1; rn <= races; ++rn) {
       if (rn == 6 && goingChange) {
-        proto.turfGoing = std::min(4, proto.turfGoing + 1);
-        proto.dirtGoing = std::min(4, proto.dirtGoing + 1);
-        if (proto.turfGoing == 4 && proto.dirtGoing == 4) proto.turfGoing = 3;  // something must change
+        int turf = proto.turfGoing, dirt = proto.dirtGoing;
+        proto.turfGoing = std::min(4, turf + 1);
+        proto.dirtGoing = std::min(4, dirt + 1);
+        if (proto.turfGoing == turf && proto.dirtGoing == dirt) proto.turfGoing = 3;  // both were 不良: it dries
       }
       if (rn == 7 && weatherChange) proto.weather = proto.weather % 4 + 1;
       Race rc = proto;

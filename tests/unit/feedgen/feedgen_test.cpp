@@ -436,6 +436,29 @@ TEST_F(FeedTest, HoldsTheSpecialCasesTestsRelyOn) {
   EXPECT_FALSE(fs::is_empty(feed() / "jikeiretu"));
 }
 
+// Widening each legacy record as the program's conversion does gives the horse's current master
+// of the same day, but for the two bytes that open the breeder name (blanks instead of "　").
+TEST_F(FeedTest, LegacyHorseMasterWidensToTheCurrentRecords) {
+  std::map<std::string, std::string> um;  // registration number + made date -> record
+  for (auto& u : Stored("UM")) um[u.substr(11, 10) + u.substr(3, 8)] = u;
+  auto legacy = fs::directory_iterator(feed() / "legacy")->path();
+  std::string bytes = ReadBytes(legacy);
+  ASSERT_TRUE(!bytes.empty() && bytes.size() % 1577 == 0);
+  for (size_t at = 0; at < bytes.size(); at += 1577) {
+    std::string_view old = std::string_view(bytes).substr(at, 1577);
+    std::string line(old.substr(0, 204));
+    for (size_t k = 0; k < 14; ++k) line += "  " + std::string(old.substr(204 + 44 * k, 44));
+    line += std::string(old.substr(820, 34)) + "  " + std::string(old.substr(854, 6)) + "  " +
+            std::string(old.substr(860, 715));
+    ASSERT_EQ(line.size(), 1607u);
+    auto it = um.find(line.substr(11, 10) + line.substr(3, 8));
+    ASSERT_NE(it, um.end()) << line.substr(11, 10);
+    std::string expected = it->second.substr(0, 1607);
+    expected.replace(890, 2, "  ");
+    EXPECT_EQ(line, expected);
+  }
+}
+
 TEST(FeedgenArguments, BadArgumentsAndForeignFoldersAreRefusedWithExitTwo) {
   TempDir t;
   EXPECT_EQ(RunFeedgen(""), 2);
