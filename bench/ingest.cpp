@@ -6,6 +6,7 @@
 // season's size; without it, the first tenth of --feed's stored files in the order JVOpen serves
 // them, whose figure is printed as year_tenth_ratio when --tenth-feed is given); --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this
 // executable's folder). Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -85,7 +86,16 @@ struct Run {
   // Where the time goes: JVStatus phase, read loop (with its flushes), end step (master files).
   double downloadPhase = 0, readLoop = 0, endStep = 0;
   long readLoopWrites = 0, endStepWrites = 0;
+  double readLoopCpu = 0, endStepCpu = 0;
 };
+
+// CPU seconds of this process so far (user + system), to tell computing from waiting on the disk.
+double CpuSeconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+         static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
 
 // Atomic writes seen, counted through the write hook (which lets every write go through).
 long gWrites = 0;
@@ -98,17 +108,20 @@ class PhaseView : public BatchView {
     if (reading) return;
     readStart = Clk::now();
     writesAtRead = gWrites;
+    cpuAtRead = CpuSeconds();
   }
   void progressLabel(const std::string& text) override {
     if (text.rfind("JVRead EndOfFile", 0) == 0) {
       reading = true;
       readEnd = Clk::now();
       writesAtEnd = gWrites;
+      cpuAtEnd = CpuSeconds();
     }
   }
   bool reading = false;
   Clk::time_point readStart{}, readEnd{};
   long writesAtRead = 0, writesAtEnd = 0;
+  double cpuAtRead = 0, cpuAtEnd = 0;
 };
 
 // What `zelkova-cli download --from ...` does, without the terminal.
@@ -137,12 +150,15 @@ Run Download(const fs::path& feed, const fs::path& home, StoreCache::Mode mode) 
   r.endStep = std::chrono::duration<double>(end - view.readEnd).count();
   r.readLoopWrites = view.writesAtEnd - view.writesAtRead;
   r.endStepWrites = gWrites - view.writesAtEnd;
+  r.readLoopCpu = view.cpuAtEnd - view.cpuAtRead;
+  r.endStepCpu = CpuSeconds() - view.cpuAtEnd;
   return r;
 }
 
 void PrintPhases(const char* name, const Run& r) {
-  std::printf("  %s: jvstatus_phase_s=%.3f read_loop_s=%.3f (%ld writes) end_step_s=%.3f (%ld writes)\n", name,
-              r.downloadPhase, r.readLoop, r.readLoopWrites, r.endStep, r.endStepWrites);
+  std::printf("  %s: jvstatus_phase_s=%.3f read_loop_s=%.3f (cpu %.3f, %ld writes) end_step_s=%.3f (cpu %.3f, %ld writes)\n",
+              name, r.downloadPhase, r.readLoop, r.readLoopCpu, r.readLoopWrites, r.endStep, r.endStepCpu,
+              r.endStepWrites);
 }
 
 // JVRead alone over the whole feed (its files already "downloaded"), to tell the backend's share

@@ -36,10 +36,15 @@ Status MasterIndex::Load(const std::filesystem::path& p, size_t recLen, size_t k
   keys_.reserve(count_);
   for (size_t k = 0; k < count_; ++k) {
     std::string_view key = Field(all.substr(k * recLen, recLen), keyPos, keyLen);
-    if (!IsBlank(key)) keys_.emplace_back(key, static_cast<uint32_t>(k));
+    if (!IsBlank(key)) keys_.push_back({key, Field(all.substr(k * recLen, recLen), 4, 8), static_cast<uint32_t>(k)});
   }
-  // Sorting on (key, position) puts the first record of each key first among its equals.
-  std::sort(keys_.begin(), keys_.end());
+  // The first version found in the file may be weeks older than the race: its career counts
+  // would miss the latest runs. The newest version goes first among its equals.
+  std::sort(keys_.begin(), keys_.end(), [](const Entry& a, const Entry& b) {
+    if (a.key != b.key) return a.key < b.key;
+    if (a.made != b.made) return a.made > b.made;
+    return a.pos < b.pos;
+  });
   if (bytes_.size() % recLen != 0) return Status::Corruption(TruncatedFileText(p, bytes_.size(), recLen));
   return Status::Ok();
 }
@@ -47,9 +52,9 @@ Status MasterIndex::Load(const std::filesystem::path& p, size_t recLen, size_t k
 std::string_view MasterIndex::Find(std::string_view key) const {
   if (IsBlank(key) || key.size() != keyLen_) return {};
   auto it = std::lower_bound(keys_.begin(), keys_.end(), key,
-                             [](const auto& e, std::string_view k) { return e.first < k; });
-  if (it == keys_.end() || it->first != key) return {};
-  return std::string_view(bytes_).substr(static_cast<size_t>(it->second) * recLen_, recLen_);
+                             [](const Entry& e, std::string_view k) { return e.key < k; });
+  if (it == keys_.end() || it->key != key) return {};
+  return std::string_view(bytes_).substr(static_cast<size_t>(it->pos) * recLen_, recLen_);
 }
 
 }  // namespace zelkova

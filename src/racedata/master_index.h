@@ -1,6 +1,7 @@
 // MasterIndex: one master file (UM, KS or CH) read once, with a lookup from the record key to
-// the first record that carries it, so a per-runner search gives what a linear scan from the
-// top of the file would. Buffers are kept between loads and reused.
+// its record. A key held once gives what a linear scan from the top of the file would; a key
+// held by several versions (a download of several weeks keeps each week's) gives the one made
+// last (bytes 4-11), the first of those on a tie. Buffers are kept between loads and reused.
 #pragma once
 
 #include <cstdint>
@@ -22,13 +23,17 @@ class MasterIndex {
   Status Load(const std::filesystem::path& p, size_t recLen, size_t keyPos, size_t keyLen);
   void Clear();
 
-  // The first record whose key equals `key`; empty when none (or `key` is blank).
+  // The record whose key equals `key` (newest version, see above); empty when none or blank.
   std::string_view Find(std::string_view key) const;
   size_t size() const { return count_; }
 
  private:
   std::string bytes_;
-  std::vector<std::pair<std::string_view, uint32_t>> keys_;  // sorted by key, then position
+  struct Entry {
+    std::string_view key, made;  // made: creation date, bytes 4-11
+    uint32_t pos;
+  };
+  std::vector<Entry> keys_;  // by key, then newest made, then position
   size_t recLen_ = 0, keyPos_ = 0, keyLen_ = 0, count_ = 0;
 };
 

@@ -178,16 +178,21 @@ std::map<std::string, StoredRace> StoredRaces(const fs::path& home, const std::s
   return out;
 }
 
-// The newest date in the horse's stored history that is earlier than `raceDate`; 0 when none.
-int NewestEarlierRun(const fs::path& home, const std::string& reg, int raceDate) {
+// The newest date in the horse's stored history that is earlier than `raceDate` (0 when none),
+// and how many of those earlier runs have a finishing position.
+int NewestEarlierRun(const fs::path& home, const std::string& reg, int raceDate, int* finished = nullptr) {
+  if (finished) *finished = 0;
   if (reg.size() != 10 || !zelkova::IsAllDigits(reg)) return 0;
   fs::path p = zelkova::HorsePath(home, reg);
   if (!fs::exists(p)) return 0;
   std::string sei = zelkova::testing::ReadBytes(p);
   int newest = 0;
   for (size_t at = 0; at + zelkova::kLenSE <= sei.size(); at += zelkova::kLenSE) {
-    int d = static_cast<int>(zelkova::FieldInt(std::string_view(sei.data() + at, zelkova::kLenSE), 12, 8));
-    if (d > 0 && d < raceDate) newest = std::max(newest, d);
+    std::string_view rec(sei.data() + at, zelkova::kLenSE);
+    int d = static_cast<int>(zelkova::FieldInt(rec, 12, 8));
+    if (d <= 0 || d >= raceDate) continue;
+    newest = std::max(newest, d);
+    if (finished && zelkova::FieldInt(rec, 335, 2) > 0) ++*finished;
   }
   return newest;
 }
@@ -223,9 +228,13 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
     ASSERT_NE(sr, stored.end()) << title;
     bool history = false, scored = false;
     for (const auto* row : rows) {
-      int newest = NewestEarlierRun(home_, row->at("PedigreeNo"), sr->second.date);
+      int finished = 0;
+      int newest = NewestEarlierRun(home_, row->at("PedigreeNo"), sr->second.date, &finished);
       int days = newest ? zelkova::DaysBetween(newest, sr->second.date) : 0;
       EXPECT_EQ(static_cast<int>(Num(*row, "DaysSinceLastRun")), days) << title << " " << row->at("PedigreeNo");
+      // The day's horse master is the version made last before the race, so its career counts
+      // take in every finished run stored before it (horses rest between runs).
+      EXPECT_GE(static_cast<int>(Num(*row, "CareerStarts")), finished) << title << " " << row->at("PedigreeNo");
       history |= newest != 0;
       scored |= Num(*row, "PastLevel1") >= 0 && Num(*row, "DaysSinceLastRun") > 0;
       if (cat != 3 && cat != 7) {

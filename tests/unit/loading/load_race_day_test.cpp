@@ -488,6 +488,20 @@ TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {
   EXPECT_TRUE(idx.Find("     ").empty());
   EXPECT_TRUE(idx.Find("0010").empty());
   EXPECT_TRUE(idx.Find("00400").empty());
+  // Versions of one key made on different days: the newest, whatever its place in the file.
+  std::string versions;
+  const char* made[] = {"20240425", "20240509", "20240502", "20240509"};
+  for (int i = 0; i < 4; ++i) {
+    std::string r = Rec("UM", kLenUM);
+    Put(r, 4, made[i]);
+    Put(r, 12, "2020100120");
+    Put(r, 1107, std::to_string(i));
+    versions += r;
+  }
+  testing::WriteBytes(dir / "m.jvUM2", versions);
+  MasterIndex um;
+  ASSERT_TRUE(um.Load(dir / "m.jvUM2", kLenUM, 12, 10).ok());
+  EXPECT_EQ(Field(um.Find("2020100120"), 1107, 1), "1");  // the first of the two made last
   // Reused for another file: nothing of the first one is found.
   EXPECT_TRUE(idx.Load(dir / "none.jvKS", kLenKS, 12, 5).isNotFound());
   EXPECT_TRUE(idx.Find("00100").empty());
