@@ -407,7 +407,14 @@ void TMainForm::IniBtnClick() {
   if (day_) ::zelkova::IniBtn(*day_);
   loaded_ = false;
 }
-void TMainForm::UMConvertBtnClick() { notYet("UMConvert"); }
+// The hidden conversion works on the date the selector shows; a date with no legacy file is
+// left alone.
+void TMainForm::UMConvertBtnClick() {
+  const std::string date = ::zelkova::gui::Sj(dateCombo_->currentText()).substr(0, 14);
+  if (date.size() < 14) return;
+  if (Status s = ConvertLegacyHorseMaster(ctx_.programFolder, date); !s.ok())
+    info(::zelkova::Sj("旧形式の馬マスタを変換できませんでした：") + s.message());
+}
 void TMainForm::OzGetLoopBtnClick() { notYet("ｵｯｽﾞ取得（自動）"); }
 void TMainForm::CalcBtn1Click() {}
 void TMainForm::OzReadBtnClick() { notYet("オッズ取込"); }
