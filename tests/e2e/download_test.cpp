@@ -20,28 +20,14 @@ namespace fs = std::filesystem;
 using zelkova::testing::ReadBytes;
 using zelkova::testing::TempDir;
 
-struct CliRun {
-  int rc = -1;
-  std::string out, err;
-};
+using CliRun = zelkova::testing::CommandRun;
 
 CliRun Sh(const std::string& cmd, const fs::path& scratch) {
-  CliRun r;
-  fs::path errFile = scratch / "stderr.txt";
-  std::string full = cmd + " 2>'" + errFile.string() + "'";
-  FILE* p = ::popen(full.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.rc = WIFEXITED(st) ? WEXITSTATUS(st) : WIFSIGNALED(st) ? 128 + WTERMSIG(st) : -1;
-  r.err = ReadBytes(errFile);
-  return r;
+  return zelkova::testing::RunCommand(cmd, scratch / "stderr.txt");
 }
 
 std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
-std::string Bin(const char* name) { return Q(fs::path(ZELKOVA_BIN_DIR) / name); }
+std::string Bin(const char* name) { return zelkova::testing::BinPath(name); }
 
 // Record length of each stored text file kind (CR LF included).
 size_t LengthOf(const std::string& ext) {
@@ -114,7 +100,7 @@ class DownloadE2E : public ::testing::Test {
     feed_ = dir_->path() / "feed";
     CliRun gen = Sh(Bin("zelkova-feedgen") + " --out " + Q(feed_) + " --scale test --seed 11 --today 2024-05-12",
                  dir_->path());
-    ASSERT_EQ(gen.rc, 0) << gen.err;
+    ASSERT_EQ(gen.status, 0) << gen.err;
   }
   // The whole feed downloaded once per process into an empty folder (write-back).
   static const std::map<std::string, std::string>& Clean() {
@@ -122,7 +108,7 @@ class DownloadE2E : public ::testing::Test {
       clean_ = new std::map<std::string, std::string>;
       fs::path home = NewHome("clean");
       CliRun dl = Download(home, "");
-      EXPECT_EQ(dl.rc, 0) << dl.out << dl.err;
+      EXPECT_EQ(dl.status, 0) << dl.out << dl.err;
       *clean_ = Tree(home);
     }
     return *clean_;
@@ -233,11 +219,11 @@ TEST_F(DownloadE2E, WriteThroughGivesTheSameBytes) {
   const std::string week = "--from \"2024/05/09 00:00:00\"";
   fs::path back = NewHome("back"), through = NewHome("through");
   CliRun a = Sh(Bin("zelkova-cli") + " --home " + Q(back) + " --feed " + Q(feed_) + " download " + week, dir_->path());
-  ASSERT_EQ(a.rc, 0) << a.err;
+  ASSERT_EQ(a.status, 0) << a.err;
   CliRun b = Sh(Bin("zelkova-cli") + " --home " + Q(through) + " --feed " + Q(feed_) + " download --write-through " +
                     week,
                 dir_->path());
-  ASSERT_EQ(b.rc, 0) << b.err;
+  ASSERT_EQ(b.status, 0) << b.err;
   EXPECT_EQ(a.out, b.out);
   auto treeA = Tree(back), treeB = Tree(through);
   EXPECT_GT(treeA.size(), 100u);
@@ -260,7 +246,7 @@ TEST_F(DownloadE2E, KilledDownloadsLeaveWholeFilesAndARerunCompletesThem) {
   } kills[] = {{"1", ""}, {"2500", ""}, {"800", "--write-through"}, {"11000", ""}};
   for (const auto& k : kills) {
     CliRun r = Download(home, k.extra, std::string("ZELKOVA_FLUSH_MS=20 ZELKOVA_ABORT_AFTER=") + k.records);
-    EXPECT_EQ(r.rc, 137) << "the download was not cut at " << k.records << ": " << r.out;
+    EXPECT_EQ(r.status, 137) << "the download was not cut at " << k.records << ": " << r.out;
     auto tree = Tree(home);
     ExpectWholeFiles(tree);
     EXPECT_EQ(TempFiles(tree), 0) << "after " << k.records;
@@ -277,7 +263,7 @@ TEST_F(DownloadE2E, KilledDownloadsLeaveWholeFilesAndARerunCompletesThem) {
     ExpectWholeFiles(Tree(home));
   }
   CliRun done = Download(home, "");
-  ASSERT_EQ(done.rc, 0) << done.err;
+  ASSERT_EQ(done.status, 0) << done.err;
   auto tree = WithoutTemps(Tree(home));
   EXPECT_EQ(tree.size(), clean.size());
   EXPECT_TRUE(tree == clean);
@@ -289,7 +275,7 @@ TEST_F(DownloadE2E, CliTextsAndExitCodes) {
   CliRun ok = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) +
                      " download --from \"2024/05/10 00:00:00\"",
                  dir_->path());
-  EXPECT_EQ(ok.rc, 0) << ok.err;
+  EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out.find("データ取込を開始します。"), 0u) << ok.out;
   auto end = ok.out.rfind("データ読込み完了(");
   ASSERT_NE(end, std::string::npos) << ok.out;
@@ -297,29 +283,29 @@ TEST_F(DownloadE2E, CliTextsAndExitCodes) {
 
   CliRun bad = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) + " download --from 2024-05-12",
                dir_->path());
-  EXPECT_EQ(bad.rc, 2);
+  EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("yyyy/mm/dd hh:nn:ss"), std::string::npos) << bad.err;
   EXPECT_NE(bad.err.find("usage: zelkova-cli"), std::string::npos) << bad.err;
   CliRun noValue = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) + " download --from", dir_->path());
-  EXPECT_EQ(noValue.rc, 2);
+  EXPECT_EQ(noValue.status, 2);
   EXPECT_NE(noValue.err.find("usage: zelkova-cli"), std::string::npos);
-  EXPECT_EQ(Download(home, "--bogus").rc, 2);
-  EXPECT_EQ(Download(home, "", "", dir_->path() / "no-such-feed").rc, 1);
+  EXPECT_EQ(Download(home, "--bogus").status, 2);
+  EXPECT_EQ(Download(home, "", "", dir_->path() / "no-such-feed").status, 1);
 
   // Nothing newer than the last file: the text of the window, and not a failure.
   CliRun none = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) +
                     " download --from \"2099/01/01 00:00:00\"",
                 dir_->path());
-  EXPECT_EQ(none.rc, 0) << none.err;
+  EXPECT_EQ(none.status, 0) << none.err;
   EXPECT_NE(none.out.find("最新のデータがありません。"), std::string::npos) << none.out;
 
   // A read error from JV-Link: its text, a failure code, and no master files.
   fs::path feed = dir_->path() / "feed-error";
   ASSERT_EQ(Sh(Bin("zelkova-feedgen") + " --out " + Q(feed) + " --scale test --seed 11 --today 2024-05-12",
-               dir_->path()).rc, 0);
+               dir_->path()).status, 0);
   zelkova::testing::WriteBytes(feed / "inject.txt", "JVRead -402 after 300\n");
   CliRun err = Download(home, "", "", feed);
-  EXPECT_EQ(err.rc, 1);
+  EXPECT_EQ(err.status, 1);
   EXPECT_NE(err.out.find("JVReadエラー:"), std::string::npos) << err.out;
   auto tree = Tree(home);
   ExpectWholeFiles(tree);

@@ -24,26 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using zelkova::testing::TempDir;
 
-struct Proc {
-  int rc = -1;
-  std::string out;
-};
+using Proc = zelkova::testing::CommandRun;
 
-// Runs a shell command, collecting its standard output; stderr goes to `errFile`.
-Proc Shell(const std::string& cmd, const fs::path& errFile) {
-  Proc r;
-  std::string full = cmd + " 2>'" + errFile.string() + "'";
-  FILE* p = ::popen(full.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-std::string Bin(const char* name) { return std::string("'") + ZELKOVA_BIN_DIR + "/" + name + "'"; }
+Proc Shell(const std::string& cmd, const fs::path& errFile) { return zelkova::testing::RunCommand(cmd, errFile); }
+std::string Bin(const char* name) { return zelkova::testing::BinPath(name); }
 
 // One CSV line split into cells; quoted cells may hold commas and doubled quotes.
 std::vector<std::string> SplitCsv(const std::string& line) {
@@ -108,10 +92,10 @@ class FiguresE2E : public ::testing::Test {
     fs::create_directories(home);
     Proc gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
                     dir_->path() / "feedgen.err");
-    ASSERT_EQ(gen.rc, 0) << "feedgen failed";
+    ASSERT_EQ(gen.status, 0) << "feedgen failed";
     Proc dl = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' --feed '" + feed.string() + "' download --from \"2000/01/01 00:00:00\"",
                    dir_->path() / "download.err");
-    ASSERT_EQ(dl.rc, 0) << "download failed: " << dl.out;
+    ASSERT_EQ(dl.status, 0) << "download failed: " << dl.out;
     // The date whose race file holds the most races (a three-racecourse day of 36).
     uintmax_t best = 0;
     for (auto& e : fs::directory_iterator(home / "Data")) {
@@ -199,7 +183,7 @@ int NewestEarlierRun(const fs::path& home, const std::string& reg, int raceDate,
 
 TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
   Proc r = Figures(digits_);
-  ASSERT_EQ(r.rc, 0) << Err();
+  ASSERT_EQ(r.status, 0) << Err();
   Csv csv = ParseCsv(r.out);
   ASSERT_GE(csv.header.size(), 100u);
   EXPECT_EQ(csv.header[0], "Title");
@@ -283,9 +267,9 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
 
 TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
   Proc all = Figures(digits_);
-  ASSERT_EQ(all.rc, 0) << Err();
+  ASSERT_EQ(all.status, 0) << Err();
   Proc one = Figures("'" + dateText_ + "' --race 11 --samples 5 --weight-switch 1");
-  ASSERT_EQ(one.rc, 0) << Err();
+  ASSERT_EQ(one.status, 0) << Err();
   Csv a = ParseCsv(all.out), b = ParseCsv(one.out);
   ASSERT_FALSE(b.rows.empty());
   size_t expected = 0;
@@ -301,12 +285,12 @@ TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
 }
 
 TEST_F(FiguresE2E, BadArgumentsAreRefusedClearly) {
-  EXPECT_EQ(Figures("20241399").rc, 2);
+  EXPECT_EQ(Figures("20241399").status, 2);
   EXPECT_NE(Err().find("not a date"), std::string::npos);
-  EXPECT_EQ(Figures(digits_ + " --race x").rc, 2);
-  EXPECT_EQ(Figures("19990101").rc, 1);  // no race file: nothing printed
-  EXPECT_EQ(Figures(digits_ + " --race 13").rc, 2);
-  EXPECT_EQ(Figures("'../../etc'").rc, 2);
+  EXPECT_EQ(Figures(digits_ + " --race x").status, 2);
+  EXPECT_EQ(Figures("19990101").status, 1);  // no race file: nothing printed
+  EXPECT_EQ(Figures(digits_ + " --race 13").status, 2);
+  EXPECT_EQ(Figures("'../../etc'").status, 2);
 }
 
 }  // namespace

@@ -37,15 +37,17 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-CommandRun RunCommand(const std::string& command) {
+CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile) {
   CommandRun r;
-  FILE* p = ::popen(command.c_str(), "r");
+  const std::string full = errFile.empty() ? command : command + " 2>'" + errFile.string() + "'";
+  FILE* p = ::popen(full.c_str(), "r");
   if (!p) return r;
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
   const int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : WIFSIGNALED(st) ? 128 + WTERMSIG(st) : -1;
+  if (!errFile.empty()) r.err = ReadBytes(errFile);
   return r;
 }
 

@@ -51,12 +51,14 @@ class RecordingPrompts : public Prompts {
   std::vector<std::string> infos, confirms, events;
 };
 
-// Runs `command` through the shell; its exit status (-1 when it did not exit) and standard output.
+// Runs `command` through the shell: its exit status (128 + the signal when a signal ended it, -1
+// when it could not run) and standard output; with `errFile` its standard error goes there and is
+// read back into `err`.
 struct CommandRun {
   int status = -1;
-  std::string out;
+  std::string out, err;
 };
-CommandRun RunCommand(const std::string& command);
+CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile = {});
 // The path of one of the built executables, quoted for the shell.
 std::string BinPath(const std::string& name);
 
