@@ -457,12 +457,15 @@ bool BatchDownload::endStep() {
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
+    // Every date gets the same list: join it once (a season's horse list is tens of megabytes).
+    const std::string bytes = JoinLinesCrLf(*m.lines);
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
       const int md = static_cast<int>(ParseInt(d.substr(6, 2) + d.substr(10, 2)));
       auto p = DataPath(folder_, d, m.ext);
       if (md < todayMonthDay_ && FileExists(p)) continue;
-      Status s = SaveLines(p, *m.lines);
+      Status s = EnsureDir(p.parent_path());
+      if (s.ok()) s = WriteFileAtomic(p, bytes);
       if (!s.ok()) {
         prompts_.beep();
         prompts_.information(T().writeFailed + ToBoxText(s.message()));
