@@ -330,9 +330,9 @@ class Writer {
       }
       changes(d, &notices);
       for (auto* m : {&results, &weights, &notices}) {
-        const char* spec = m == &results ? "0B12" : m == &weights ? "0B11" : "0B14";
+        const char* dataspec = m == &results ? "0B12" : m == &weights ? "0B11" : "0B14";
         for (auto& [minutes, bytes] : *m) {
-          Status s = file(out_ / "realtime" / spec / ymd / (Minute(d.day, minutes) + ".txt"), bytes);
+          Status s = file(out_ / "realtime" / dataspec / ymd / (Minute(d.day, minutes) + ".txt"), bytes);
           if (!s.ok()) return s;
         }
       }

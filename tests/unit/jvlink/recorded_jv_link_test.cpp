@@ -25,8 +25,8 @@ class RecordedJvLinkTest : public ::testing::Test {
   void stored(const std::string& id, const std::string& file, const std::string& bytes) {
     WriteBytes(feed() / "stored" / id / file, bytes);
   }
-  void batch(const std::string& spec, const std::string& key, const std::string& file, const std::string& bytes) {
-    WriteBytes(feed() / "realtime" / spec / key / file, bytes);
+  void batch(const std::string& dataspec, const std::string& key, const std::string& file, const std::string& bytes) {
+    WriteBytes(feed() / "realtime" / dataspec / key / file, bytes);
   }
   std::filesystem::path feed() const { return dir_ / "feed"; }
   std::filesystem::path cache() const { return dir_ / "cache"; }
@@ -39,8 +39,8 @@ class RecordedJvLinkTest : public ::testing::Test {
     EXPECT_EQ(link().JVInit("SA000000/SD000000/ZelkovaJDL/Ver.1.22"), 0);
     return link();
   }
-  int open(const std::string& spec, const std::string& from = "20240101000000", int option = 1) {
-    return link().JVOpen(spec, from, option, readcount_, downloadcount_, last_);
+  int open(const std::string& dataspec, const std::string& from = "20240101000000", int option = 1) {
+    return link().JVOpen(dataspec, from, option, readcount_, downloadcount_, last_);
   }
   // Reads to the end (or the first error): "len:file" per record, "-1" per boundary, then the last code.
   std::vector<std::string> readAll() {
@@ -133,7 +133,7 @@ TEST_F(RecordedJvLinkTest, CallContractErrors) {
 
   EXPECT_EQ(link().JVStatus(), -203);
   EXPECT_EQ(link().JVRead(buff, size, file), -203);
-  for (const char* spec : {"", "RAC", "RACEDIF", "RAC!", "RACE/../"}) EXPECT_EQ(open(spec), -111) << spec;
+  for (const char* dataspec : {"", "RAC", "RACEDIF", "RAC!", "RACE/../"}) EXPECT_EQ(open(dataspec), -111) << dataspec;
   for (const char* from : {"2024010100000", "20240230000000", "20240101240000", "2024010112a000", "202401010000001"})
     EXPECT_EQ(open("RACE", from), -112) << from;
   EXPECT_EQ(open("RACE", "20240101000000", 0), -115);
