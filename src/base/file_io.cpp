@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
+#include <set>
 
 #include "base/cp932.h"
 
@@ -134,12 +136,21 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
   return out;
 }
 
-Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
+namespace {
+
+// Writes `bytes` to a fresh temporary file beside `p`; on success `fd` is still open.
+Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, int& fd) {
   static std::mt19937_64 rng{std::random_device{}()};
-  fs::path tmp = p;
+  tmp = p;
   tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 1000000000ULL);
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return IoErr("cannot create", tmp, errno);
+  auto give_up = [&](Status s) {
+    ::close(fd);
+    fd = -1;
+    ::unlink(tmp.c_str());
+    return s;
+  };
   size_t done = 0;
   Status fault = WriteFault() ? WriteFault()(p) : Status::Ok();
   size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
@@ -147,18 +158,28 @@ Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
     ssize_t n = ::write(fd, bytes.data() + done, limit - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return IoErr("cannot write", p, err);
+      return give_up(IoErr("cannot write", p, errno));
     }
     done += static_cast<size_t>(n);
   }
-  if (!fault.ok()) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return Status::IoError("cannot write " + p.string() + ": " + fault.message());
-  }
+  if (!fault.ok()) return give_up(Status::IoError("cannot write " + p.string() + ": " + fault.message()));
+  return Status::Ok();
+}
+
+Status Rename(const fs::path& tmp, const fs::path& p) {
+  if (::rename(tmp.c_str(), p.c_str()) == 0) return Status::Ok();
+  int err = errno;
+  ::unlink(tmp.c_str());
+  return IoErr("cannot replace", p, err);
+}
+
+}  // namespace
+
+Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
+  fs::path tmp;
+  int fd = -1;
+  Status s = WriteTemp(p, bytes, tmp, fd);
+  if (!s.ok()) return s;
   if (::fsync(fd) != 0) {
     int err = errno;
     ::close(fd);
@@ -170,12 +191,67 @@ Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
     ::unlink(tmp.c_str());
     return IoErr("cannot close", p, err);
   }
-  if (::rename(tmp.c_str(), p.c_str()) != 0) {
+  return Rename(tmp, p);
+}
+
+AtomicWriteBatch::~AtomicWriteBatch() { Discard(committed_); }
+
+void AtomicWriteBatch::Discard(size_t from) {
+  for (size_t i = from; i < staged_.size(); ++i) ::unlink(staged_[i].tmp.c_str());
+  staged_.resize(committed_);
+}
+
+Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
+  File f{p, {}};
+  int fd = -1;
+  Status s = WriteTemp(p, bytes, f.tmp, fd);
+  if (!s.ok()) return s;
+#ifdef __linux__
+  // Start writing it out now, while the next file is being prepared.
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  // Closing reports what a delayed write could not store (quota, NFS): such a file is not kept.
+  if (::close(fd) != 0) {
     int err = errno;
-    ::unlink(tmp.c_str());
-    return IoErr("cannot replace", p, err);
+    ::unlink(f.tmp.c_str());
+    return IoErr("cannot close", p, err);
   }
+  staged_.push_back(std::move(f));
   return Status::Ok();
+}
+
+Status AtomicWriteBatch::Commit() {
+  // Every temporary file's bytes reach the disk before any target is replaced.
+  for (size_t i = committed_; i < staged_.size(); ++i) {
+    int fd = ::open(staged_[i].tmp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fdatasync(fd) != 0) {
+      int err = errno;
+      if (fd >= 0) ::close(fd);
+      Status s = IoErr("cannot flush", staged_[i].target, err);
+      Discard(committed_);
+      return s;
+    }
+    ::close(fd);
+  }
+  std::set<fs::path> folders;
+  Status result;
+  for (; committed_ < staged_.size(); ++committed_) {
+    File& f = staged_[committed_];
+    result = Rename(f.tmp, f.target);  // removes the temporary file when it fails
+    if (!result.ok()) {
+      Discard(committed_ + 1);
+      break;
+    }
+    folders.insert(f.target.parent_path());
+  }
+  // The new names themselves, so that a power cut cannot bring the old contents back.
+  for (const auto& dir : folders) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return result;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -35,6 +35,34 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len);
 // Replaces the whole file atomically. The folder must exist.
 Status WriteFileAtomic(const fs::path& p, std::string_view bytes);
 
+// Many whole-file replacements made durable together, which costs one flush of the disk instead
+// of one per file. Stage() writes each new content to a temporary file beside its target;
+// Commit() makes all of them durable, renames them over their targets in staging order and makes
+// the renames durable. A crash at any point leaves every target either old or new and complete.
+// Temporary files that were not renamed are removed when the batch ends.
+class AtomicWriteBatch {
+ public:
+  AtomicWriteBatch() = default;
+  AtomicWriteBatch(const AtomicWriteBatch&) = delete;
+  AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
+  ~AtomicWriteBatch();
+
+  // The folder must exist. On failure nothing of this file is left behind.
+  Status Stage(const fs::path& p, std::string_view bytes);
+  // Stops at the first file that cannot be replaced; committed() tells how many were.
+  Status Commit();
+  size_t staged() const { return staged_.size(); }
+  size_t committed() const { return committed_; }
+
+ private:
+  struct File {
+    fs::path target, tmp;
+  };
+  void Discard(size_t from);  // removes the temporary files from `from` on
+  std::vector<File> staged_;
+  size_t committed_ = 0;
+};
+
 // Text lines as stored: every line ends with CR LF, the last one too.
 std::vector<std::string> SplitLines(std::string_view text);  // accepts CR LF or LF
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);

@@ -280,15 +280,23 @@ void BatchDownload::closeStep() {
   if (r != 0) prompts_.information(T().closeError + JvMessage("JVClose", r));
 }
 
+bool BatchDownload::writeFailed(const Status& s) {
+  prompts_.beep();
+  prompts_.information(T().writeFailed + ToBoxText(s.message()));
+  outcome_ = s;
+  return false;
+}
+
 Status BatchDownload::flush() {
   Status s = cache_.Flush();
   lastFlush_ = std::chrono::steady_clock::now();
-  // Files on disk are complete now; memory is only kept while it saves reloading.
-  if (s.ok() && cache_.mode() == StoreCache::Mode::kWriteBack) cache_.Clear();
+  // Files on disk are complete now; what is held saves reading them again, up to a bound.
+  if (s.ok() && cache_.heldBytes() > options_.cacheBytes) cache_.Clear();
   return s;
 }
 
 bool BatchDownload::readLoop() {
+  folders_ = ResolveStoredFolders(folder_);
   setLabel(T().reading + "0/" + std::to_string(readCount_) + ")");
   if (view_) view_->progress2(0, readCount_);
   const LocalTime now = clock_.now();
@@ -298,12 +306,7 @@ bool BatchDownload::readLoop() {
   fileCount_ = 0;
   lastFlush_ = std::chrono::steady_clock::now();
 
-  auto fail = [&](const Status& s) {
-    prompts_.beep();
-    prompts_.information(T().writeFailed + ToBoxText(s.message()));
-    outcome_ = s;
-    return false;
-  };
+  auto fail = [&](const Status& s) { return writeFailed(s); };
 
   std::string buff, filename;
   for (;;) {
@@ -398,7 +401,7 @@ void BatchDownload::dispatch(const std::string& rec) {
   if (kind == "RA") {
     const std::string date = DateText(Field(rec, 12, 8));
     if (((division >= 1 && division <= 6) || (raceDate > cutoff_ && division != 0)) && race > 0) {
-      auto p = DataPath(folder_, date, ".jvRA");
+      auto p = DataPath(folders_, date, ".jvRA");
       if (filed(cache_.Upsert(p, normalised(), RuleRA()), p)) {
         auto at = std::lower_bound(datesMade_.begin(), datesMade_.end(), date);
         if (at == datesMade_.end() || *at != date) datesMade_.insert(at, date);
@@ -409,7 +412,7 @@ void BatchDownload::dispatch(const std::string& rec) {
     }
     if (result) {
       const std::string key10(Field(rec, 12, 10));
-      auto p = MeetingPath(folder_, key10);
+      auto p = MeetingPath(folders_, key10);
       if (filed(cache_.Upsert(p, normalised(), RuleSERA()), p))
         addList(T().made + std::string(raceNo) + "R/" + key10 + ".jvSERA");
     }
@@ -419,7 +422,7 @@ void BatchDownload::dispatch(const std::string& rec) {
     if ((division >= 1 && division <= 6) || raceDate > cutoff_) {
       int slot = SlotIndex(race, static_cast<int>(FieldInt(rec, 29, 2)));
       if (slot >= 0) {
-        auto p = DataPath(folder_, date, course + ".jvSEr");
+        auto p = DataPath(folders_, date, course + ".jvSEr");
         if (filed(cache_.PutSlot(p, slot, line), p))
           addList(T().made + std::string(raceNo) + "R/" + std::string(Field(rec, 29, 2)) + T().ban + date + course +
                   ".jvSEr");
@@ -429,14 +432,14 @@ void BatchDownload::dispatch(const std::string& rec) {
     }
     if (result) {
       const std::string reg(Field(rec, 31, 10));
-      auto p = HorsePath(folder_, reg);
+      auto p = HorsePath(folders_, reg);
       if (filed(cache_.Upsert(p, normalised(), RuleSEI()), p))
         addList(T().made + date + course + std::string(raceNo) + "R/" + reg + ".jvSEI");
     }
   } else if (kind == "HR") {
     if (race > 0) {
       const std::string date = DateText(Field(rec, 12, 8));
-      auto p = DataPath(folder_, date, ".jvHR");
+      auto p = DataPath(folders_, date, ".jvHR");
       if (filed(cache_.Upsert(p, normalised(), RuleHR()), p))
         addList(T().made + std::string(raceNo) + "R/" + date + ".jvHR");
     }
@@ -454,6 +457,9 @@ bool BatchDownload::endStep() {
     std::vector<std::string>* lines;
     const char* ext;
   } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
+  // The master files of every date replace the old ones together, after all are written.
+  AtomicWriteBatch batch;
+  std::vector<std::string> made;
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
@@ -462,20 +468,17 @@ bool BatchDownload::endStep() {
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
       const int md = static_cast<int>(ParseInt(d.substr(6, 2) + d.substr(10, 2)));
-      auto p = DataPath(folder_, d, m.ext);
+      auto p = DataPath(folders_, d, m.ext);
       if (md < todayMonthDay_ && FileExists(p)) continue;
       Status s = EnsureDir(p.parent_path());
-      if (s.ok()) s = WriteFileAtomic(p, bytes);
-      if (!s.ok()) {
-        prompts_.beep();
-        prompts_.information(T().writeFailed + ToBoxText(s.message()));
-        outcome_ = s;
-        return false;
-      }
-      addList(T().made + d + m.ext);
+      if (s.ok()) s = batch.Stage(p, bytes);
+      if (!s.ok()) return writeFailed(s);
+      made.push_back(T().made + d + m.ext);
     }
   }
-  return true;
+  Status s = batch.Commit();
+  for (size_t i = 0; i < batch.committed(); ++i) addList(made[i]);
+  return s.ok() || writeFailed(s);
 }
 
 void BatchDownload::rememberLastTime() {

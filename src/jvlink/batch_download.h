@@ -12,6 +12,7 @@
 
 #include "base/platform.h"
 #include "base/status.h"
+#include "jvlink/stored_paths.h"
 #include "jvlink/write_back_cache.h"
 
 namespace zelkova {
@@ -43,6 +44,8 @@ class BatchDownload {
   struct Options {
     StoreCache::Mode mode = StoreCache::Mode::kWriteBack;
     std::chrono::milliseconds flushInterval{5000};
+    // Files already written stay in memory after a flush while they take no more than this.
+    size_t cacheBytes = size_t{256} << 20;
     // Also receives the texts written to the error log (skipped records, unreadable stored
     // files; CP932), e.g. for a terminal.
     std::function<void(const std::string&)> onError;
@@ -89,12 +92,14 @@ class BatchDownload {
   // True iff `s` is Ok. A stored file that cannot be read is reported and skipped; any other
   // failure is a real store error that ends the read loop (storeError_).
   bool filed(const Status& s, const std::filesystem::path& p);
+  bool writeFailed(const Status& s);  // tells the user, records the outcome; false
   Status flush();
   bool endStep();
   void rememberLastTime();
   void logError(const std::string& text);
 
   std::filesystem::path folder_;
+  StoredFolders folders_;  // resolved when a download starts
   JvLink& jv_;
   Prompts& prompts_;
   const Clock& clock_;

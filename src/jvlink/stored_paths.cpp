@@ -5,23 +5,39 @@
 
 namespace zelkova {
 
-std::filesystem::path DataPath(const std::filesystem::path& program_folder, std::string_view date,
-                               std::string_view extension) {
+StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder) {
+  return {ChildPath(program_folder, "Data"), ChildPath(program_folder, "SEI"), ChildPath(program_folder, "SEIR")};
+}
+
+std::filesystem::path DataPath(const StoredFolders& f, std::string_view date, std::string_view extension) {
   std::string name(date);
   name += extension;
-  return ChildPath(program_folder, "Data") / FsName(name);
+  return f.data / FsName(name);
+}
+
+std::filesystem::path HorsePath(const StoredFolders& f, std::string_view reg) {
+  std::string file(reg);
+  file += ".jvSEI";
+  return f.sei / FsName(reg.substr(0, 4)) / FsName(file);
+}
+
+std::filesystem::path MeetingPath(const StoredFolders& f, std::string_view key10) {
+  std::string file(key10);
+  file += ".jvSERA";
+  return f.seir / FsName(key10.substr(0, 4)) / FsName(file);
+}
+
+std::filesystem::path DataPath(const std::filesystem::path& program_folder, std::string_view date,
+                               std::string_view extension) {
+  return DataPath(StoredFolders{ChildPath(program_folder, "Data"), {}, {}}, date, extension);
 }
 
 std::filesystem::path HorsePath(const std::filesystem::path& program_folder, std::string_view reg) {
-  std::string file(reg);
-  file += ".jvSEI";
-  return ChildPath(program_folder, "SEI") / FsName(reg.substr(0, 4)) / FsName(file);
+  return HorsePath(StoredFolders{{}, ChildPath(program_folder, "SEI"), {}}, reg);
 }
 
 std::filesystem::path MeetingPath(const std::filesystem::path& program_folder, std::string_view key10) {
-  std::string file(key10);
-  file += ".jvSERA";
-  return ChildPath(program_folder, "SEIR") / FsName(key10.substr(0, 4)) / FsName(file);
+  return MeetingPath(StoredFolders{{}, {}, ChildPath(program_folder, "SEIR")}, key10);
 }
 
 std::string DateText(std::string_view yyyymmdd) {

@@ -16,6 +16,16 @@ std::filesystem::path HorsePath(const std::filesystem::path& program_folder, std
 // ProgramFolder/SEIR/{key10[0..4)}/{key10}.jvSERA
 std::filesystem::path MeetingPath(const std::filesystem::path& program_folder, std::string_view key10);
 
+// The stored folders of a program folder, looked up once: while one is missing, every lookup
+// by name would scan the program folder for a differently cased one.
+struct StoredFolders {
+  std::filesystem::path data, sei, seir;
+};
+StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder);
+std::filesystem::path DataPath(const StoredFolders& f, std::string_view date, std::string_view extension);
+std::filesystem::path HorsePath(const StoredFolders& f, std::string_view reg);
+std::filesystem::path MeetingPath(const StoredFolders& f, std::string_view key10);
+
 // The 14-byte date text from "yyyymmdd" digits: yyyy年mm月dd日 (CP932).
 std::string DateText(std::string_view yyyymmdd);
 

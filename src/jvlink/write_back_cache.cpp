@@ -20,7 +20,10 @@ Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size
   }
   if (slot_file)
     while (loaded.lines.size() < static_cast<size_t>(kSlotLines)) loaded.lines.emplace_back(kSlotLineLen, ' ');
-  if (mode_ == Mode::kWriteBack) e = &files_.emplace(p.string(), Entry{}).first->second;
+  if (mode_ == Mode::kWriteBack) {
+    e = &files_.emplace(p.string(), Entry{}).first->second;
+    for (const auto& l : loaded.lines) heldBytes_ += l.size() + 2;
+  }
   *e = std::move(loaded);
   return e;
 }
@@ -37,7 +40,9 @@ Status StoreCache::Finish(const std::filesystem::path& p, Entry& e) {
 Status StoreCache::Upsert(const std::filesystem::path& p, std::string_view line, const MergeRule& rule) {
   auto e = Load(p, rule.recordLen, false);
   if (!e.ok()) return e.status();
+  const size_t before = (*e)->lines.size();
   MergeLine((*e)->lines, line, rule, (*e)->sorted);
+  if (mode_ == Mode::kWriteBack) heldBytes_ += ((*e)->lines.size() - before) * (line.size() + 2);
   return Finish(p, **e);
 }
 
@@ -50,29 +55,40 @@ Status StoreCache::PutSlot(const std::filesystem::path& p, int slot, std::string
 }
 
 Status StoreCache::Flush() {
-  size_t done = 0;
-  Status result;
-  for (; done < dirty_.size(); ++done) {
-    auto it = files_.find(dirty_[done]);
+  // All changed files are written beside their targets first and replace them together, so the
+  // disk is flushed once per Flush() rather than once per file.
+  AtomicWriteBatch batch;
+  std::vector<Entry*> staged;
+  for (const auto& key : dirty_) {
+    auto it = files_.find(key);
     if (it == files_.end()) continue;
-    Status s = SaveLines(std::filesystem::path(it->first), it->second.lines);
-    if (!s.ok()) {
-      result = s;
-      break;
-    }
-    it->second.dirty = false;
+    const std::filesystem::path p(key);
+    Status s = EnsureDir(p.parent_path());
+    if (s.ok()) s = batch.Stage(p, JoinLinesCrLf(it->second.lines));
+    if (!s.ok()) return s;  // nothing replaced yet; everything stays pending
+    staged.push_back(&it->second);
   }
-  dirty_.erase(dirty_.begin(), dirty_.begin() + static_cast<long>(done));
+  Status result = batch.Commit();
+  for (size_t i = 0; i < batch.committed(); ++i) staged[i]->dirty = false;
+  // Whatever was not replaced stays pending, in its order, for the next Flush().
+  std::vector<std::string> still;
+  for (const auto& key : dirty_) {
+    auto it = files_.find(key);
+    if (it != files_.end() && it->second.dirty) still.push_back(key);
+  }
+  dirty_ = std::move(still);
   return result;
 }
 
 void StoreCache::Clear() {
   // Pending changes stay: only files already on disk are forgotten.
   for (auto it = files_.begin(); it != files_.end();) {
-    if (it->second.dirty)
+    if (it->second.dirty) {
       ++it;
-    else
-      it = files_.erase(it);
+      continue;
+    }
+    for (const auto& l : it->second.lines) heldBytes_ -= l.size() + 2;
+    it = files_.erase(it);
   }
 }
 

@@ -32,7 +32,9 @@ class StoreCache {
   // not yet written stay pending, so a later Flush() can retry.
   Status Flush();
   size_t pendingFiles() const { return dirty_.size(); }
-  // Forgets everything held in memory (after a flush, to bound memory).
+  // Bytes of the files held in memory (write-back), counted as they would be stored.
+  size_t heldBytes() const { return heldBytes_; }
+  // Forgets the files already on disk (after a flush, to bound memory).
   void Clear();
 
  private:
@@ -47,6 +49,7 @@ class StoreCache {
   Mode mode_;
   std::unordered_map<std::string, Entry> files_;
   std::vector<std::string> dirty_;  // keys of files_ in the order they first changed
+  size_t heldBytes_ = 0;
   Entry scratch_;                   // write-through works on this one
 };
 
