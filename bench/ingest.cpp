@@ -2,10 +2,10 @@
 // write-back cache against write-through on a tenth of the feed. bench/ingest prepares the feed.
 //   bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]
 // --feed: a feed folder (zelkova-feedgen --scale year --today 2024-12-22); --tenth-feed: the
-// feed for the write-through comparison (bench/ingest gives the test-scale feed, a tenth of the
-// season's size; without it, the first tenth of --feed's stored files in the order JVOpen serves
-// them, whose figure is printed as year_tenth_ratio when --tenth-feed is given); --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this
-// executable's folder). Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
+// feed for the write-through comparison (default: the last tenth of --feed's stored files in the
+// order JVOpen serves them; the first tenth is compared too and printed as first_tenth_ratio);
+// --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this executable's folder).
+// Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -223,7 +223,7 @@ double WriteTreeOnce(const fs::path& from, const std::vector<fs::path>& files, c
 
 // The copies stay until the end: writing into freshly allocated blocks is what the download
 // does, and deleting just before would make the next creations pay for the freed inodes.
-Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& work) {
+Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& out) {
   Floor f;
   Tree feedFiles = ListTree(feed);
   auto t0 = Clk::now();
@@ -235,27 +235,51 @@ Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& w
   }
   f.readFeed = Seconds(t0);
   if (n != feedFiles.bytes) Die("feed changed while reading");
-  f.writeTree = WriteTreeOnce(tree, ListTree(tree).files, work / "floor-tree");
-  f.copyFeed = WriteTreeOnce(feed, feedFiles.files, work / "floor-feed");
+  f.writeTree = WriteTreeOnce(tree, ListTree(tree).files, out / "tree");
+  f.copyFeed = WriteTreeOnce(feed, feedFiles.files, out / "feed");
   return f;
 }
 
-// The first tenth of the stored files in the order JVOpen serves them (timestamp, then name).
-fs::path TenthOf(const fs::path& feed, const fs::path& work) {
+// A tenth of the stored files in the order JVOpen serves them (timestamp, then name): the first
+// tenth (the oldest results, about two records per file) or the last (the season's final weeks:
+// entries, results and master lists, as a weekly download brings them).
+fs::path TenthOf(const fs::path& feed, const fs::path& work, bool last) {
   std::vector<std::pair<std::string, fs::path>> files;
   for (auto& e : fs::recursive_directory_iterator(feed / "stored"))
     if (e.is_regular_file()) files.emplace_back(e.path().filename().string(), e.path());
   std::sort(files.begin(), files.end());
-  fs::path tenth = work / "tenth-feed";
+  fs::path tenth = work / (last ? "last-tenth-feed" : "first-tenth-feed");
   fs::remove_all(tenth);
-  size_t take = std::max<size_t>(1, files.size() / 10);
-  for (size_t i = 0; i < take; ++i) {
+  const size_t take = std::max<size_t>(1, files.size() / 10);
+  const size_t from = last ? files.size() - take : 0;
+  for (size_t i = from; i < from + take; ++i) {
     fs::path to = tenth / fs::relative(files[i].second, feed);
     fs::create_directories(to.parent_path());
     fs::copy_file(files[i].second, to);
   }
   if (fs::exists(feed / "version.txt")) fs::copy_file(feed / "version.txt", tenth / "version.txt");
   return tenth;
+}
+
+// Write-back against write-through on one feed; the trees must be byte-identical.
+struct Comparison {
+  Run wb, wt;
+  bool same = false;
+  double ratio() const { return wb.seconds > 0 ? wt.seconds / wb.seconds : 0.0; }
+};
+
+Comparison Compare(const char* name, const fs::path& feed, const fs::path& work, const fs::path& fixed) {
+  Comparison c;
+  const std::string n(name);
+  fs::path wbHome = NewHome(work, n + "-write-back", fixed), wtHome = NewHome(work, n + "-write-through", fixed);
+  c.wb = Download(feed, wbHome, StoreCache::Mode::kWriteBack);
+  PrintPhases((n + " write-back").c_str(), c.wb);
+  c.wt = Download(feed, wtHome, StoreCache::Mode::kWriteThrough);
+  PrintPhases((n + " write-through").c_str(), c.wt);
+  c.same = SameTrees(wbHome, wtHome);
+  std::printf("%s_write_back_s=%.3f %s_write_through_s=%.3f %s_ratio=%.2f %s_trees_identical=%s\n", name, c.wb.seconds,
+              name, c.wt.seconds, name, c.ratio(), name, c.same ? "yes" : "NO");
+  return c;
 }
 
 }  // namespace
@@ -294,21 +318,15 @@ int main(int argc, char** argv) {
   // Nothing is deleted until the end: on ext4 a creation right after many deletions pays for
   // skipping the freed inodes, which would charge one run for the cleanup of the one before.
   // (c) write-through against write-back on a tenth, first, on a disk no run has touched yet.
-  const bool tenthGiven = !tenth.empty();
-  if (!tenthGiven) tenth = TenthOf(feed, work);
+  if (tenth.empty()) tenth = TenthOf(feed, work, true);
   Tree tenthTree = ListTree(tenth / "stored");
   std::printf("write-through feed: %zu stored files, %.1f MB\n", tenthTree.files.size(), tenthTree.bytes / 1e6);
-  fs::path wbHome = NewHome(work, "tenth-write-back", fixed);
-  fs::path wtHome = NewHome(work, "tenth-write-through", fixed);
-  Run wb = Download(tenth, wbHome, StoreCache::Mode::kWriteBack);
-  std::printf("tenth_write_back_s=%.3f\n", wb.seconds);
-  PrintPhases("tenth write-back", wb);
-  std::fflush(stdout);
-  Run wt = Download(tenth, wtHome, StoreCache::Mode::kWriteThrough);
-  std::printf("tenth_write_through_s=%.3f\n", wt.seconds);
-  PrintPhases("tenth write-through", wt);
-  const bool same = SameTrees(wbHome, wtHome);
-  std::printf("tenth_trees_identical=%s\n", same ? "yes" : "NO");
+  Comparison cmp = Compare("tenth", tenth, work, fixed);
+  // No writer can beat writing the tree once: write-through over that floor bounds the ratio.
+  Floor tenthFloor = MeasureFloor(tenth / "stored", work / "tenth-write-back", work / "tenth-floor");
+  const double tenthFloorSeconds = tenthFloor.readFeed + tenthFloor.writeTree;
+  std::printf("tenth_floor_s=%.3f write_through_vs_floor=%.2f\n", tenthFloorSeconds,
+              tenthFloorSeconds > 0 ? cmp.wt.seconds / tenthFloorSeconds : 0.0);
 
   // (b) the season through the batch download with the write-back cache.
   fs::path home = NewHome(work, "home-write-back", fixed);
@@ -320,25 +338,17 @@ int main(int argc, char** argv) {
   ReadOnly(feed, home);
 
   // (a) the floor over the same bytes.
-  Floor floor = MeasureFloor(feed / "stored", home, work);
+  Floor floor = MeasureFloor(feed / "stored", home, work / "season-floor");
   const double floorSeconds = floor.readFeed + floor.writeTree;
   std::printf("floor_read_feed_s=%.3f floor_write_tree_s=%.3f floor_s=%.3f (copy_feed_s=%.3f)\n", floor.readFeed,
               floor.writeTree, floorSeconds, floor.copyFeed);
 
-  // The first tenth of the season as well, for comparison: its records are mostly old results,
-  // one per horse history, so it has few records per file to gain from.
-  if (tenthGiven) {
-    fs::path yearTenth = TenthOf(feed, work);
-    fs::path a = NewHome(work, "year-tenth-write-back", fixed), b = NewHome(work, "year-tenth-write-through", fixed);
-    Run ywb = Download(yearTenth, a, StoreCache::Mode::kWriteBack);
-    PrintPhases("year tenth write-back", ywb);
-    Run ywt = Download(yearTenth, b, StoreCache::Mode::kWriteThrough);
-    PrintPhases("year tenth write-through", ywt);
-    std::printf("year_tenth_write_back_s=%.3f year_tenth_write_through_s=%.3f year_tenth_ratio=%.2f\n", ywb.seconds,
-                ywt.seconds, ywb.seconds > 0 ? ywt.seconds / ywb.seconds : 0.0);
-  }
+  // The season's first tenth as well: mostly old results, about two records per horse file,
+  // so there is little for a cache to gather.
+  Comparison first = Compare("first_tenth", TenthOf(feed, work, false), work, fixed);
+  const bool same = cmp.same && first.same;
   if (!keep) fs::remove_all(work);
   std::printf("ratio_vs_floor=%.2f\n", floorSeconds > 0 ? season.seconds / floorSeconds : 0.0);
-  std::printf("ratio_vs_write_through=%.2f\n", wb.seconds > 0 ? wt.seconds / wb.seconds : 0.0);
+  std::printf("ratio_vs_write_through=%.2f\n", cmp.ratio());
   return same ? 0 : 1;
 }

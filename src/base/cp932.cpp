@@ -3,21 +3,62 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace zelkova {
 namespace {
 
+bool IsAscii(std::string_view bytes) {
+  for (unsigned char c : bytes)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// The conversion descriptors of this thread, opened once per direction (opening one costs far
+// more than converting a file name).
+class Converters {
+ public:
+  ~Converters() {
+    for (auto& c : open_) iconv_close(c.cd);
+  }
+  iconv_t get(const char* to, const char* from) {
+    for (auto& c : open_)
+      if (std::strcmp(c.to, to) == 0 && std::strcmp(c.from, from) == 0) {
+        iconv(c.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        return c.cd;
+      }
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+      std::fprintf(stderr, "iconv_open(%s, %s) failed\n", to, from);
+      std::abort();
+    }
+    open_.push_back({to, from, cd});
+    return cd;
+  }
+
+ private:
+  struct Open {
+    const char* to;
+    const char* from;
+    iconv_t cd;
+  };
+  std::vector<Open> open_;
+};
+
 // Converts with iconv; on an invalid or unconvertible sequence returns the offset in `bad`
-// (or writes `replacement` and goes on when one is given).
+// (or writes `replacement` and goes on when one is given). ASCII is the same in both encodings.
 bool Convert(const char* to, const char* from, std::string_view in, std::string& out, size_t* bad,
              std::string_view replacement, size_t skip_unit) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    std::fprintf(stderr, "iconv_open(%s, %s) failed\n", to, from);
-    std::abort();
+  if (IsAscii(in)) {
+    out.assign(in);
+    return true;
   }
+  thread_local Converters converters;
+  iconv_t cd = converters.get(to, from);
   out.clear();
   out.reserve(in.size() * 3 / 2 + 8);
   char* src = const_cast<char*>(in.data());
@@ -50,24 +91,60 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
     iconv(cd, nullptr, nullptr, &dst, &dst_left);
     out.append(buf, dst - buf);
   }
-  iconv_close(cd);
   return ok;
 }
 
 }  // namespace
 
-bool IsValidCp932(std::string_view bytes) {
-  // Fast path: pure ASCII (the bulk of every record) needs no conversion.
-  bool ascii = true;
-  for (unsigned char c : bytes) {
-    if (c >= 0x80) {
-      ascii = false;
-      break;
+namespace {
+
+// Which bytes and byte pairs the converter accepts, asked of it once, so that checking a record
+// is a table walk instead of a conversion.
+struct Cp932Table {
+  enum : uint8_t { kBad, kSingle, kLead };
+  uint8_t kind[256];
+  std::vector<bool> pair = std::vector<bool>(65536);
+
+  Cp932Table() {
+    std::string out;
+    size_t bad = 0;
+    for (int b = 0; b < 256; ++b) {
+      const char one[1] = {static_cast<char>(b)};
+      if (Convert("UTF-8", "CP932", std::string_view(one, 1), out, &bad, {}, 1)) {
+        kind[b] = kSingle;
+        continue;
+      }
+      kind[b] = kBad;
+      for (int t = 0; t < 256; ++t) {
+        const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
+        if (Convert("UTF-8", "CP932", std::string_view(two, 2), out, &bad, {}, 1)) {
+          pair[static_cast<size_t>(b << 8 | t)] = true;
+          kind[b] = kLead;
+        }
+      }
     }
   }
-  if (ascii) return true;
-  std::string out;
-  return Convert("UTF-8", "CP932", bytes, out, nullptr, {}, 1);
+};
+
+}  // namespace
+
+bool IsValidCp932(std::string_view bytes) {
+  // Pure ASCII (the bulk of every record) needs no table.
+  if (IsAscii(bytes)) return true;
+  static const Cp932Table table;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n;) {
+    const uint8_t k = table.kind[p[i]];
+    if (k == Cp932Table::kSingle) {
+      ++i;
+    } else if (k == Cp932Table::kLead && i + 1 < n && table.pair[static_cast<size_t>(p[i] << 8 | p[i + 1])]) {
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 Result<std::string> Cp932ToUtf8(std::string_view cp932) {

@@ -22,6 +22,27 @@ TEST(Cp932, RoundTripsJapaneseAndRejectsBrokenBytes) {
   EXPECT_EQ(Cp932ToUtf8Lossy("a\x82"), "a\xEF\xBF\xBD");
 }
 
+TEST(Cp932, ValidityCheckAgreesWithTheConverter) {
+  // Every byte pair, alone and after a valid double-byte character, and a run of random bytes:
+  // the quick check accepts exactly what the converter converts.
+  const std::string kanji = Sj("馬");
+  for (int b = 0; b < 256; ++b)
+    for (int t = 0; t < 256; ++t) {
+      const std::string two{static_cast<char>(b), static_cast<char>(t)};
+      ASSERT_EQ(IsValidCp932(two), Cp932ToUtf8(two).ok()) << b << " " << t;
+      ASSERT_EQ(IsValidCp932(kanji + two), Cp932ToUtf8(kanji + two).ok()) << b << " " << t;
+    }
+  uint32_t x = 12345;
+  for (int i = 0; i < 2000; ++i) {
+    std::string s;
+    for (int k = 0; k < 9; ++k) {
+      x = x * 1103515245u + 12345u;
+      s += static_cast<char>(x >> 16 & 0xFF);
+    }
+    ASSERT_EQ(IsValidCp932(s), Cp932ToUtf8(s).ok()) << i;
+  }
+}
+
 TEST(FileIo, AtomicWriteKeepsOldFileOnFault) {
   TempDir dir;
   auto p = dir / "a.txt";
@@ -35,6 +56,44 @@ TEST(FileIo, AtomicWriteKeepsOldFileOnFault) {
   int count = 0;
   for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
   EXPECT_EQ(count, 1);
+}
+
+TEST(FileIo, BatchReplacesAllOrNothingAndLeavesNoTemporaries) {
+  TempDir dir;
+  auto count = [&] {
+    int n = 0;
+    for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++n;
+    return n;
+  };
+  ASSERT_TRUE(WriteFileAtomic(dir / "a", "old a").ok());
+  ASSERT_TRUE(WriteFileAtomic(dir / "b", "old b").ok());
+  {
+    // The second file cannot be written: the batch is given up and nothing is replaced.
+    AtomicWriteBatch batch;
+    ASSERT_TRUE(batch.Stage(dir / "a", "new a").ok());
+    SetWriteFaultForTesting([](const fs::path&) { return Status::IoError("No space left on device"); });
+    EXPECT_TRUE(batch.Stage(dir / "b", "new b").isIoError());
+    SetWriteFaultForTesting(nullptr);
+  }
+  EXPECT_EQ(*ReadFile(dir / "a"), "old a");
+  EXPECT_EQ(*ReadFile(dir / "b"), "old b");
+  EXPECT_EQ(count(), 2);
+
+  // A target that cannot be replaced (a folder stands there) stops the commit after the files
+  // before it; the ones after it stay as they were.
+  fs::create_directory(dir / "c");
+  fs::create_directory(dir / "c" / "inside");
+  AtomicWriteBatch batch;
+  ASSERT_TRUE(batch.Stage(dir / "a", "new a").ok());
+  ASSERT_TRUE(batch.Stage(dir / "c", "file over a folder").ok());
+  ASSERT_TRUE(batch.Stage(dir / "b", "new b").ok());
+  EXPECT_EQ(count(), 6);  // a, b, c and three temporaries, nothing replaced yet
+  EXPECT_EQ(*ReadFile(dir / "a"), "old a");
+  EXPECT_TRUE(batch.Commit().isIoError());
+  EXPECT_EQ(batch.committed(), 1u);
+  EXPECT_EQ(*ReadFile(dir / "a"), "new a");
+  EXPECT_EQ(*ReadFile(dir / "b"), "old b");
+  EXPECT_EQ(count(), 3);
 }
 
 TEST(FileIo, ChildPathFindsFolderIgnoringCase) {
