@@ -241,8 +241,8 @@ Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& o
 }
 
 // A tenth of the stored files in the order JVOpen serves them (timestamp, then name): the first
-// tenth (the oldest results, about two records per file) or the last (the season's final weeks:
-// entries, results and master lists, as a weekly download brings them).
+// tenth (the oldest results) or the last (the season's final weeks: entries, results and the
+// master lists of the recent dates, as a weekly download brings them).
 fs::path TenthOf(const fs::path& feed, const fs::path& work, bool last) {
   std::vector<std::pair<std::string, fs::path>> files;
   for (auto& e : fs::recursive_directory_iterator(feed / "stored"))
@@ -343,8 +343,7 @@ int main(int argc, char** argv) {
   std::printf("floor_read_feed_s=%.3f floor_write_tree_s=%.3f floor_s=%.3f (copy_feed_s=%.3f)\n", floor.readFeed,
               floor.writeTree, floorSeconds, floor.copyFeed);
 
-  // The season's first tenth as well: mostly old results, about two records per horse file,
-  // so there is little for a cache to gather.
+  // The season's first tenth as well: old results only, no master lists to write.
   Comparison first = Compare("first_tenth", TenthOf(feed, work, false), work, fixed);
   const bool same = cmp.same && first.same;
   if (!keep) fs::remove_all(work);

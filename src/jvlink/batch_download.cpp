@@ -457,13 +457,12 @@ bool BatchDownload::endStep() {
     std::vector<std::string>* lines;
     const char* ext;
   } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
-  // The master files of every date replace the old ones together, after all are written.
-  AtomicWriteBatch batch;
-  std::vector<std::string> made;
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
     // Every date gets the same list: join it once (a season's horse list is tens of megabytes).
+    // These files are large and few, so each is made durable on its own, and a full disk keeps
+    // the ones already written.
     const std::string bytes = JoinLinesCrLf(*m.lines);
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
@@ -471,14 +470,12 @@ bool BatchDownload::endStep() {
       auto p = DataPath(folders_, d, m.ext);
       if (md < todayMonthDay_ && FileExists(p)) continue;
       Status s = EnsureDir(p.parent_path());
-      if (s.ok()) s = batch.Stage(p, bytes);
+      if (s.ok()) s = WriteFileAtomic(p, bytes);
       if (!s.ok()) return writeFailed(s);
-      made.push_back(T().made + d + m.ext);
+      addList(T().made + d + m.ext);
     }
   }
-  Status s = batch.Commit();
-  for (size_t i = 0; i < batch.committed(); ++i) addList(made[i]);
-  return s.ok() || writeFailed(s);
+  return true;
 }
 
 void BatchDownload::rememberLastTime() {
