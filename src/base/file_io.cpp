@@ -1,6 +1,7 @@
 #include "base/file_io.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -252,6 +253,38 @@ Status AtomicWriteBatch::Commit() {
     ::close(fd);
   }
   return result;
+}
+
+namespace {
+
+// The writer's process id from a temporary file name "<target>.tmp<pid>_<n>", or 0.
+long TemporaryOwner(const std::string& name) {
+  const size_t at = name.rfind(".tmp");
+  if (at == std::string::npos || at == 0) return 0;
+  const size_t bar = name.find('_', at);
+  if (bar == std::string::npos || bar == at + 4 || bar + 1 == name.size()) return 0;
+  auto digits = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i)
+      if (name[i] < '0' || name[i] > '9') return false;
+    return to - from <= 9;
+  };
+  if (!digits(at + 4, bar) || !digits(bar + 1, name.size())) return 0;
+  return std::stol(name.substr(at + 4, bar - at - 4));
+}
+
+}  // namespace
+
+int RemoveStaleTemporaries(const fs::path& root) {
+  int removed = 0;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const long pid = TemporaryOwner(it->path().filename().string());
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // its writer still runs
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

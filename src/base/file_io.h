@@ -63,6 +63,10 @@ class AtomicWriteBatch {
   size_t committed_ = 0;
 };
 
+// Removes, below `root`, the temporary files that an atomic write cut short by a crash left
+// behind. Those of a process still running are kept. Returns how many were removed.
+int RemoveStaleTemporaries(const fs::path& root);
+
 // Text lines as stored: every line ends with CR LF, the last one too.
 std::vector<std::string> SplitLines(std::string_view text);  // accepts CR LF or LF
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);

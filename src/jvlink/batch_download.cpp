@@ -297,6 +297,8 @@ Status BatchDownload::flush() {
 
 bool BatchDownload::readLoop() {
   folders_ = ResolveStoredFolders(folder_);
+  // A download that was killed may have left the temporary files of its last flush.
+  for (const auto* dir : {&folders_.data, &folders_.sei, &folders_.seir}) RemoveStaleTemporaries(*dir);
   setLabel(T().reading + "0/" + std::to_string(readCount_) + ")");
   if (view_) view_->progress2(0, readCount_);
   const LocalTime now = clock_.now();

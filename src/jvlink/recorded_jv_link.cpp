@@ -163,6 +163,7 @@ class RecordedJvLink::Reader {
 
 RecordedJvLink::RecordedJvLink(fs::path feedDir, fs::path cacheDir, const Clock& clock)
     : feedDir_(std::move(feedDir)), cacheDir_(std::move(cacheDir)), clock_(clock) {
+  if (!cacheDir_.empty()) RemoveStaleTemporaries(cacheDir_);  // left by a process that was killed
   loadInjectFile();
 }
 

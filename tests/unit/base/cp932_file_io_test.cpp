@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -94,6 +95,24 @@ TEST(FileIo, BatchReplacesAllOrNothingAndLeavesNoTemporaries) {
   EXPECT_EQ(*ReadFile(dir / "a"), "new a");
   EXPECT_EQ(*ReadFile(dir / "b"), "old b");
   EXPECT_EQ(count(), 3);
+}
+
+TEST(FileIo, StaleTemporariesOfDeadWritersAreRemoved) {
+  TempDir dir;
+  fs::create_directories(dir / "SEI" / "2020");
+  const std::string mine = ".tmp" + std::to_string(::getpid()) + "_7";
+  for (const char* name : {"SEI/2020/2020100001.jvSEI.tmp999999999_123", "a.jvRA.tmp999999999_5"})
+    testing::WriteBytes(dir / name, "torn");
+  for (std::string name : {std::string("b.jvRA") + mine, std::string("c.tmp"), std::string("d.jvRA.tmp12_"),
+                           std::string("e.jvRA.tmpx_1"), std::string("f.jvRA")})
+    testing::WriteBytes(dir / name, "kept");
+  EXPECT_EQ(RemoveStaleTemporaries(dir.path()), 2);
+  EXPECT_FALSE(fs::exists(dir / "a.jvRA.tmp999999999_5"));
+  EXPECT_FALSE(fs::exists(dir / "SEI/2020/2020100001.jvSEI.tmp999999999_123"));
+  for (std::string name : {std::string("b.jvRA") + mine, std::string("c.tmp"), std::string("d.jvRA.tmp12_"),
+                           std::string("e.jvRA.tmpx_1"), std::string("f.jvRA")})
+    EXPECT_TRUE(fs::exists(dir / name)) << name;
+  EXPECT_EQ(RemoveStaleTemporaries(dir / "missing"), 0);
 }
 
 TEST(FileIo, ChildPathFindsFolderIgnoringCase) {
