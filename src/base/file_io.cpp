@@ -272,6 +272,19 @@ long TemporaryOwner(const std::string& name) {
   return std::stol(name.substr(at + 4, bar - at - 4));
 }
 
+// Whether process `pid` still runs. A killed process whose parent has not collected it yet
+// (a zombie) no longer writes anything.
+bool ProcessRuns(long pid) {
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
+#ifdef __linux__
+  std::string stat;
+  if (auto text = ReadFile("/proc/" + std::to_string(pid) + "/stat"); text.ok()) stat = *text;
+  const size_t paren = stat.rfind(')');
+  if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return false;
+#endif
+  return true;
+}
+
 }  // namespace
 
 int RemoveStaleTemporaries(const fs::path& root) {
@@ -281,7 +294,7 @@ int RemoveStaleTemporaries(const fs::path& root) {
     if (!it->is_regular_file(ec)) continue;
     const long pid = TemporaryOwner(it->path().filename().string());
     if (pid <= 0 || pid == ::getpid()) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // its writer still runs
+    if (ProcessRuns(pid)) continue;  // its writer may still rename it
     if (::unlink(it->path().c_str()) == 0) ++removed;
   }
   return removed;

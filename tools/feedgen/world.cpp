@@ -410,7 +410,7 @@ class Builder {
     }
     for (size_t i = 0; i < run.size(); ++i) {
       double odds = 0.8 / (wts[i] / total);
-      run[i]->odds = std::clamp(static_cast<int>(odds * 10), 11, 9999);
+      run[i]->odds = static_cast<int>(std::clamp(odds * 10, 11.0, 9999.0));  // a tiny weight gives huge odds
     }
     std::vector<Starter*> byOdds = run;
     std::stable_sort(byOdds.begin(), byOdds.end(), [](Starter* a, Starter* b) {
