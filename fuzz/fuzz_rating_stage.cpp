@@ -80,16 +80,20 @@ void CheckInvariants(const RaceInfo& race) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static auto race = std::make_unique<RaceInfo>();
+  // Every entry of the tables is set from this input below, so keeping them between inputs
+  // (they are large) carries nothing over.
   static RatingTables tables;
-  static GateTable gates;
+  GateTable gates;  // the built-in small-field factors, and rows from this input only
   Source src{data, size};
 
   race->RaRecord.assign(src.Next(kLenRA));
   race->Figures.Reset();
   for (int k = 0; k < 3; ++k)
-    for (int c = 0; c < 7; ++c)
-      for (int cls = 1; cls <= 7; ++cls) tables.set(k, c, cls, 0, SmallValue(src));
-  gates.rows[src.Byte() % 11][src.Byte() % 18] = SmallValue(src);
+    for (int c = 0; c < RatingTables::kCategories; ++c)
+      for (int cls = 1; cls <= RatingTables::kClasses; ++cls)
+        for (int slot = 0; slot < RatingTables::kSlots; ++slot) tables.set(k, c, cls, slot, SmallValue(src));
+  for (auto& row : gates.rows)
+    for (double& factor : row) factor = SmallValue(src);
 
   const int pastRuns = src.Byte() % 22;
   for (int h = 0; h < MaxRunners; ++h) {

@@ -1,8 +1,10 @@
 // Shared pieces of the fuzz targets: a private scratch folder per process, a check that aborts
 // (so libFuzzer records the input), and a reader that cuts the input into parts.
 #pragma once
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,20 +16,69 @@
 
 namespace zelkova::fuzz {
 
+[[noreturn]] inline void Fail(const char* what) {
+  std::fprintf(stderr, "fuzz check failed: %s\n", what);
+  std::abort();
+}
+#define ZELKOVA_FUZZ_CHECK(cond) \
+  do {                           \
+    if (!(cond)) ::zelkova::fuzz::Fail(#cond); \
+  } while (0)
+
 inline std::filesystem::path& ScratchSlot() {
   static std::filesystem::path root;
   return root;
 }
 
+// True while process `pid` runs. A zombie has ended (only its exit status is left), so it
+// counts as gone; elsewhere than Linux a process that kill() still finds counts as running.
+inline bool ProcessRunning(long pid) {
+  if (pid <= 0) return false;
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
+  std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+  if (!f) return true;
+  char buf[512];
+  const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+  std::fclose(f);
+  const std::string_view stat(buf, n);
+  // "pid (comm) S ...": the command may hold blanks and parentheses, the state follows the last ')'.
+  const size_t close = stat.rfind(')');
+  if (close == std::string_view::npos || close + 2 >= stat.size()) return true;
+  return stat[close + 2] != 'Z';
+}
+
+// Removes the scratch folders `prefix<pid>` under `dir` that a run of the same target left when
+// it crashed (an abort skips the atexit clean-up), keeping those of runs still going.
+inline void RemoveDeadSiblings(const std::filesystem::path& dir, const std::string& prefix, long self) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string file = it->path().filename().string();
+    if (file.size() <= prefix.size() || file.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string digits = file.substr(prefix.size());
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long pid = std::stol(digits);
+    if (pid == self || ProcessRunning(pid)) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(it->path(), ignored);
+  }
+}
+
 // A folder of our own under the system temp folder ($TMPDIR), emptied once per process and
-// removed when the run ends.
+// removed when the run ends. Folders of earlier runs of the same target that died go first.
 inline const std::filesystem::path& ScratchRoot(const char* name) {
   static const std::filesystem::path& root = [name]() -> const std::filesystem::path& {
     auto& p = ScratchSlot();
-    p = std::filesystem::temp_directory_path() / (std::string("zelkova_") + name + "_" + std::to_string(::getpid()));
     std::error_code ec;
+    const std::filesystem::path tmp = std::filesystem::temp_directory_path(ec);
+    if (ec) Fail("no temp folder (set TMPDIR)");
+    const std::string prefix = std::string("zelkova_") + name + "_";
+    const long self = static_cast<long>(::getpid());
+    RemoveDeadSiblings(tmp, prefix, self);
+    p = tmp / (prefix + std::to_string(self));
     std::filesystem::remove_all(p, ec);
+    ec.clear();
     std::filesystem::create_directories(p, ec);
+    if (ec || !std::filesystem::is_directory(p)) Fail("cannot create the scratch folder");
     std::atexit([] {
       std::error_code ignored;
       std::filesystem::remove_all(ScratchSlot(), ignored);
@@ -37,21 +88,22 @@ inline const std::filesystem::path& ScratchRoot(const char* name) {
   return root;
 }
 
-// Empties `dir` and creates it again.
+// Empties `dir` and creates it again; aborts when it cannot, since every check after it would
+// test nothing.
 inline void ResetDir(const std::filesystem::path& dir) {
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
+  if (ec) Fail("cannot empty a scratch folder");
   std::filesystem::create_directories(dir, ec);
+  if (ec || !std::filesystem::is_directory(dir)) Fail("cannot create a scratch folder");
 }
 
-[[noreturn]] inline void Fail(const char* what) {
-  std::fprintf(stderr, "fuzz check failed: %s\n", what);
-  std::abort();
+// Creates `dir` (and its parents) or aborts.
+inline void MakeDir(const std::filesystem::path& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec || !std::filesystem::is_directory(dir)) Fail("cannot create a scratch folder");
 }
-#define ZELKOVA_FUZZ_CHECK(cond) \
-  do {                           \
-    if (!(cond)) ::zelkova::fuzz::Fail(#cond); \
-  } while (0)
 
 // Splits the input at every occurrence of kSeparator, so one input can carry several files and
 // a corpus can be written by joining real files.

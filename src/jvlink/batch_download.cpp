@@ -308,14 +308,13 @@ bool BatchDownload::readLoop() {
   fileCount_ = 0;
   lastFlush_ = std::chrono::steady_clock::now();
 
-  auto fail = [&](const Status& s) { return writeFailed(s); };
 
   std::string buff, filename;
   for (;;) {
     prompts_.processEvents();
     if (cancelFlag_) {
       Status s = flush();
-      if (!s.ok()) return fail(s);
+      if (!s.ok()) return writeFailed(s);
       outcome_ = Status::Cancelled(T().cancelled);
       return false;
     }
@@ -325,7 +324,7 @@ bool BatchDownload::readLoop() {
       dispatch(buff);
       if (!storeError_.ok()) {
         flush();  // what merged before the failure is still worth keeping
-        return fail(storeError_);
+        return writeFailed(storeError_);
       }
     } else if (r == -1) {
       ++fileCount_;
@@ -339,16 +338,16 @@ bool BatchDownload::readLoop() {
       std::string msg = T().readError + JvMessage("JVRead", r);
       prompts_.information(msg);
       outcome_ = Status::JvLinkError(r, msg);
-      if (!s.ok()) return fail(s);
+      if (!s.ok()) return writeFailed(s);
       return false;
     }
     if (cache_.pendingFiles() != 0 && std::chrono::steady_clock::now() - lastFlush_ >= options_.flushInterval) {
       Status s = flush();
-      if (!s.ok()) return fail(s);
+      if (!s.ok()) return writeFailed(s);
     }
   }
   Status s = flush();
-  if (!s.ok()) return fail(s);
+  if (!s.ok()) return writeFailed(s);
   setLabel("JVRead EndOfFile :0");
   setLabel(T().readDone + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")");
   if (!endStep()) return false;
