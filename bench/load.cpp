@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -41,8 +42,15 @@ struct Fixture {
   uint64_t umBytes = 0;
 };
 
+// The work folder of this run, once made; removed by Die as well as at the end.
+fs::path gWork;
+
 [[noreturn]] void Die(const std::string& why) {
   std::fprintf(stderr, "bench_load: %s\n", why.c_str());
+  if (!gWork.empty()) {
+    std::error_code ec;
+    fs::remove_all(gWork, ec);
+  }
   std::exit(1);
 }
 
@@ -81,6 +89,7 @@ std::vector<std::string> MeetingKeys(const fs::path& home) {
 // older runs at stored meetings, so that every runner has a full history to attach.
 void Prepare(Fixture& fx) {
   fx.work = fs::temp_directory_path() / ("zelkova-bench-load-" + std::to_string(::getpid()));
+  gWork = fx.work;
   fs::remove_all(fx.work);
   fs::create_directories(fx.work / "Data");
   fs::create_directories(fx.work / "SEI");
@@ -234,8 +243,23 @@ void BM_LoadRaceDay(benchmark::State& state) {
   state.counters["past_runs_per_runner"] = gFixture->pastRuns;
 }
 
-BENCHMARK(BM_ReadFloor)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_LoadRaceDay)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+// A second per benchmark unless the command line (or BENCHMARK_MIN_TIME) sets the time: a
+// MinTime() of the benchmark would override --benchmark_min_time. The flag has to be looked
+// for before benchmark::Initialize takes it out of argv.
+bool MinTimeGiven(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]).rfind("--benchmark_min_time", 0) == 0) return true;
+  const char* env = std::getenv("BENCHMARK_MIN_TIME");
+  return env && *env;
+}
+
+void RegisterBenchmarks(bool minTimeGiven) {
+  for (auto* b : {benchmark::RegisterBenchmark("BM_ReadFloor", BM_ReadFloor),
+                  benchmark::RegisterBenchmark("BM_LoadRaceDay", BM_LoadRaceDay)}) {
+    b->Unit(benchmark::kMillisecond);
+    if (!minTimeGiven) b->MinTime(1.0);
+  }
+}
 
 // Keeps the mean real time of each run to form the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -261,6 +285,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   using namespace zelkova;
+  RegisterBenchmarks(MinTimeGiven(argc, argv));
   benchmark::Initialize(&argc, argv);
   Fixture fx;
   for (int i = 1; i + 1 < argc; ++i)
@@ -268,7 +293,11 @@ int main(int argc, char** argv) {
   if (fx.home.empty() || !DirExists(fx.home)) Die("--home DIR: a program folder with a downloaded season (see bench/load)");
   fx.date = PickDate(fx.home, fx.races);
   if (fx.date.empty()) Die("no race file in " + fx.home.string());
-  Prepare(fx);
+  try {
+    Prepare(fx);
+  } catch (const std::exception& e) {
+    Die(std::string("cannot prepare the work folder: ") + e.what());
+  }
 
   // Ratings run with the shipped tables when they are beside the executable.
   RatingTables tables;
@@ -298,7 +327,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::error_code ec;
   fs::remove_all(fx.work, ec);
-  double floor = reporter.times["BM_ReadFloor"], load = reporter.times["BM_LoadRaceDay"];
+  const auto floorAt = reporter.times.find("BM_ReadFloor"), loadAt = reporter.times.find("BM_LoadRaceDay");
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
   std::printf("date=%s races=%d runners=%d topped_up=%d past_runs_per_runner=%.2f fewest=%d ratings=%s\n",
@@ -306,7 +335,16 @@ int main(int argc, char** argv) {
               ratings ? "on" : "off");
   std::printf("um_master_mb=%.1f files=%zu\n", static_cast<double>(fx.umBytes) / 1e6, fx.files.size());
   std::printf("race_day_mb=%.1f\n", static_cast<double>(sizeof(RaceDay)) / (1024.0 * 1024.0));
-  std::printf("ratio_vs_floor=%.2f\n", floor > 0 ? load / floor : 0.0);
+  if (floorAt == reporter.times.end() || loadAt == reporter.times.end()) {
+    std::fprintf(stderr, "bench_load: no ratio: %s did not run (left out by --benchmark_filter, or failed)\n",
+                 floorAt == reporter.times.end() ? "BM_ReadFloor" : "BM_LoadRaceDay");
+    std::printf("ratio_vs_floor=n/a\n");
+  } else if (!(floorAt->second > 0)) {
+    std::fprintf(stderr, "bench_load: no ratio: BM_ReadFloor took no measurable time\n");
+    std::printf("ratio_vs_floor=n/a\n");
+  } else {
+    std::printf("ratio_vs_floor=%.2f\n", loadAt->second / floorAt->second);
+  }
   std::printf("peak_rss_mb=%.1f\n", static_cast<double>(ru.ru_maxrss) / 1024.0);
   benchmark::Shutdown();
   return 0;

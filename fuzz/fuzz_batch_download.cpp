@@ -1,10 +1,13 @@
 // Arbitrary bytes as the records JV-Link hands out, through the whole batch download: whatever
 // a record holds, nothing is written outside the program folder, and every stored record file
 // afterwards is whole records of its kind's length.
-// Input: the bytes of one feed file (records separated by CR LF, as JV-Link delivers them).
+// Input: up to six feed files (records separated by CR LF, as JV-Link delivers them), cut at
+// the separator of fuzz_support.h.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "app/ini_gt.h"
 #include "base/file_io.h"
@@ -44,6 +47,8 @@ size_t LengthOf(const std::filesystem::path& p) {
   return 0;
 }
 
+constexpr size_t kMaxFiles = 6;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -52,19 +57,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& root = fuzz::ScratchRoot("batch_download");
   fuzz::ResetDir(root);
   const fs::path feed = root / "feed", home = root / "home";
-  fs::create_directories(feed / "stored" / "RACE");
-  fs::create_directories(home / "Data");
-  if (!WriteFileAtomic(feed / "stored" / "RACE" / "20240513120000_RACE20240512.jvd",
-                       std::string_view(reinterpret_cast<const char*>(data), size))
-           .ok())
-    return 0;
+  fuzz::MakeDir(feed / "stored" / "RACE");
+  fuzz::MakeDir(home / "Data");
+  // Each part is a feed file of its own, served in order: races and the masters the end step
+  // writes for their dates come in separate files, as JV-Link delivers them.
+  const auto parts = fuzz::SplitParts(data, size, kMaxFiles);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0 && parts[i].empty()) continue;
+    const std::string name = "2024051312000" + std::to_string(i) + "_RACE20240512P" + std::to_string(i) + ".jvd";
+    ZELKOVA_FUZZ_CHECK(WriteFileAtomic(feed / "stored" / "RACE" / name, parts[i]).ok());
+  }
+
+  // When the cache writes its files out and how much it keeps afterwards: chosen by the input
+  // (the sum of its bytes, so that records keep their shape) rather than by the clock.
+  uint8_t choice = 0;
+  for (size_t i = 0; i < size; ++i) choice = static_cast<uint8_t>(choice + data[i]);
+  BatchDownload::Options options;
+  options.flushInterval = (choice & 1) ? std::chrono::milliseconds(0) : std::chrono::hours(24);
+  static constexpr size_t kCacheBytes[] = {size_t{256} << 20, 0, 4096, 64 * 1024};
+  options.cacheBytes = kCacheBytes[(choice >> 1) & 3];
 
   FixedClock clock;
   NoPrompts prompts;
   TIniGT ini(home, "zelkova");
   RecordedJvLink jv(feed, home / "jvcache", clock);
   ZELKOVA_FUZZ_CHECK(jv.JVInit(SoftwareId()) == 0);
-  BatchDownload batch(home, jv, prompts, clock, ini);
+  BatchDownload batch(home, jv, prompts, clock, ini, nullptr, options);
   batch.FormCreate();
   batch.setFromTime(LocalTime{2024, 1, 1, 0, 0, 0});
   batch.ButtonStartClick();

@@ -1,6 +1,7 @@
 // Arbitrary bytes as each binary file the program reads: the check marks (.CkIm), the
 // frequency counts (.Hind), the gate table (SetGate.tbl) and the rating tables (RTJ/RTN/RTC.dat).
 // Each loader must accept exactly the files of its layout and hand out only sound values.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // .CkIm: the first 1944 bytes, all "0"/"1", or a refusal; a refused file is left as it was.
   const auto ckim = root / "d.CkIm";
-  if (!WriteFileAtomic(ckim, bytes).ok()) return 0;
+  ZELKOVA_FUZZ_CHECK(WriteFileAtomic(ckim, bytes).ok());
   auto marks = ReadCheckMarks(ckim);
   const bool goodMarks = size >= kCheckMarkLen && AllMarks(std::string_view(bytes).substr(0, kCheckMarkLen));
   ZELKOVA_FUZZ_CHECK(marks.ok() == goodMarks);
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // .Hind: exactly 432 little-endian integers.
   const auto hind = root / "d.Hind";
-  if (!WriteFileAtomic(hind, bytes).ok()) return 0;
+  ZELKOVA_FUZZ_CHECK(WriteFileAtomic(hind, bytes).ok());
   auto counts = ReadHind(hind);
   ZELKOVA_FUZZ_CHECK(counts.ok() == (size == kHindCount * 4));
   if (counts.ok()) {
@@ -60,19 +61,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // SetGate.tbl: 15 records of 576 bytes at least, every factor a finite number.
   const auto gate = root / "SetGate.tbl";
-  if (!WriteFileAtomic(gate, bytes).ok()) return 0;
+  ZELKOVA_FUZZ_CHECK(WriteFileAtomic(gate, bytes).ok());
   auto table = LoadGateTable(gate);
   if (size < 15 * 576) ZELKOVA_FUZZ_CHECK(!table.ok() && table.status().isCorruption());
   if (table.ok())
     for (int n = 0; n <= 20; ++n)
       for (int p = 0; p <= 20; ++p) ZELKOVA_FUZZ_CHECK(std::isfinite(table->factor(n, p)));
 
-  // RTJ/RTN/RTC.dat: one 5488-byte record of finite doubles; the start-up check agrees.
-  for (const char* name : {"RTJ.dat", "RTN.dat", "RTC.dat"})
-    if (!WriteFileAtomic(root / name, bytes).ok()) return 0;
+  // RTJ/RTN/RTC.dat: one 5488-byte record of finite doubles; the start-up check agrees. Each
+  // file gets its own cut of the input, so one can be sound while another is not: two bits of
+  // the last byte per file choose the whole input, its first 5487 bytes (one short of a
+  // record), the input without its first 8, 16 or 24 bytes (RTJ, RTN, RTC), or no file at all.
+  const uint8_t choice = size ? data[size - 1] : 0;
+  bool allThere = true, allLongEnough = true;
+  size_t notExact = 0;  // files missing or not exactly one record long
+  int file = 0;
+  for (const char* name : {"RTJ.dat", "RTN.dat", "RTC.dat"}) {
+    const int mode = (choice >> (2 * file)) & 3;
+    const size_t skip = 8 * static_cast<size_t>(file) + 8;
+    ++file;
+    if (mode == 3) {
+      allThere = false;
+      ++notExact;
+      continue;
+    }
+    const std::string cut = mode == 0   ? bytes
+                            : mode == 1 ? bytes.substr(0, std::min(bytes.size(), RatingTables::kFileBytes - 1))
+                                        : bytes.substr(std::min(bytes.size(), skip));
+    if (cut.size() < RatingTables::kFileBytes) allLongEnough = false;
+    if (cut.size() != RatingTables::kFileBytes) ++notExact;
+    ZELKOVA_FUZZ_CHECK(WriteFileAtomic(root / name, cut).ok());
+  }
   RatingTables tables;
   Status s = tables.Load(root);
-  if (size < RatingTables::kFileBytes) ZELKOVA_FUZZ_CHECK(!s.ok());
+  if (!allThere || !allLongEnough) ZELKOVA_FUZZ_CHECK(!s.ok());
+  if (!s.ok())  // a refused load keeps what the tables held
+    for (int k = 0; k < 3; ++k)
+      for (int slot = 0; slot < RatingTables::kSlots; ++slot) ZELKOVA_FUZZ_CHECK(tables.at(k, 0, 1, slot) == 0);
   if (s.ok()) {
     for (int k = 0; k < 3; ++k)
       for (int c = -1; c <= RatingTables::kCategories; ++c)
@@ -82,6 +107,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int col = 0; col <= 14; ++col)
       for (int row = 0; row <= 7; ++row) (void)ReferenceCellText(tables, col % 3, row % 7, col, row);
   }
-  (void)CheckRatingFiles(root);
+  ZELKOVA_FUZZ_CHECK(CheckRatingFiles(root).size() == notExact);
   return 0;
 }

@@ -40,9 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   auto put = [&](const std::filesystem::path& p, std::string_view bytes) {
     if (bytes.empty()) return;
-    std::error_code ec;
-    std::filesystem::create_directories(p.parent_path(), ec);
-    (void)WriteFileAtomic(p, bytes);
+    fuzz::MakeDir(p.parent_path());
+    ZELKOVA_FUZZ_CHECK(WriteFileAtomic(p, bytes).ok());
   };
   put(DataPath(root, date, ".jvRA"), parts[0]);
   // The entry file of the first race's racecourse (the loader names it the same way).

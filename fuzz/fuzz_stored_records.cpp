@@ -2,10 +2,12 @@
 // record number must never read past a record or hand out one of the wrong length; a merge into
 // a damaged file must fail and leave the file as it was; a merge into a sound file must leave a
 // sound file; and the write-back cache must write exactly the bytes of a direct merge.
-// Input: FILE [sep RECORD [sep CONTROL]] (sep: see fuzz_support.h).
+// Input: FILE [sep RECORD [sep CONTROL]] (sep: see fuzz_support.h); CONTROL: kind, record
+// number (4 bytes), flags.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "base/file_io.h"
 #include "fuzz_support.h"
@@ -60,16 +62,33 @@ void CheckReaders(const std::filesystem::path& p, const std::string& bytes, size
     for (const auto& l : *lines) ZELKOVA_FUZZ_CHECK(l.size() == len - 2);
 }
 
+// `bytes` cut into pieces of len - 2 bytes (the last padded with blanks), each followed by CR LF.
+std::string AsRecords(std::string_view bytes, size_t len) {
+  std::string out;
+  for (size_t at = 0; at < bytes.size(); at += len - 2) {
+    std::string rec(bytes.substr(at, len - 2));
+    rec.resize(len - 2, ' ');
+    out += rec;
+    out += "\r\n";
+  }
+  return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 200000) return 0;  // a few records of the longest kind are enough
   auto parts = fuzz::SplitParts(data, size, 3);
-  const std::string file(parts[0]);
   fuzz::Bytes control{parts[2]};
   const Kind& kind = kKinds[control.U8() % (sizeof kKinds / sizeof kKinds[0])];
   const uint32_t k = control.U32() % 64;
+  const uint8_t flags = control.U8();
   const MergeRule rule = kind.rule();
+  // Random bytes are almost never whole records, so a merge would only ever meet a damaged
+  // file: with flag bit 0 the first part is cut into records of the kind's length instead
+  // (the last one padded with blanks), each ending with CR LF.
+  std::string file(parts[0]);
+  if ((flags & 1) && kind.len) file = AsRecords(parts[0], kind.len);
 
   const auto& root = fuzz::ScratchRoot("stored_records");
   const auto direct = root / "direct" / "f.dat";
@@ -77,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto slots = root / "slots" / "f.jvSEr";
   for (const auto* p : {&direct, &cached, &slots}) {
     fuzz::ResetDir(p->parent_path());
-    if (!WriteFileAtomic(*p, file).ok()) return 0;
+    ZELKOVA_FUZZ_CHECK(WriteFileAtomic(*p, file).ok());
   }
 
   // Readers, by record number and whole, for every fixed length.

@@ -104,7 +104,12 @@ class RecordedJvLink::Reader {
       const size_t crlf = buf_.find("\r\n", pos_);
       if (crlf != std::string::npos) {
         const uint64_t offset = filePos_ - (buf_.size() - pos_);
-        rec.assign(buf_, pos_, crlf + 2 - pos_);
+        const size_t len = crlf + 2 - pos_;
+        // Whether the line is refused cannot depend on where the buffer happened to be refilled.
+        if (len > kMaxRecord)
+          return fail(-403, "record of " + std::to_string(len) + " bytes is longer than " + std::to_string(kMaxRecord),
+                      code, why, offset);
+        rec.assign(buf_, pos_, len);
         pos_ = crlf + 2;
         return check(rec, offset, code, why);
       }

@@ -205,6 +205,8 @@ TEST_F(RecordedJvLinkTest, TornOrMisshapenFilesServeWhatIsWholeThenReport403) {
   stored("RACE", "20240105090000_A.dat", Rec("RA", 1272) + Rec("SE", 555).substr(0, 300));
   stored("RACE", "20240105100000_B.dat", odd + Rec("SE", 500) + Rec("SE", 555));
   stored("RACE", "20240105110000_C.dat", "\r\n");
+  // A line longer than any record, though whole: refused wherever it lies in the file.
+  stored("RACE", "20240105113000_E.dat", "ZZ" + std::string(60998, 'z') + "\r\n");
   stored("RACE", "20240105120000_D.dat", Rec("HR", 719));
   ready();
   ASSERT_EQ(open("RACE"), 0);
@@ -218,6 +220,8 @@ TEST_F(RecordedJvLinkTest, TornOrMisshapenFilesServeWhatIsWholeThenReport403) {
   EXPECT_EQ(readAll(), (Events{"-403"}));  // bytes that are not Shift-JIS
   EXPECT_NE(link().lastProblem().find("not Shift-JIS"), std::string::npos) << link().lastProblem();
   EXPECT_EQ(readAll(), (Events{"-1", "-403"}));  // an empty line
+  EXPECT_EQ(readAll(), (Events{"-1", "-403"}));  // the overlong line
+  EXPECT_NE(link().lastProblem().find("longer than 60000"), std::string::npos) << link().lastProblem();
   EXPECT_EQ(readAll(), (Events{"-1", "719:D.dat", "-1", "0"}));
 }
 
