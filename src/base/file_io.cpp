@@ -196,6 +196,12 @@ Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
 
 AtomicWriteBatch::~AtomicWriteBatch() { Discard(committed_); }
 
+void AtomicWriteBatch::Reset() {
+  Discard(committed_);
+  staged_.clear();
+  committed_ = 0;
+}
+
 void AtomicWriteBatch::Discard(size_t from) {
   for (size_t i = from; i < staged_.size(); ++i) ::unlink(staged_[i].tmp.c_str());
   staged_.resize(committed_);

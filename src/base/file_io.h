@@ -39,7 +39,7 @@ Status WriteFileAtomic(const fs::path& p, std::string_view bytes);
 // of one per file. Stage() writes each new content to a temporary file beside its target;
 // Commit() makes all of them durable, renames them over their targets in staging order and makes
 // the renames durable. A crash at any point leaves every target either old or new and complete.
-// Temporary files that were not renamed are removed when the batch ends.
+// Temporary files that were not renamed are removed when the batch ends or is reset.
 class AtomicWriteBatch {
  public:
   AtomicWriteBatch() = default;
@@ -53,6 +53,8 @@ class AtomicWriteBatch {
   Status Commit();
   size_t staged() const { return staged_.size(); }
   size_t committed() const { return committed_; }
+  // Removes what was not committed and starts an empty batch.
+  void Reset();
 
  private:
   struct File {

@@ -458,12 +458,24 @@ bool BatchDownload::endStep() {
     std::vector<std::string>* lines;
     const char* ext;
   } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
+  // The files are written in groups of about a gigabyte made durable together: the disk keeps
+  // writing one file while the next is prepared, and a full disk keeps the groups already done.
+  constexpr size_t kGroupBytes = size_t{1} << 30;
+  AtomicWriteBatch group;
+  size_t groupBytes = 0;
+  std::vector<std::string> made;
+  auto commit = [&] {
+    Status s = group.Commit();
+    for (size_t i = 0; i < group.committed(); ++i) addList(made[i]);
+    made.clear();
+    group.Reset();
+    groupBytes = 0;
+    return s;
+  };
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
     // Every date gets the same list: join it once (a season's horse list is tens of megabytes).
-    // These files are large and few, so each is made durable on its own, and a full disk keeps
-    // the ones already written.
     const std::string bytes = JoinLinesCrLf(*m.lines);
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
@@ -471,12 +483,20 @@ bool BatchDownload::endStep() {
       auto p = DataPath(folders_, d, m.ext);
       if (md < todayMonthDay_ && FileExists(p)) continue;
       Status s = EnsureDir(p.parent_path());
-      if (s.ok()) s = WriteFileAtomic(p, bytes);
-      if (!s.ok()) return writeFailed(s);
-      addList(T().made + d + m.ext);
+      if (s.ok()) s = group.Stage(p, bytes);
+      if (s.ok()) {
+        made.push_back(T().made + d + m.ext);
+        groupBytes += bytes.size();
+        if (groupBytes >= kGroupBytes) s = commit();
+      }
+      if (!s.ok()) {
+        commit();  // what is written of this group is still worth keeping
+        return writeFailed(s);
+      }
     }
   }
-  return true;
+  Status s = commit();
+  return s.ok() || writeFailed(s);
 }
 
 void BatchDownload::rememberLastTime() {
