@@ -1,10 +1,8 @@
 // Shared pieces of the fuzz targets: a private scratch folder per process, a check that aborts
 // (so libFuzzer records the input), and a reader that cuts the input into parts.
 #pragma once
-#include <signal.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/file_io.h"
 
 namespace zelkova::fuzz {
 
@@ -30,23 +30,6 @@ inline std::filesystem::path& ScratchSlot() {
   return root;
 }
 
-// True while process `pid` runs. A zombie has ended (only its exit status is left), so it
-// counts as gone; elsewhere than Linux a process that kill() still finds counts as running.
-inline bool ProcessRunning(long pid) {
-  if (pid <= 0) return false;
-  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
-  std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
-  if (!f) return true;
-  char buf[512];
-  const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-  std::fclose(f);
-  const std::string_view stat(buf, n);
-  // "pid (comm) S ...": the command may hold blanks and parentheses, the state follows the last ')'.
-  const size_t close = stat.rfind(')');
-  if (close == std::string_view::npos || close + 2 >= stat.size()) return true;
-  return stat[close + 2] != 'Z';
-}
-
 // Removes the scratch folders `prefix<pid>` under `dir` that a run of the same target left when
 // it crashed (an abort skips the atexit clean-up), keeping those of runs still going.
 inline void RemoveDeadSiblings(const std::filesystem::path& dir, const std::string& prefix, long self) {
@@ -57,7 +40,7 @@ inline void RemoveDeadSiblings(const std::filesystem::path& dir, const std::stri
     const std::string digits = file.substr(prefix.size());
     if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
     const long pid = std::stol(digits);
-    if (pid == self || ProcessRunning(pid)) continue;
+    if (pid == self || ProcessRuns(pid)) continue;
     std::error_code ignored;
     std::filesystem::remove_all(it->path(), ignored);
   }

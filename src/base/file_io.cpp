@@ -277,11 +277,13 @@ long TemporaryOwner(const std::string& name) {
   return std::stol(name.substr(at + 4, bar - at - 4));
 }
 
-// Whether process `pid` still runs. A killed process whose parent has not collected it yet
-// (a zombie) no longer writes anything.
+}  // namespace
+
 bool ProcessRuns(long pid) {
+  if (pid <= 0) return false;
   if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
 #ifdef __linux__
+  // "pid (comm) S ...": the command may hold blanks and parentheses; the state follows the last ')'.
   std::string stat;
   if (auto text = ReadFile("/proc/" + std::to_string(pid) + "/stat"); text.ok()) stat = *text;
   const size_t paren = stat.rfind(')');
@@ -289,8 +291,6 @@ bool ProcessRuns(long pid) {
 #endif
   return true;
 }
-
-}  // namespace
 
 int RemoveStaleTemporaries(const fs::path& root) {
   int removed = 0;

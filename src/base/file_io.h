@@ -65,6 +65,10 @@ class AtomicWriteBatch {
   size_t committed_ = 0;
 };
 
+// Whether process `pid` still runs. A process that has ended but was not yet collected by its
+// parent (a zombie) does not.
+bool ProcessRuns(long pid);
+
 // Removes, below `root`, the temporary files that an atomic write cut short by a crash left
 // behind. Those of a process still running are kept. Returns how many were removed.
 int RemoveStaleTemporaries(const fs::path& root);
