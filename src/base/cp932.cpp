@@ -94,10 +94,6 @@ bool Convert(const char* to, const char* from, std::string_view in, std::string&
   return ok;
 }
 
-}  // namespace
-
-namespace {
-
 // Which bytes and byte pairs the converter accepts, asked of it once, so that checking a record
 // is a table walk instead of a conversion.
 struct Cp932Table {

@@ -51,7 +51,6 @@ class AtomicWriteBatch {
   Status Stage(const fs::path& p, std::string_view bytes);
   // Stops at the first file that cannot be replaced; committed() tells how many were.
   Status Commit();
-  size_t staged() const { return staged_.size(); }
   size_t committed() const { return committed_; }
   // Removes what was not committed and starts an empty batch.
   void Reset();
