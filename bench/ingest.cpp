@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/file_io.h"
 #include "base/platform.h"
 #include "jvlink/batch_download.h"

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "analysis/rating_tables.h"
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
-#include "racedata/load_race_day.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
+#include "day/load_race_day.h"
 
 namespace zelkova {
 namespace {

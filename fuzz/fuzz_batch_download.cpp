@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
 #include "jvlink/batch_download.h"
 #include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
-#include "jvlink/stored_files.h"
+#include "store/stored_files.h"
 
 using namespace zelkova;
 

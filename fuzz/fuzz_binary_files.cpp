@@ -9,11 +9,11 @@
 #include <string>
 
 #include "analysis/rating_tables.h"
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 #include "app/startup.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "jvlink/stored_files.h"
+#include "store/stored_files.h"
 
 using namespace zelkova;
 

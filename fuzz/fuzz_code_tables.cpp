@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "racedata/code_tables.h"
+#include "records/code_tables.h"
 
 using namespace zelkova;
 

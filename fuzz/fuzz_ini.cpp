@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 using namespace zelkova;
 

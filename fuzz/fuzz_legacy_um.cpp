@@ -8,9 +8,9 @@
 
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "jvlink/legacy_um.h"
-#include "jvlink/stored_files.h"
-#include "jvlink/stored_paths.h"
+#include "store/legacy_um.h"
+#include "store/stored_files.h"
+#include "store/stored_paths.h"
 
 using namespace zelkova;
 

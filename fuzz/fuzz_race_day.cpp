@@ -10,13 +10,13 @@
 #include <string>
 
 #include "analysis/rating_tables.h"
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
-#include "racedata/load_race_day.h"
-#include "racedata/record.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
+#include "day/load_race_day.h"
+#include "records/record.h"
 
 using namespace zelkova;
 

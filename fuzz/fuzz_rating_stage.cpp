@@ -11,7 +11,7 @@
 #include "analysis/rating_stage.h"
 #include "analysis/rating_tables.h"
 #include "analysis/selection_figures.h"
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 #include "output/support_figures.h"
 #include "racedata/race_day.h"
 

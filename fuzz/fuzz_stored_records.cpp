@@ -11,8 +11,8 @@
 
 #include "base/file_io.h"
 #include "fuzz_support.h"
-#include "jvlink/stored_files.h"
-#include "jvlink/write_back_cache.h"
+#include "store/stored_files.h"
+#include "store/write_back_cache.h"
 
 using namespace zelkova;
 

@@ -1,6 +1,6 @@
 #include "analysis/race_category.h"
 
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "analysis/rating_tables.h"
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 #include "racedata/race_day.h"
 
 namespace zelkova {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/error_log.h"
+#include "settings/error_log.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
@@ -11,7 +11,7 @@
 #ifdef _WIN32
 #include "jvlink/win/com_jv_link.h"
 #endif
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 

@@ -9,8 +9,8 @@
 
 #include "analysis/rating_tables.h"
 #include "app/app_context.h"
-#include "app/gate_table.h"
-#include "app/ini_gt.h"
+#include "settings/gate_table.h"
+#include "settings/ini_gt.h"
 #include "base/platform.h"
 
 namespace zelkova {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <ostream>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "cli/commands.h"

@@ -7,16 +7,16 @@
 
 #include "analysis/rating_tables.h"
 #include "analysis/selection_figures.h"
-#include "app/gate_table.h"
-#include "app/ini_gt.h"
-#include "app/program_folder.h"
+#include "settings/gate_table.h"
+#include "settings/ini_gt.h"
+#include "settings/program_folder.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "base/platform.h"
 #include "cli/commands.h"
-#include "jvlink/legacy_um.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/load_race_day.h"
+#include "store/legacy_um.h"
+#include "store/stored_paths.h"
+#include "day/load_race_day.h"
 
 namespace zelkova::cli {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ini_gt.h"
-#include "app/program_folder.h"
+#include "settings/ini_gt.h"
+#include "settings/program_folder.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "cli/commands.h"

@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
-#include "app/error_log.h"
-#include "app/ini_gt.h"
+#include "settings/error_log.h"
+#include "settings/ini_gt.h"
 #include "gui/qt_platform.h"
 #include "jvlink/batch_download.h"
 

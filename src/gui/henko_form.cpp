@@ -4,7 +4,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 
 namespace zelkova::gui {
 

@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "app/app_context.h"
-#include "app/ini_gt.h"
-#include "app/program_folder.h"
+#include "settings/ini_gt.h"
+#include "settings/program_folder.h"
 #include "app/startup.h"
 #include "base/cp932.h"
 #include "gui/henko_form.h"

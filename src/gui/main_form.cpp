@@ -37,8 +37,8 @@
 #include "gui/qt_platform.h"
 #include "gui/reference_page.h"
 #include "gui/wait_form.h"
-#include "jvlink/legacy_um.h"
-#include "jvlink/stored_paths.h"
+#include "store/legacy_um.h"
+#include "store/stored_paths.h"
 #include "jvlink/software_id.h"
 
 namespace zelkova::gui {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/app_context.h"
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "app/startup.h"
-#include "racedata/load_race_day.h"
+#include "day/load_race_day.h"
 #include "racedata/race_day.h"
 
 class QAction;

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/error_log.h"
-#include "app/ini_gt.h"
+#include "settings/error_log.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
 #include "jvlink/jv_message.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
-#include "racedata/record.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
+#include "records/record.h"
 
 
 namespace zelkova {

@@ -12,8 +12,8 @@
 
 #include "base/platform.h"
 #include "base/status.h"
-#include "jvlink/stored_paths.h"
-#include "jvlink/write_back_cache.h"
+#include "store/stored_paths.h"
+#include "store/write_back_cache.h"
 
 namespace zelkova {
 

@@ -10,7 +10,7 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 namespace fs = std::filesystem;

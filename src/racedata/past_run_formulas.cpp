@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 

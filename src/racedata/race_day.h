@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "racedata/race_figures.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 

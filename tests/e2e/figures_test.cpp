@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "base/cp932.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
-#include "racedata/load_race_day.h"
-#include "racedata/record.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
+#include "day/load_race_day.h"
+#include "records/record.h"
 #include "test_support.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include <cstring>
 
 #include "app/app_context.h"
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "gui/main_form.h"
 #include "gui/reference_page.h"

@@ -13,7 +13,7 @@
 #include "base/file_io.h"
 #include "calendar.h"
 #include "fixed_record.h"
-#include "jvlink/stored_paths.h"
+#include "store/stored_paths.h"
 #include "records.h"
 
 namespace zelkova::feedgen {

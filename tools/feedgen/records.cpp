@@ -6,7 +6,7 @@
 #include "base/cp932.h"
 #include "calendar.h"
 #include "fixed_record.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova::feedgen {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "test_support.h"
 
 namespace zelkova {

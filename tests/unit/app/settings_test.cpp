@@ -1,7 +1,7 @@
 // TIniGT: the quote rule, defaults, writes that keep the rest of the file, odd bytes.
 #include <gtest/gtest.h>
 
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "test_support.h"
 

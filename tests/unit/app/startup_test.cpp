@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/error_log.h"
+#include "settings/error_log.h"
 #include "app/startup.h"
 #include "base/cp932.h"
 #include "base/file_io.h"

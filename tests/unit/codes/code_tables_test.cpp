@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/cp932.h"
-#include "racedata/code_tables.h"
+#include "records/code_tables.h"
 
 namespace zelkova {
 namespace {

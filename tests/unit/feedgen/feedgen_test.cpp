@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/cp932.h"
-#include "racedata/code_tables.h"
-#include "racedata/record.h"
+#include "records/code_tables.h"
+#include "records/record.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -4,10 +4,10 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/code_tables.h"
-#include "racedata/load_race_day.h"
-#include "racedata/master_index.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
+#include "day/load_race_day.h"
+#include "store/master_index.h"
 #include "test_support.h"
 
 namespace zelkova {

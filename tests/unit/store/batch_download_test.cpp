@@ -2,13 +2,13 @@
 
 #include <map>
 
-#include "app/error_log.h"
-#include "app/ini_gt.h"
+#include "settings/error_log.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/batch_download.h"
-#include "jvlink/stored_files.h"
-#include "racedata/code_tables.h"
+#include "store/stored_files.h"
+#include "records/code_tables.h"
 #include "store_fixtures.h"
 #include "test_support.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "jvlink/jv_link.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova::testing {
 

@@ -2,9 +2,9 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "jvlink/legacy_um.h"
-#include "jvlink/stored_files.h"
-#include "racedata/code_tables.h"
+#include "store/legacy_um.h"
+#include "store/stored_files.h"
+#include "records/code_tables.h"
 #include "store_fixtures.h"
 #include "test_support.h"
 

@@ -1,18 +1,16 @@
-#include "racedata/load_race_day.h"
+#include "racedata/race_day_loader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 #include <vector>
 
-#include "analysis/rating_stage.h"
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "jvlink/stored_files.h"
-#include "jvlink/stored_paths.h"
-#include "output/support_figures.h"
-#include "racedata/code_tables.h"
+#include "store/stored_files.h"
+#include "store/stored_paths.h"
+#include "records/code_tables.h"
 
 namespace zelkova {
 
@@ -208,8 +206,8 @@ std::string FullCourseName(std::string_view code) { return StripWideSpaces(Cours
 
 class Loader {
  public:
-  Loader(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch)
-      : day_(day), in_(in), obs_(obs), scratch_(scratch) {}
+  Loader(RaceDay& day, const RecordLoadInputs& in, LoadStages& stages, LoadObserver& obs, LoadScratch& scratch)
+      : day_(day), in_(in), stages_(stages), obs_(obs), scratch_(scratch) {}
 
   Status Run();
 
@@ -230,7 +228,8 @@ class Loader {
   void SecondPass();
 
   RaceDay& day_;
-  const LoadInputs& in_;
+  const RecordLoadInputs& in_;
+  LoadStages& stages_;
   LoadObserver& obs_;
   LoadScratch& scratch_;
   std::string date_;
@@ -305,7 +304,7 @@ Status Loader::Run() {
   // 15
   for (size_t i = 0; i < listSlots_.size(); ++i) {
     day_.BetRace = static_cast<int>(i);
-    CalcBtn1(day_);
+    stages_.PerRaceListItem(day_);
   }
   obs_.BataijuReadBtn(day_);
   obs_.CloseWaitWindow();
@@ -562,7 +561,7 @@ void Loader::SecondPass() {
       f.FinalOdds[h] = static_cast<double>(se.fieldInt(360, 4)) / 10.0;
     }
     ParsePayouts(race.HrRecord.view(), f);
-    if (in_.tables && in_.gates) RatingStageBeforeOdds(race, *in_.tables, *in_.gates);
+    stages_.BeforeOdds(race);
     std::string title;
     title.reserve(30);
     title.append(ra.field(12, 4)).append(T().nen).append(ra.field(16, 2)).append(T().tsuki);
@@ -595,20 +594,16 @@ void Loader::SecondPass() {
     }
     for (size_t i = 0; i < f.BracketOdds.size(); ++i) f.BracketOdds[i] = OddsValue(o1.field(606 + 9 * i, 5));
     for (size_t i = 0; i < f.QuinellaOdds.size(); ++i) f.QuinellaOdds[i] = OddsValue(o2.field(45 + 13 * i, 6));
-    RatingStageAfterOdds(race);
+    stages_.AfterOdds(race);
   }
 }
 
 }  // namespace
 
-Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch) {
-  Loader loader(day, in, obs, scratch);
+Status LoadRaceRecords(RaceDay& day, const RecordLoadInputs& in, LoadStages& stages, LoadObserver& obs,
+                       LoadScratch& scratch) {
+  Loader loader(day, in, stages, obs, scratch);
   return loader.Run();
-}
-
-Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs) {
-  LoadScratch scratch;
-  return LoadRaceDay(day, in, obs, scratch);
 }
 
 }  // namespace zelkova

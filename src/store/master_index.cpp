@@ -1,10 +1,10 @@
-#include "racedata/master_index.h"
+#include "store/master_index.h"
 
 #include <algorithm>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "racedata/code_tables.h"
-#include "racedata/code_util.h"
+#include "records/code_tables.h"
+#include "records/code_util.h"
 
 namespace zelkova {
 

@@ -1,7 +1,7 @@
 // Race symbols (eligibility and mixing conditions of a race) and horse symbols (how a runner
 // entered: lottery, market, local, foreign ...).
-#include "racedata/code_tables.h"
-#include "racedata/code_util.h"
+#include "records/code_tables.h"
+#include "records/code_util.h"
 
 namespace zelkova {
 

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "base/cp932.h"
-#include "racedata/record.h"
+#include "records/record.h"
 
 namespace zelkova::codes {
 

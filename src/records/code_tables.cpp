@@ -1,11 +1,11 @@
 // Class labels, the small decode tables, the tables with width variants, bet-combination labels
 // and the CSV short forms. Every table is converted to CP932 once, at first use.
-#include "racedata/code_tables.h"
+#include "records/code_tables.h"
 
 #include <array>
 #include <cstdio>
 
-#include "racedata/code_util.h"
+#include "records/code_util.h"
 
 namespace zelkova {
 

@@ -1,11 +1,11 @@
-#include "jvlink/legacy_um.h"
+#include "store/legacy_um.h"
 
 #include <vector>
 
 #include "base/file_io.h"
-#include "jvlink/stored_files.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/record.h"
+#include "store/stored_files.h"
+#include "store/stored_paths.h"
+#include "records/record.h"
 
 namespace zelkova {
 

@@ -1,24 +1,11 @@
-// Record images: one JV-Data record as its fixed-length CP932 text, CR LF included.
-// Fields are cut by 1-based byte position and length, exactly as JV-Data defines them.
+// Fixed-width text fields: cutting by 1-based byte position and length, blanks, and numbers
+// written as digits. Every record, stored file and settings line is read with these.
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace zelkova {
-
-// Record lengths including CR LF.
-inline constexpr size_t kLenRA = 1272;
-inline constexpr size_t kLenSE = 555;
-inline constexpr size_t kLenHR = 719;
-inline constexpr size_t kLenWH = 847;
-inline constexpr size_t kLenO1 = 962;
-inline constexpr size_t kLenO2 = 2042;
-inline constexpr size_t kLenUM = 1609;
-inline constexpr size_t kLenKS = 4173;
-inline constexpr size_t kLenCH = 3862;
-inline constexpr size_t kLenLegacyUM = 1577;
 
 // Bytes pos..pos+len-1 (1-based) of `rec`; the part beyond the end of `rec` is cut off.
 inline std::string_view Field(std::string_view rec, size_t pos, size_t len) {
@@ -68,8 +55,5 @@ inline long long ParseInt(std::string_view s, long long fallback = 0) {
 inline long long FieldInt(std::string_view rec, size_t pos, size_t len, long long fallback = 0) {
   return ParseInt(Field(rec, pos, len), fallback);
 }
-
-// An empty image: `len` spaces.
-inline std::string BlankRecord(size_t len) { return std::string(len, ' '); }
 
 }  // namespace zelkova

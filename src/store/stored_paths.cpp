@@ -1,4 +1,4 @@
-#include "jvlink/stored_paths.h"
+#include "store/stored_paths.h"
 
 #include "base/cp932.h"
 #include "base/file_io.h"

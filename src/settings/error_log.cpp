@@ -1,4 +1,4 @@
-#include "app/error_log.h"
+#include "settings/error_log.h"
 
 #include <cstdio>
 

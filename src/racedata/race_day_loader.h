@@ -1,6 +1,8 @@
-// LoadRaceDay: resets the race day and refills it from the stored files of one date, then runs
-// the second pass (times, results, payouts, ratings, texts, odds) and the follow-up hooks.
-// What a window shows goes to a LoadObserver; every hook has a no-op default. Texts are CP932.
+// LoadRaceRecords: resets the race day and refills it from the stored files of one date, then runs
+// the second pass (times, results, payouts, texts, odds) and the follow-up hooks. The ratings and
+// support figures computed in between come from the layer that runs a whole day, through
+// LoadStages. What a window shows goes to a LoadObserver; every hook has a no-op default.
+// Texts are CP932.
 #pragma once
 
 #include <filesystem>
@@ -9,14 +11,12 @@
 
 #include "base/platform.h"
 #include "base/status.h"
-#include "racedata/master_index.h"
+#include "store/master_index.h"
 #include "racedata/race_day.h"
 
 namespace zelkova {
 
 class TIniGT;
-class RatingTables;
-struct GateTable;
 
 // What the main window does while a day loads.
 class LoadObserver {
@@ -50,13 +50,24 @@ class LoadObserver {
   virtual void Problem(const std::string& /*text*/) {}
 };
 
-struct LoadInputs {
+// The computations a load runs between its reading steps. Each has a no-op default, so a load
+// without stages reads records and plain conversions only.
+class LoadStages {
+ public:
+  virtual ~LoadStages() = default;
+  // Second pass, per race: after results and payouts, before the odds are converted.
+  virtual void BeforeOdds(RaceInfo&) {}
+  // Second pass, per race: once the odds are converted.
+  virtual void AfterOdds(RaceInfo&) {}
+  // Follow-up, once per race list item with day.BetRace set to it.
+  virtual void PerRaceListItem(RaceDay&) {}
+};
+
+struct RecordLoadInputs {
   std::string dateText;  // the 14-byte date text (CP932); longer texts are cut to 14 bytes
   std::filesystem::path programFolder;
   const TIniGT* settings = nullptr;     // section Time; defaults when null
   const Clock* clock = nullptr;         // "today" for Timer4; never today when null
-  const RatingTables* tables = nullptr;  // ratings are skipped when tables or gates are null
-  const GateTable* gates = nullptr;
 };
 
 // Reusable buffers of the loader (master indexes and file caches), kept between loads.
@@ -67,8 +78,8 @@ struct LoadScratch {
 // Loads the date into `day`. NotFound when the date has no race file (the model is untouched
 // beyond the figure reset); IoError when an opened file cannot be read (the load ends there);
 // otherwise Ok. Files that are merely missing or damaged leave blanks and are reported.
-Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs, LoadScratch& scratch);
-Status LoadRaceDay(RaceDay& day, const LoadInputs& in, LoadObserver& obs);
+Status LoadRaceRecords(RaceDay& day, const RecordLoadInputs& in, LoadStages& stages, LoadObserver& obs,
+                       LoadScratch& scratch);
 
 // Helpers of the second pass, public for the views and tests.
 // Odds text to a number: "----"/"****" (any width) -1, blank -2, else the value / 10.

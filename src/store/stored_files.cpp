@@ -1,10 +1,10 @@
-#include "jvlink/stored_files.h"
+#include "store/stored_files.h"
 
 #include <algorithm>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "racedata/code_tables.h"
+#include "records/code_tables.h"
 
 namespace zelkova {
 

@@ -1,4 +1,4 @@
-#include "app/ini_gt.h"
+#include "settings/ini_gt.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "racedata/record.h"
+#include "base/fixed_fields.h"
 
 namespace zelkova {
 namespace {

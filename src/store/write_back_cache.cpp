@@ -1,4 +1,4 @@
-#include "jvlink/write_back_cache.h"
+#include "store/write_back_cache.h"
 
 #include "base/file_io.h"
 

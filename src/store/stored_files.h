@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/status.h"
-#include "jvlink/stored_paths.h"
-#include "racedata/record.h"
+#include "store/stored_paths.h"
+#include "records/record.h"
 
 namespace zelkova {
 

@@ -1,4 +1,4 @@
-#include "app/program_folder.h"
+#include "settings/program_folder.h"
 
 #include <system_error>
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/status.h"
-#include "jvlink/stored_files.h"
+#include "store/stored_files.h"
 
 namespace zelkova {
 

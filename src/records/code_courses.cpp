@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <map>
 
-#include "racedata/code_tables.h"
-#include "racedata/code_util.h"
+#include "records/code_tables.h"
+#include "records/code_util.h"
 
 namespace zelkova {
 

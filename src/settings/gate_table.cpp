@@ -1,4 +1,4 @@
-#include "app/gate_table.h"
+#include "settings/gate_table.h"
 
 #include <cmath>
 #include <cstdint>
