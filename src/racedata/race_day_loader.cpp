@@ -5,12 +5,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/ini_gt.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
+#include "racedata/race_day_updates.h"
+#include "records/code_tables.h"
+#include "settings/ini_gt.h"
 #include "store/stored_files.h"
 #include "store/stored_paths.h"
-#include "records/code_tables.h"
 
 namespace zelkova {
 
@@ -306,7 +307,7 @@ Status Loader::Run() {
     day_.BetRace = static_cast<int>(i);
     stages_.PerRaceListItem(day_);
   }
-  obs_.BataijuReadBtn(day_);
+  if (Status w = BataijuReadBtn(day_); !w.ok()) obs_.Problem(Sj("馬体重を読めません: ") + w.message());
   obs_.CloseWaitWindow();
   // 16
   std::vector<std::string> codes;
@@ -420,7 +421,7 @@ Status Loader::ReadEntries(RaceInfo& race) {
 
 Status Loader::ReadPastRuns(RaceInfo& race, Runner& runner, int h) {
   std::string_view reg = runner.SeRecord.field(31, 10);
-  if (!IsAllDigits(reg) || reg.size() != 10) return Status::Ok();  // never a path from other bytes
+  if (!IsRegistrationNumber(reg)) return Status::Ok();
   fs::path p = HorsePath(in_.programFolder, reg);
   Status s = ReadRecordFile(p, kLenSE, file_, obs_);
   if (!s.ok() || !file_.present) return s;
@@ -476,7 +477,7 @@ Status Loader::ReadPastRaces() {
       for (auto& past : runner.PastRuns) {
         if (past.SeRecord.empty()) continue;
         std::string key(past.SeRecord.field(12, 10));
-        if (key.size() != 10 || !IsAllDigits(key)) continue;
+        if (!IsMeetingKey(key)) continue;
         auto it = meetings_.find(key);
         if (it == meetings_.end()) {
           // Bounded: a day's runners mostly share recent meetings.

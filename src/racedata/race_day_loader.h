@@ -39,7 +39,6 @@ class LoadObserver {
   virtual void SetCourseIndexLabel(int /*i*/, const std::string& /*text*/) {}
   virtual void SetCourseGridRows(int /*i*/, int /*rows*/) {}
   virtual void SetUpDown(int /*maximum*/, int /*position*/) {}
-  virtual void BataijuReadBtn(RaceDay&) {}
   virtual void CloseWaitWindow() {}
   virtual void SetTimer4(int /*minutes*/, bool /*running*/) {}
   virtual void HindoRankBtn(RaceDay&) {}

@@ -1,7 +1,9 @@
 // MasterIndex: one master file (UM, KS or CH) read once, with a lookup from the record key to
 // its record. A key held once gives what a linear scan from the top of the file would; a key
 // held by several versions (a download of several weeks keeps each week's) gives the one made
-// last (bytes 4-11), the first of those on a tie. Buffers are kept between loads and reused.
+// last (bytes 4-11), the first of those on a tie. The horse, jockey and trainer masters are all
+// looked up this way: a scan from the top would find a stale week's record, with career counts
+// weeks out of date. Buffers are kept between loads and reused.
 #pragma once
 
 #include <cstdint>

@@ -270,12 +270,6 @@ std::string Shown(std::string_view bytes) {
   return out;
 }
 
-bool IsCourseCode(std::string_view code) {
-  if (code.size() != 2) return false;
-  for (char c : code)
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -291,19 +285,18 @@ Status CheckRecordForPaths(std::string_view record) {
   if (!IsValidCp932(record)) return bad(Sj("Shift-JISでない文字を含みます"));
   if (kind == "RA" || kind == "SE" || kind == "HR" || kind == "WH" || kind == "O1" || kind == "O2") {
     std::string_view date = Field(record, 12, 8);
-    if (!IsAllDigits(date) || date.size() != 8)
+    if (!IsDateKey(date))
       return bad(Sj("開催年月日が数字ではありません「") + Shown(date) + Sj("」"));
     // Local and overseas racecourses have codes such as "44" or "A6": two digits or capitals,
     // both safe in a file name.
     std::string_view course = Field(record, 20, 2);
     if (!IsCourseCode(course)) return bad(Sj("競馬場コードが正しくありません「") + Shown(course) + Sj("」"));
-    std::string_view race = Field(record, 22, 6);
-    if (!IsAllDigits(race) || race.size() != 6)
+    if (!IsRaceKey(Field(record, 12, 16)))
       return bad(Sj("レースキーが数字ではありません「") + Shown(Field(record, 12, 16)) + Sj("」"));
   }
   if (kind == "SE") {
     std::string_view reg = Field(record, 31, 10);
-    if (!IsAllDigits(reg) || reg.size() != 10)
+    if (!IsRegistrationNumber(reg))
       return bad(Sj("血統登録番号が数字ではありません「") + Shown(reg) + Sj("」"));
   }
   return Status::Ok();

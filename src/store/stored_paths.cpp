@@ -2,8 +2,26 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
+#include "base/fixed_fields.h"
 
 namespace zelkova {
+
+bool IsDateKey(std::string_view s) { return s.size() == 8 && IsAllDigits(s); }
+
+bool IsCourseCode(std::string_view s) {
+  if (s.size() != 2) return false;
+  for (char c : s)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'))) return false;
+  return true;
+}
+
+bool IsMeetingKey(std::string_view s) { return s.size() == 10 && IsDateKey(s.substr(0, 8)) && IsCourseCode(s.substr(8)); }
+
+bool IsRaceKey(std::string_view s) {
+  return s.size() == 16 && IsMeetingKey(s.substr(0, 10)) && IsAllDigits(s.substr(10));
+}
+
+bool IsRegistrationNumber(std::string_view s) { return s.size() == 10 && IsAllDigits(s); }
 
 StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder) {
   return {ChildPath(program_folder, "Data"), ChildPath(program_folder, "SEI"), ChildPath(program_folder, "SEIR")};
@@ -16,12 +34,14 @@ std::filesystem::path DataPath(const StoredFolders& f, std::string_view date, st
 }
 
 std::filesystem::path HorsePath(const StoredFolders& f, std::string_view reg) {
+  if (!IsRegistrationNumber(reg)) return {};
   std::string file(reg);
   file += ".jvSEI";
   return f.sei / FsName(reg.substr(0, 4)) / FsName(file);
 }
 
 std::filesystem::path MeetingPath(const StoredFolders& f, std::string_view key10) {
+  if (!IsMeetingKey(key10)) return {};
   std::string file(key10);
   file += ".jvSERA";
   return f.seir / FsName(key10.substr(0, 4)) / FsName(file);

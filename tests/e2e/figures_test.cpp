@@ -15,7 +15,12 @@
 #include "base/cp932.h"
 #include "store/stored_paths.h"
 #include "records/code_tables.h"
+#include "analysis/rating_stage.h"
+#include "analysis/rating_tables.h"
+#include "analysis/selection_figures.h"
 #include "day/load_race_day.h"
+#include "racedata/past_run_formulas.h"
+#include "settings/gate_table.h"
 #include "records/record.h"
 #include "test_support.h"
 
@@ -263,6 +268,77 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
   EXPECT_GT(racesWithHistory, 20);
   EXPECT_GT(rated, 20);
   EXPECT_GE(categories.size(), 2u);
+}
+
+// Races abroad are filed under SEIR with a course code such as "A4"; a later day's load finds
+// them again, so such a past run has its race and the figures built on it.
+TEST_F(FiguresE2E, PastRunsAbroadKeepTheirRaceAndFigures) {
+  zelkova::RatingTables tables;
+  ASSERT_TRUE(tables.Load(ZELKOVA_BIN_DIR).ok());
+  auto gates = zelkova::LoadGateTable(fs::path(ZELKOVA_BIN_DIR) / "SetGate.tbl");
+  ASSERT_TRUE(gates.ok());
+  auto day = zelkova::MakeRaceDay();
+  zelkova::LoadObserver obs;
+  int abroad = 0, withLast3F = 0;
+  for (auto& e : fs::directory_iterator(home_ / "Data")) {
+    if (e.path().extension() != ".jvRA") continue;
+    zelkova::LoadInputs in;
+    in.dateText = *zelkova::Utf8ToCp932(e.path().stem().string());
+    in.programFolder = home_;
+    in.tables = &tables;
+    in.gates = &*gates;
+    ASSERT_TRUE(zelkova::LoadRaceDay(*day, in, obs).ok());
+    for (int r = 0; r < day->RaceCount; ++r) {
+      zelkova::RaceInfo& race = day->Races[r];
+      zelkova::SelectionFigures(race, 13, 0);
+      for (int h = 0; h < zelkova::RegisteredRunners(race); ++h) {
+        for (int k = 0; k < 20; ++k) {
+          const zelkova::PastRun& run = race.Runners[h].PastRuns[k];
+          const std::string course(run.SeRecord.field(20, 2));
+          if (run.SeRecord.empty() || zelkova::IsAllDigits(course)) continue;
+          ++abroad;
+          const std::string key(run.SeRecord.field(12, 10));
+          const std::string stored = zelkova::testing::ReadBytes(zelkova::MeetingPath(home_, key));
+          ASSERT_FALSE(run.RaRecord.empty()) << key;
+          EXPECT_NE(stored.find(std::string(run.RaRecord.view())), std::string::npos) << key;
+          EXPECT_EQ(run.RaRecord.field(26, 2), run.SeRecord.field(26, 2));
+          const zelkova::RaImage& ra = run.RaRecord;
+          const double level = zelkova::RaceLevelScore(ra.field(615, 1), ra.field(617, 2), ra.field(635, 3),
+                                                       ra.field(20, 2), ra.field(619, 3));
+          EXPECT_NE(level, -1) << key;
+          EXPECT_EQ(race.Figures.PastLevel[h][k], level) << key;
+          const bool ran = run.SeRecord.fieldInt(335, 2) > 0 && run.SeRecord.fieldInt(391, 3) > 0 &&
+                           run.SeRecord.fieldInt(358, 2) > 0 && ra.fieldInt(976, 3) > 0;
+          if (k < 5 && ran) {
+            ++withLast3F;
+            EXPECT_GT(race.Figures.Last3FFigure[h][k], -99) << key;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(abroad, 0) << "the generated feed has no past run abroad";
+  EXPECT_GT(withLast3F, 0);
+}
+
+// Every load ends with the weight import: the weights of run races reach `figures`.
+TEST_F(FiguresE2E, HorseWeightsReachTheFigures) {
+  int rows = 0, weighed = 0;
+  for (auto& e : fs::directory_iterator(home_ / "Data")) {
+    if (e.path().extension() != ".jvRA") continue;
+    const std::string name = e.path().stem().string();  // yyyy年mm月dd日
+    Proc p = Figures(name.substr(0, 4) + name.substr(7, 2) + name.substr(12, 2));
+    ASSERT_EQ(p.status, 0) << Err();
+    for (const auto& row : ParseCsv(p.out).rows) {
+      ++rows;
+      const int w = std::stoi(row.at("HorseWeight"));
+      if (w == 0) continue;
+      ++weighed;
+      EXPECT_GE(w, 300) << name << " " << row.at("PedigreeNo");
+      EXPECT_LT(std::abs(std::stoi(row.at("WeightChange"))), 100) << name << " " << row.at("PedigreeNo");
+    }
+  }
+  EXPECT_GT(weighed, rows / 2) << "of " << rows << " runners";
 }
 
 TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {

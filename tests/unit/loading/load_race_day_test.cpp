@@ -160,7 +160,8 @@ TEST_F(LoadTest, PastRunsKeepNewest21EarlierRunsOnly) {
 TEST_F(LoadTest, RegistrationNumberThatIsNotDigitsNamesNoFile) {
   Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
   WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019A00001")}});
-  Write(HorsePath(home.path(), "2019A00001"), Entry("20230101", "05", 1, 1, "2019A00001"));
+  EXPECT_TRUE(HorsePath(home.path(), "2019A00001").empty());
+  Write(home.path() / "SEI" / "2019" / "2019A00001.jvSEI", Entry("20230101", "05", 1, 1, "2019A00001"));
   ASSERT_TRUE(Load().ok());
   EXPECT_TRUE(day->Races[0].Runners[0].PastRuns[0].SeRecord.empty());
 }
@@ -351,7 +352,7 @@ TEST_F(LoadTest, EachLoadStartsFromResetSlotsAndBlankImages) {
   EXPECT_TRUE(day->Races[0].Runners[0].UmRecord.empty());
   EXPECT_TRUE(day->Races[1].RaRecord.empty());
   EXPECT_EQ(day->Races[0].Figures.CareerStarts[0], 0);
-  EXPECT_EQ(day->Races[0].Figures.WeightChange[3], 999);
+  EXPECT_EQ(day->Races[0].Figures.WeightChange[3], 0);  // reset to 999, then no weight on record
   EXPECT_EQ(day->Races[0].Figures.JockeyWinRate[0], -1);
   EXPECT_EQ(day->Races[1].Figures.RunnerCount, 0);
   EXPECT_EQ(day->CheckMark(0, 5, 9), '1');

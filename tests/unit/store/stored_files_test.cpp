@@ -185,6 +185,34 @@ TEST(StoredFiles, RecordsThatCannotNameAPathAreRefused) {
   EXPECT_FALSE(CheckRecordForPaths(bad).ok());
 }
 
+// The download files a race under the meeting key of its record and a runner under its
+// registration number; the load looks both up by the same keys taken from a past run. Whatever
+// the one accepts, the other must find: every two-byte racecourse code, every registration number.
+TEST(StoredPaths, WhatTheDownloadFilesTheLoadCanFind) {
+  TempDir dir;
+  int accepted = 0;
+  for (int a = 0x20; a < 0x7f; ++a) {
+    for (int b = 0x20; b < 0x7f; ++b) {
+      const std::string course{static_cast<char>(a), static_cast<char>(b)};
+      const std::string ra = RA('1', "20240310", course, 3);
+      const bool filed = CheckRecordForPaths(ra).ok();
+      const std::filesystem::path path = MeetingPath(dir.path(), "20240310" + course);
+      EXPECT_EQ(filed, !path.empty()) << course;
+      EXPECT_EQ(filed, IsMeetingKey(std::string(Field(ra, 12, 10)))) << course;
+      if (!filed) continue;
+      ++accepted;
+      EXPECT_EQ(path.parent_path(), dir.path() / "SEIR" / "2024") << course;
+    }
+  }
+  EXPECT_EQ(accepted, 36 * 36);  // digits and capitals: "05", "44", "A4", "K6"
+  for (const char* reg : {"2019100001", "0000000000", "2019A00001", "201910000", "../../etc/"}) {
+    const bool filed = CheckRecordForPaths(SE('7', "20240512", "05", 1, 1, reg)).ok();
+    EXPECT_EQ(filed, !HorsePath(dir.path(), reg).empty()) << reg;
+  }
+  EXPECT_TRUE(IsRaceKey("20240310A4010203"));
+  EXPECT_FALSE(IsRaceKey("20240310A401020X"));
+}
+
 TEST(LegacyUm, ConvertsEveryRecordByTheLayoutAndNothingFromAnEmptyFile) {
   TempDir dir;
   std::string date = DateText("20240512");
