@@ -5,18 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/rating_tables.h"
 #include "analysis/selection_figures.h"
-#include "settings/gate_table.h"
-#include "settings/ini_gt.h"
-#include "settings/program_folder.h"
+#include "app/headless_day.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
-#include "base/platform.h"
 #include "cli/commands.h"
-#include "store/legacy_um.h"
-#include "store/stored_paths.h"
-#include "day/load_race_day.h"
 
 namespace zelkova::cli {
 
@@ -164,52 +157,12 @@ const std::vector<FigureColumn>& Columns() {
   return cols;
 }
 
-// Load problems go to stderr; the legacy horse master is converted as the program would.
-class CliObserver : public LoadObserver {
- public:
-  CliObserver(CliContext& ctx) : ctx_(ctx) {}
-  void UMConvertBtn(const std::string& date) override {
-    if (!FileExists(DataPath(ctx_.programFolder, date, ".jvUMA"))) return;
-    Status s = ConvertLegacyHorseMaster(ctx_.programFolder, date);
-    if (!s.ok()) Problem(s.message());
-  }
-  void Problem(const std::string& text) override {
-    *ctx_.err << "zelkova-cli: warning: " << Cp932ToUtf8Lossy(text) << "\n";
-  }
-
- private:
-  CliContext& ctx_;
-};
-
 bool ParseNumber(const std::string& s, int lo, int hi, int& v) {
   if (s.empty() || s.size() > 4) return false;
   for (char c : s)
     if (c < '0' || c > '9') return false;
   v = std::stoi(s);
   return v >= lo && v <= hi;
-}
-
-// yyyymmdd or the date text yyyy年mm月dd日 -> the CP932 date text; empty when neither.
-std::string DateArgument(const std::string& arg) {
-  std::string digits;
-  if (arg.size() == 8 && IsAllDigits(arg)) {
-    digits = arg;
-  } else {
-    auto sj = Utf8ToCp932(arg);
-    if (!sj.ok() || sj->size() != 14) return {};
-    digits = sj->substr(0, 4) + sj->substr(6, 2) + sj->substr(10, 2);
-    if (!IsAllDigits(digits) || DateText(digits) != *sj) return {};
-  }
-  int m = std::stoi(digits.substr(4, 2)), d = std::stoi(digits.substr(6, 2));
-  if (m < 1 || m > 12 || d < 1 || d > 31) return {};
-  return DateText(digits);
-}
-
-// Fixed files are looked for in the program folder, then beside the executable.
-std::filesystem::path FixedFile(const std::filesystem::path& home, const char* name) {
-  auto p = ChildPath(home, name);
-  if (FileExists(p)) return p;
-  return ExecutableFolder(nullptr) / name;
 }
 
 }  // namespace
@@ -247,43 +200,16 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
     return 1;
   }
 
-  TIniGT settings(ctx.programFolder, "zelkova");
-  if (samples < 0) samples = settings.ReadInteger("AvChakusa", "samplesu", 13);
-  if (weightSwitch < 0) weightSwitch = settings.ReadInteger("Futanjuryo", "Ignore", 0);
-
-  RatingTables tables;
-  GateTable gates;
-  bool ratings = true;
-  if (Status s = tables.Load(FixedFile(ctx.programFolder, "RTJ.dat").parent_path()); !s.ok()) {
-    *ctx.err << "zelkova-cli: figures: rating tables unavailable (" << Cp932ToUtf8Lossy(s.message())
-             << "); ratings are left at their starting values\n";
-    ratings = false;
-  }
-  if (auto g = LoadGateTable(FixedFile(ctx.programFolder, "SetGate.tbl")); g.ok()) {
-    gates = *g;
-  } else {
-    *ctx.err << "zelkova-cli: figures: gate table unavailable (" << Cp932ToUtf8Lossy(g.status().message())
-             << "); ratings are left at their starting values\n";
-    ratings = false;
-  }
-
-  SystemClock clock;
-  LoadInputs in;
-  in.dateText = date;
-  in.programFolder = ctx.programFolder;
-  in.settings = &settings;
-  in.clock = &clock;
-  if (ratings) {
-    in.tables = &tables;
-    in.gates = &gates;
-  }
   auto day = MakeRaceDay();
-  CliObserver obs(ctx);
-  Status s = LoadRaceDay(*day, in, obs);
-  if (!s.ok()) {
-    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
+    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(text) << "\n";
+  });
+  if (!load.ok()) {
+    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(load.status().message()) << "\n";
     return 1;
   }
+  if (samples < 0) samples = load->samples;
+  if (weightSwitch < 0) weightSwitch = load->weightSwitch;
 
   const auto& cols = Columns();
   bool found = false;

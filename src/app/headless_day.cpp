@@ -1,0 +1,95 @@
+#include "app/headless_day.h"
+
+#include "analysis/rating_tables.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "base/platform.h"
+#include "settings/gate_table.h"
+#include "settings/ini_gt.h"
+#include "settings/program_folder.h"
+#include "store/legacy_um.h"
+#include "store/stored_paths.h"
+
+namespace zelkova {
+
+namespace {
+
+// Problems go to the caller; a legacy horse master is converted as the program would.
+class HeadlessObserver : public LoadObserver {
+ public:
+  HeadlessObserver(const std::filesystem::path& folder, const std::function<void(const std::string&)>& warn)
+      : folder_(folder), warn_(warn) {}
+  void UMConvertBtn(const std::string& date) override {
+    if (!FileExists(DataPath(folder_, date, ".jvUMA"))) return;
+    Status s = ConvertLegacyHorseMaster(folder_, date);
+    if (!s.ok()) Problem(s.message());
+  }
+  void Problem(const std::string& text) override {
+    if (warn_) warn_(text);
+  }
+
+ private:
+  const std::filesystem::path& folder_;
+  const std::function<void(const std::string&)>& warn_;
+};
+
+// Fixed files are looked for in the program folder, then beside the executable.
+std::filesystem::path FixedFile(const std::filesystem::path& home, const char* name) {
+  auto p = ChildPath(home, name);
+  if (FileExists(p)) return p;
+  return ExecutableFolder(nullptr) / name;
+}
+
+}  // namespace
+
+Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder, const std::string& dateText,
+                                     RaceDay& day, const std::function<void(const std::string&)>& warn) {
+  HeadlessLoad out;
+  TIniGT settings(programFolder, "zelkova");
+  out.samples = settings.ReadInteger("AvChakusa", "samplesu", 13);
+  out.weightSwitch = settings.ReadInteger("Futanjuryo", "Ignore", 0);
+
+  RatingTables tables;
+  GateTable gates;
+  if (Status s = tables.Load(FixedFile(programFolder, "RTJ.dat").parent_path()); !s.ok()) {
+    if (warn) warn("rating tables unavailable (" + s.message() + "); ratings are left at their starting values");
+    out.ratings = false;
+  }
+  if (auto g = LoadGateTable(FixedFile(programFolder, "SetGate.tbl")); g.ok()) {
+    gates = *g;
+  } else {
+    if (warn) warn("gate table unavailable (" + g.status().message() + "); ratings are left at their starting values");
+    out.ratings = false;
+  }
+
+  SystemClock clock;
+  LoadInputs in;
+  in.dateText = dateText;
+  in.programFolder = programFolder;
+  in.settings = &settings;
+  in.clock = &clock;
+  if (out.ratings) {
+    in.tables = &tables;
+    in.gates = &gates;
+  }
+  HeadlessObserver obs(programFolder, warn);
+  if (Status s = LoadRaceDay(day, in, obs); !s.ok()) return s;
+  return out;
+}
+
+std::string DateArgument(const std::string& arg) {
+  std::string digits;
+  if (arg.size() == 8 && IsAllDigits(arg)) {
+    digits = arg;
+  } else {
+    auto sj = Utf8ToCp932(arg);
+    if (!sj.ok() || sj->size() != 14) return {};
+    digits = sj->substr(0, 4) + sj->substr(6, 2) + sj->substr(10, 2);
+    if (!IsAllDigits(digits) || DateText(digits) != *sj) return {};
+  }
+  int m = std::stoi(digits.substr(4, 2)), d = std::stoi(digits.substr(6, 2));
+  if (m < 1 || m > 12 || d < 1 || d > 31) return {};
+  return DateText(digits);
+}
+
+}  // namespace zelkova
