@@ -19,6 +19,8 @@ struct CliContext {
 int CmdDates(CliContext& ctx, const std::vector<std::string>& args);
 int CmdDownload(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args);
+int CmdCsv(CliContext& ctx, const std::vector<std::string>& args);
+int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args);
 
 // The usage text, shown for unknown commands and bad arguments.
 std::string UsageText();

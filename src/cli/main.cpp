@@ -45,7 +45,10 @@ std::string UsageText() {
          "  download [--from \"yyyy/mm/dd hh:nn:ss\"] [--write-through]\n"
          "                                          batch download of stored JV-Data\n"
          "  figures DATE [--race N] [--samples N] [--weight-switch 0|1]\n"
-         "                                          every runner's figures as CSV (DATE: yyyymmdd)\n";
+         "                                          every runner's figures as CSV (DATE: yyyymmdd)\n"
+         "  csv DATE... | csv --from yyyymmdd --to yyyymmdd\n"
+         "                                          the CSV export of each date (CSV/yyyymmdd.csv)\n"
+         "  hit-report DATE [--threshold N]         the hit report of a date (HPupload), paying more than N yen\n";
 }
 
 }  // namespace zelkova::cli
@@ -80,7 +83,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string cmd = args[i];
-  if (cmd != "dates" && cmd != "download" && cmd != "figures") {
+  if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report") {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
@@ -90,6 +93,8 @@ int main(int argc, char** argv) {
   if (cmd == "dates") return zelkova::cli::CmdDates(ctx, rest);
   if (cmd == "download") return zelkova::cli::CmdDownload(ctx, rest);
   if (cmd == "figures") return zelkova::cli::CmdFigures(ctx, rest);
+  if (cmd == "csv") return zelkova::cli::CmdCsv(ctx, rest);
+  if (cmd == "hit-report") return zelkova::cli::CmdHitReport(ctx, rest);
   std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
   return 2;
 }
