@@ -20,6 +20,7 @@
 #include "gui/henko_form.h"
 #include "gui/kakoso_form.h"
 #include "gui/main_form.h"
+#include "gui/print_pdf.h"
 #include "gui/qt_platform.h"
 #include "gui/splash.h"
 #include "gui/wait_form.h"
@@ -31,7 +32,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: zelkova [--home DIR] [--feed DIR] [--screenshot FILE.png]\n");
+  std::fprintf(stderr,
+               "usage: zelkova [--home DIR] [--feed DIR] [--screenshot FILE.png]\n"
+               "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n");
   return 2;
 }
 
@@ -61,6 +64,8 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The analysis print as a PDF needs no window, JV-Link or display.
+  if (zelkova::gui::WantsPrintPdf(argc, argv)) return zelkova::gui::PrintPdfMain(argc, argv);
   // Without a display Qt would abort; a screenshot needs none, anything else gets told how.
   if (!HasDisplay()) {
     if (HasOption(argc, argv, "--screenshot")) {

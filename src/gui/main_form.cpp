@@ -305,6 +305,8 @@ void TMainForm::buildToolbar() {
   };
   button("JVBtn", "JVデータ取得", "JV-Linkから蓄積データを取り込みます", [this] { JVBtnClick(); });
   button("PrintBtn", "印刷", "印刷します", [this] { PrintBtnClick(); });
+  button("TekiAnaBtn", "的中", "的中レポートを作ります", [this] { TekiAnaBtnClick(); });
+  button("TekiAnaBtn2", "穴的中", "5,000円を超える的中のレポートを作ります", [this] { TekiAnaBtn2Click(); });
   bar->addSeparator();
   button("SpeedButton9", "F", "レース一覧の表示／非表示", [this] { SpeedButton9Click(); });
   dateCombo_ = new QComboBox(bar);
@@ -351,7 +353,7 @@ void TMainForm::buildMenus() {
   };
   QMenu* file = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
   file->setObjectName("FileMenu");
-  act(file, "CSV1", "CSVファイル(&C)", [this] { CSVBtnClick(); });
+  act(file, "CSV1", "CSVファイル(&C)", [this] { CSV1Click(); });
   act(file, "FilePrintSetupItem", "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { SpeedButton4Click(); });
   file->addSeparator();
   act(file, "FileExitItem", "終了(&X)", [this] { SpeedButton5Click(); });
@@ -425,7 +427,6 @@ void TMainForm::kakosoBtnClick() { notYet("過去走"); }
 void TMainForm::SaveCheckBtnClick() { notYet("Saveチェック"); }
 void TMainForm::HindoRankBtnClick() { notYet("集計保存"); }
 void TMainForm::HindoReadBtnClick() { notYet("読込"); }
-void TMainForm::CSVBtnClick() { notYet("CSV出力"); }
 
 // The tables themselves were read with the other fixed files at start; this shows them again.
 void TMainForm::RTreadBtnClick() { referencePage_->Refresh(); }
@@ -438,7 +439,6 @@ void TMainForm::JVBtnClick() {
   MakeDataListBtnClick();
 }
 
-void TMainForm::PrintBtnClick() { notYet("印刷"); }
 void TMainForm::SpeedButton5Click() { close(); }
 
 void TMainForm::SpeedButton6Click() {

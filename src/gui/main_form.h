@@ -35,6 +35,7 @@ class QWidget;
 namespace zelkova::gui {
 
 class ReferencePage;
+class TAllPrintForm;
 class TFolderViewerEx;
 class TWaitForm;
 
@@ -86,7 +87,13 @@ class TMainForm : public QMainWindow {
   void RTreadBtnClick();
   void HindoRankBtnClick();
   void HindoReadBtnClick();
-  void CSVBtnClick();
+  // Outputs (main_form_outputs.cpp). CSVBtn is true when the file was written.
+  bool CSVBtnClick();
+  void CSV1Click();
+  void TekiAnaBtnClick();
+  void TekiAnaBtn2Click();
+  // Runs the print preview (a modal exec() when empty; tests look at it instead).
+  std::function<void(TAllPrintForm&)> printShow;
 
   // Visible commands.
   void JVBtnClick();
@@ -134,6 +141,7 @@ class TMainForm : public QMainWindow {
   QWidget* buildReferencePage();
   QTableWidget* addGrid(QWidget* page, const QString& name);
   void notYet(const char* what);
+  void HitReportClick(int threshold);
   void info(const std::string& cp932);
   // A settings write that failed is told to the user, not dropped.
   void reportWrite(const Status& s);

@@ -300,7 +300,10 @@ class MainWindowTest : public QObject {
     w->findChild<QAction*>("O1")->trigger();
     QCOMPARE(prompts.events, (QStringList{"beep", U8("info:ﾃﾞｰﾀを読み込んでください。")}));
     prompts.events.clear();
-    for (const char* b : {"PrintBtn", "SpeedButton9", "KekkaGetBtn", "SokuhoOddsBtn", "GetBataijuBtn",
+    w->findChild<QToolButton*>("PrintBtn")->click();
+    QCOMPARE(prompts.events, (QStringList{"beep", U8("info:データを読み込んでください。")}));
+    prompts.events.clear();
+    for (const char* b : {"SpeedButton9", "KekkaGetBtn", "SokuhoOddsBtn", "GetBataijuBtn",
                           "GetKaisaiBtn", "RVBtn", "SumBtn"})
       w->findChild<QToolButton*>(b)->click();
     for (const char* a : {"T1", "CSV1", "A1", "J1", "N10", "N12"}) w->findChild<QAction*>(a)->trigger();

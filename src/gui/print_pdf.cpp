@@ -1,0 +1,90 @@
+#include "gui/print_pdf.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/headless_day.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "gui/page_recorder.h"
+#include "gui/qt_platform.h"
+#include "output/analysis_print.h"
+#include "settings/program_folder.h"
+
+namespace zelkova::gui {
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr, "usage: zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n");
+  return 2;
+}
+
+}  // namespace
+
+bool WantsPrintPdf(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--print-pdf") == 0) return true;
+  return false;
+}
+
+int PrintPdfMain(int argc, char** argv) {
+  std::filesystem::path home = ExecutableFolder(argv[0]);
+  std::string date, pdf;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if ((a == "--home" || a == "--date" || a == "--print-pdf") && i + 1 < argc) {
+      const std::string v = argv[++i];
+      if (a == "--home") home = std::filesystem::absolute(v);
+      else if (a == "--date") date = v;
+      else pdf = v;
+    } else {
+      return Usage();
+    }
+  }
+  const std::string dateText = DateArgument(date);
+  if (dateText.empty() || pdf.empty()) return Usage();
+  if (!DirExists(home)) {
+    std::fprintf(stderr, "zelkova: program folder %s does not exist\n", home.string().c_str());
+    return 1;
+  }
+  // No display is needed: the page is drawn into the PDF only.
+  if (!std::getenv("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+
+  const std::string shown = Cp932ToUtf8Lossy(dateText);
+  auto day = MakeRaceDay();
+  auto load = LoadDayHeadless(home, dateText, *day, [&](const std::string& text) {
+    std::fprintf(stderr, "zelkova: %s: %s\n", shown.c_str(), Cp932ToUtf8Lossy(text).c_str());
+  });
+  if (!load.ok()) {
+    if (load.status().isNotFound())
+      std::fprintf(stderr, "zelkova: %s: no race data stored for this date\n", shown.c_str());
+    else
+      std::fprintf(stderr, "zelkova: %s: %s\n", shown.c_str(), Cp932ToUtf8Lossy(load.status().message()).c_str());
+    return 1;
+  }
+  const int n = RaceListCount(*day);
+  if (n == 0) {
+    std::fprintf(stderr, "zelkova: %s: the day has no races to print\n", shown.c_str());
+    return 1;
+  }
+  PageRecorder rec;
+  rec.setDevice(A4Device());
+  rec.BeginPages();
+  rec.Draw(AnalysisPrint(*day, n));
+  rec.EndPages();
+  const std::filesystem::path out = std::filesystem::absolute(pdf);
+  if (Status s = rec.WritePdf(out, Q(AnalysisPrintCaption())); !s.ok()) {
+    std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(s.message()).c_str());
+    return 1;
+  }
+  std::printf("%s\n", out.string().c_str());
+  return 0;
+}
+
+}  // namespace zelkova::gui
