@@ -19,35 +19,8 @@ namespace {
 
 using namespace zelkova;
 
-struct Source {
-  const uint8_t* data;
-  size_t size;
-  size_t pos = 0;
-  std::string_view Next(size_t len) {
-    if (size == 0) return {};
-    if (pos >= size) pos = 0;
-    const size_t n = len < size - pos ? len : size - pos;
-    std::string_view s(reinterpret_cast<const char*>(data + pos), n);
-    pos += n;
-    return s;
-  }
-  int Byte() {
-    std::string_view s = Next(1);
-    return s.empty() ? 0 : static_cast<uint8_t>(s[0]);
-  }
-  int Small() { return Byte() % 24 - 2; }  // ranks and horse numbers, some out of range
-};
-
-template <size_t L>
-void Fill(RecordImage<L>& img, Source& src) {
-  std::string bytes;
-  while (bytes.size() < L) {
-    std::string_view s = src.Next(L - bytes.size());
-    if (s.empty()) break;
-    bytes += s;
-  }
-  img.assign(bytes);
-}
+// Ranks and horse numbers, some of them out of range.
+int Small(fuzz::CyclicSource& src) { return src.Byte() % 24 - 2; }
 
 }  // namespace
 
@@ -56,20 +29,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static auto day = MakeRaceDay();
   ClearRecordImages(*day);
   IniBtn(*day);
-  Source src{data, size};
+  fuzz::CyclicSource src{data, size};
   const int races = 1 + src.Byte() % 3;
   day->RaceCount = races;
   for (int r = 0; r < races; ++r) {
     RaceInfo& race = day->Races[r];
-    Fill(race.RaRecord, src);
-    Fill(race.HrRecord, src);
-    for (int h = 0; h < MaxRunners; ++h) Fill(race.Runners[h].SeRecord, src);
+    race.RaRecord.assign(src.Next(kLenRA));
+    race.HrRecord.assign(src.Next(kLenHR));
+    for (int h = 0; h < MaxRunners; ++h) race.Runners[h].SeRecord.assign(src.Next(kLenSE));
     RaceFigures& f = race.Figures;
     for (int h = 0; h < kFigRunners; ++h) {
       for (auto* rank : {&f.FinishRatingRank, &f.PopularityRatingRank, &f.PositionRatingRank, &f.AbilityMaxRank,
                          &f.AbilityAvgRank, &f.PrizeRank, &f.AverageCorner4Rank, &f.SpeedOnClassRank,
                          &f.PlaceMarginRank, &f.Last3FOnClassRank})
-        (*rank)[h] = src.Small();
+        (*rank)[h] = Small(src);
       f.WinMargin[h] = src.Byte() * 5.0 - 100;
       f.FinishRating[h] = src.Byte() / 7.0;
       f.DaysSinceLastRun[h] = src.Byte() * 3 - 10;
@@ -110,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ZELKOVA_FUZZ_CHECK(report.back() == "</pre>");
 
   GridCells grid;
-  grid.columns = src.Small();
-  grid.rows = src.Small();
+  grid.columns = Small(src);
+  grid.rows = Small(src);
   grid.cells.assign(static_cast<size_t>(src.Byte() % 5), std::vector<std::string>(static_cast<size_t>(src.Byte() % 5), "x"));
-  const std::string text = GridClipboardText(grid, src.Small(), src.Small(), "h", src.Small(), src.Small());
+  const std::string text = GridClipboardText(grid, Small(src), Small(src), "h", Small(src), Small(src));
   ZELKOVA_FUZZ_CHECK(text.empty() || text.rfind("h\r\n", 0) == 0);
   return 0;
 }

@@ -14,29 +14,13 @@
 #include "settings/gate_table.h"
 #include "output/support_figures.h"
 #include "racedata/race_day.h"
+#include "fuzz_support.h"
 
 namespace {
 
 using namespace zelkova;
 
-// Hands out the input piece by piece, wrapping around so every image gets bytes.
-struct Source {
-  const uint8_t* data;
-  size_t size;
-  size_t pos = 0;
-  std::string_view Next(size_t len) {
-    if (size == 0) return {};
-    if (pos >= size) pos = 0;
-    const size_t n = len < size - pos ? len : size - pos;
-    std::string_view s(reinterpret_cast<const char*>(data + pos), n);
-    pos += n;
-    return s;
-  }
-  uint8_t Byte() {
-    std::string_view s = Next(1);
-    return s.empty() ? 0 : static_cast<uint8_t>(s[0]);
-  }
-};
+using Source = fuzz::CyclicSource;
 
 double SmallValue(Source& src) { return (static_cast<int>(src.Byte()) - 64) / 4.0; }
 

@@ -71,11 +71,8 @@ int CmdCsv(CliContext& ctx, const std::vector<std::string>& args) {
       range = true;
       ++i;
     } else if (!a.empty() && a[0] != '-') {
-      std::string d = DateArgument(a);
-      if (d.empty()) {
-        *ctx.err << "zelkova-cli: csv: '" << a << "' is not a date (yyyymmdd or yyyy年mm月dd日)\n" << UsageText();
-        return 2;
-      }
+      std::string d;
+      if (!DateOperand(ctx, "csv", a, d)) return 2;
       dates.push_back(d);
     } else {
       *ctx.err << "zelkova-cli: csv: bad argument '" << a << "'\n" << UsageText();
@@ -86,10 +83,7 @@ int CmdCsv(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: csv: give DATE... or --from yyyymmdd --to yyyymmdd\n" << UsageText();
     return 2;
   }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: csv: the program folder " << ctx.programFolder.string() << " does not exist\n";
-    return 1;
-  }
+  if (!ProgramFolderReady(ctx, "csv")) return 1;
   bool failed = false;
   if (range) {
     if (from.empty()) from = "00000000";

@@ -180,12 +180,7 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
     } else if (a == "--weight-switch" && hasValue && ParseNumber(args[i + 1], 0, 1, weightSwitch)) {
       ++i;
     } else if (date.empty() && !a.empty() && a[0] != '-') {
-      date = DateArgument(a);
-      if (date.empty()) {
-        *ctx.err << "zelkova-cli: figures: '" << a << "' is not a date (yyyymmdd or yyyy年mm月dd日)\n"
-                 << UsageText();
-        return 2;
-      }
+      if (!DateOperand(ctx, "figures", a, date)) return 2;
     } else {
       *ctx.err << "zelkova-cli: figures: bad argument '" << a << "'\n" << UsageText();
       return 2;
@@ -195,10 +190,7 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: figures: DATE is missing\n" << UsageText();
     return 2;
   }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: figures: the program folder " << ctx.programFolder.string() << " does not exist\n";
-    return 1;
-  }
+  if (!ProgramFolderReady(ctx, "figures")) return 1;
 
   auto day = MakeRaceDay();
   auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {

@@ -26,12 +26,7 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
       }
       threshold = ParseInt(v);
     } else if (date.empty() && !a.empty() && a[0] != '-') {
-      date = DateArgument(a);
-      if (date.empty()) {
-        *ctx.err << "zelkova-cli: hit-report: '" << a << "' is not a date (yyyymmdd or yyyy年mm月dd日)\n"
-                 << UsageText();
-        return 2;
-      }
+      if (!DateOperand(ctx, "hit-report", a, date)) return 2;
     } else {
       *ctx.err << "zelkova-cli: hit-report: bad argument '" << a << "'\n" << UsageText();
       return 2;
@@ -41,10 +36,7 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: hit-report: DATE is missing\n" << UsageText();
     return 2;
   }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: hit-report: the program folder " << ctx.programFolder.string() << " does not exist\n";
-    return 1;
-  }
+  if (!ProgramFolderReady(ctx, "hit-report")) return 1;
   const std::string shown = Cp932ToUtf8Lossy(date);
   auto day = MakeRaceDay();
   auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {

@@ -22,6 +22,12 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args);
 int CmdCsv(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args);
 
+// A DATE operand of `cmd` (yyyymmdd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
+// says why it is none (the command then ends with status 2).
+bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::string& date);
+// False, after saying so, when the program folder does not exist (the command ends with 1).
+bool ProgramFolderReady(CliContext& ctx, const char* cmd);
+
 // The usage text, shown for unknown commands and bad arguments.
 std::string UsageText();
 

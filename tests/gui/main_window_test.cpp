@@ -32,44 +32,17 @@
 #include "jvlink/jv_link.h"
 #include "../support/app_fixtures.h"
 #include "../support/test_support.h"
+#include "gui_fakes.h"
 
 using namespace zelkova;
 using zelkova::gui::TMainForm;
 
 namespace {
 
-struct Prompts_ : Prompts {
-  void beep() override { events << "beep"; }
-  void information(const std::string& t) override { events << "info:" + QString::fromStdString(Cp932ToUtf8Lossy(t)); }
-  bool confirm(const std::string&) override { return false; }
-  void statusText(const std::string&) override {}
-  void processEvents() override {}
-  void busyCursor(bool) override {}
-  QStringList infos() const {
-    QStringList out;
-    for (const QString& e : events)
-      if (e.startsWith("info:")) out << e.mid(5);
-    return out;
-  }
-  QStringList events;
-};
-
-struct Shell_ : ShellOpen {
-  bool open(const std::string& p) override {
-    opened << QString::fromStdString(p);
-    return true;
-  }
-  QStringList opened;
-};
-
-QString U8(const char* s) { return QString::fromUtf8(s); }
-
-void Put(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
+using testing::Prompts_;
+using testing::Put;
+using testing::Shell_;
+using testing::U8;
 
 QByteArray Doubles(int count, double v) { return QByteArray::fromStdString(testing::Doubles(8 * count, v)); }
 

@@ -27,6 +27,7 @@
 #include "settings/ini_gt.h"
 #include "../support/app_fixtures.h"
 #include "../support/test_support.h"
+#include "gui_fakes.h"
 
 using namespace zelkova;
 using zelkova::gui::PageDevice;
@@ -37,37 +38,11 @@ using zelkova::gui::TPrevX;
 
 namespace {
 
-struct Prompts_ : Prompts {
-  void beep() override { events << "beep"; }
-  void information(const std::string& t) override { events << "info:" + QString::fromStdString(Cp932ToUtf8Lossy(t)); }
-  bool confirm(const std::string&) override { return false; }
-  void statusText(const std::string&) override {}
-  void processEvents() override {}
-  void busyCursor(bool) override {}
-  QStringList events;
-};
-
-struct Shell_ : ShellOpen {
-  bool open(const std::string& p) override {
-    opened << QString::fromStdString(p);
-    return true;
-  }
-  QStringList opened;
-};
-
-struct Clipboard_ : Clipboard {
-  void setText(const std::string& t) override { texts.push_back(t); }
-  std::vector<std::string> texts;
-};
-
-QString U8(const char* s) { return QString::fromUtf8(s); }
-
-void Put(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
+using testing::Clipboard_;
+using testing::Prompts_;
+using testing::Put;
+using testing::Shell_;
+using testing::U8;
 
 QByteArray Read(const QString& path) {
   QFile f(path);

@@ -2,15 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "output/grid_clipboard.h"
+#include "output_fixtures.h"
 
 namespace zelkova {
 namespace {
 
-class FakeClipboard : public Clipboard {
- public:
-  void setText(const std::string& t) override { texts.push_back(t); }
-  std::vector<std::string> texts;
-};
+using testing::FakeClipboard;
 
 GridCells FiveByThree() {
   GridCells g;

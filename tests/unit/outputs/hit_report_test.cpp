@@ -1,7 +1,6 @@
 // The hit report: which entries count at each threshold, one line per ranked horse, the exact
 // report and running-list lines, and the three files written together or not at all.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -15,14 +14,9 @@
 namespace zelkova {
 namespace {
 
+using testing::FakeClipboard;
 using testing::MakeDay;
 using testing::TempDir;
-
-class FakeClipboard : public Clipboard {
- public:
-  void setText(const std::string& t) override { texts.push_back(t); }
-  std::vector<std::string> texts;
-};
 
 class FakeShell : public ShellOpen {
  public:

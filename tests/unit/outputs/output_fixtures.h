@@ -6,11 +6,20 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/cp932.h"
+#include "base/platform.h"
 #include "racedata/race_day.h"
 
 namespace zelkova::testing {
+
+// Keeps every text put on the clipboard.
+class FakeClipboard : public Clipboard {
+ public:
+  void setText(const std::string& t) override { texts.push_back(t); }
+  std::vector<std::string> texts;
+};
 
 template <size_t L>
 void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
