@@ -354,6 +354,7 @@ void TMainForm::buildMenus() {
   QMenu* file = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
   file->setObjectName("FileMenu");
   act(file, "CSV1", "CSVファイル(&C)", [this] { CSV1Click(); });
+  act(file, "FilePrintItem", "印刷(&P)...", [this] { PrintBtnClick(); })->setVisible(false);
   act(file, "FilePrintSetupItem", "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { SpeedButton4Click(); });
   file->addSeparator();
   act(file, "FileExitItem", "終了(&X)", [this] { SpeedButton5Click(); });
