@@ -3,10 +3,14 @@ ZELKOVA_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick poppler-utils)
+# The Windows cross-build (scripts/test-windows): mingw-w64, GoogleTest's sources to build it
+# for Windows, and Wine to run its tests.
+ZELKOVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
 
+# Installs ZELKOVA_PACKAGES and any packages named as arguments.
 zelkova_install_deps() {
   local missing=()
-  for p in "${ZELKOVA_PACKAGES[@]}"; do
+  for p in "${ZELKOVA_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

@@ -17,7 +17,7 @@ namespace zelkova {
 
 bool JvLinkPresent() {
 #ifdef _WIN32
-  return ComJvLink::IsRegistered();
+  return ComJvLink::IsAvailable();
 #else
   return true;
 #endif
@@ -69,7 +69,7 @@ Status CreateDataFolders(const std::filesystem::path& programFolder) {
   for (const char* name : {"DATA", "SEI", "SEIR", "kaime"}) {
     std::filesystem::path p = ChildPath(programFolder, name);
     if (FileExists(p))
-      return Status::IoError(Sj("フォルダを作成できません（同名のファイルがあります）：") + p.filename().string());
+      return Status::IoError(Sj("フォルダを作成できません（同名のファイルがあります）：") + PathText(p.filename()));
     if (Status s = EnsureDir(p); !s.ok()) return s;
   }
   return Status::Ok();
@@ -98,7 +98,7 @@ std::vector<std::string> DateList(const std::filesystem::path& programFolder) {
   std::error_code ec;
   for (std::filesystem::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    auto name = Utf8ToCp932(it->path().filename().string());
+    auto name = Utf8ToCp932(PathToUtf8(it->path().filename()));
     if (!name.ok() || !EndsWithJvRA(*name) || name->size() != 19) continue;
     std::string date = name->substr(0, 14);
     if (IsDateText(date)) dates.push_back(date);

@@ -17,8 +17,8 @@ namespace zelkova {
 
 class JvLink;
 
-// Process start: is the JV-Link control there? On Windows the COM class "JVDTLab.JVLink" must be
-// registered; elsewhere the recorded-feed backend is built in and always present.
+// Process start: is the JV-Link control there? On Windows an object of "JVDTLab.JVLink" must be
+// creatable; elsewhere the recorded-feed backend is built in and always present.
 bool JvLinkPresent();
 // The message shown (after a beep) before the process ends when it is not.
 std::string JvLinkMissingMessage();

@@ -1,13 +1,11 @@
 #include "base/cp932.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
+
+#include "base/cp932_convert.h"
 
 namespace zelkova {
 namespace {
@@ -18,80 +16,21 @@ bool IsAscii(std::string_view bytes) {
   return true;
 }
 
-// The conversion descriptors of this thread, opened once per direction (opening one costs far
-// more than converting a file name).
-class Converters {
- public:
-  ~Converters() {
-    for (auto& c : open_) iconv_close(c.cd);
-  }
-  iconv_t get(const char* to, const char* from) {
-    for (auto& c : open_)
-      if (std::strcmp(c.to, to) == 0 && std::strcmp(c.from, from) == 0) {
-        iconv(c.cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-        return c.cd;
-      }
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-      std::fprintf(stderr, "iconv_open(%s, %s) failed\n", to, from);
-      std::abort();
-    }
-    open_.push_back({to, from, cd});
-    return cd;
-  }
-
- private:
-  struct Open {
-    const char* to;
-    const char* from;
-    iconv_t cd;
-  };
-  std::vector<Open> open_;
-};
-
-// Converts with iconv; on an invalid or unconvertible sequence returns the offset in `bad`
-// (or writes `replacement` and goes on when one is given). ASCII is the same in both encodings.
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out, size_t* bad,
-             std::string_view replacement, size_t skip_unit) {
+// ASCII is the same in both encodings and needs no converter.
+bool Cp932ToUtf8Strict(std::string_view in, std::string& out, size_t& bad) {
   if (IsAscii(in)) {
     out.assign(in);
     return true;
   }
-  thread_local Converters converters;
-  iconv_t cd = converters.get(to, from);
-  out.clear();
-  out.reserve(in.size() * 3 / 2 + 8);
-  char* src = const_cast<char*>(in.data());
-  size_t src_left = in.size();
-  char buf[4096];
-  bool ok = true;
-  while (src_left > 0) {
-    char* dst = buf;
-    size_t dst_left = sizeof buf;
-    size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
-    out.append(buf, dst - buf);
-    if (r == static_cast<size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL (truncated sequence at the end)
-      if (replacement.empty()) {
-        if (bad) *bad = in.size() - src_left;
-        ok = false;
-        break;
-      }
-      out.append(replacement);
-      size_t step = src_left < skip_unit ? src_left : skip_unit;
-      src += step;
-      src_left -= step;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
+  return detail::SystemCp932ToUtf8(in, out, bad);
+}
+
+bool Utf8ToCp932Strict(std::string_view in, std::string& out, size_t& bad) {
+  if (IsAscii(in)) {
+    out.assign(in);
+    return true;
   }
-  if (ok) {
-    char* dst = buf;
-    size_t dst_left = sizeof buf;
-    iconv(cd, nullptr, nullptr, &dst, &dst_left);
-    out.append(buf, dst - buf);
-  }
-  return ok;
+  return detail::SystemUtf8ToCp932(in, out, bad);
 }
 
 // Which bytes and byte pairs the converter accepts, asked of it once, so that checking a record
@@ -106,14 +45,14 @@ struct Cp932Table {
     size_t bad = 0;
     for (int b = 0; b < 256; ++b) {
       const char one[1] = {static_cast<char>(b)};
-      if (Convert("UTF-8", "CP932", std::string_view(one, 1), out, &bad, {}, 1)) {
+      if (Cp932ToUtf8Strict(std::string_view(one, 1), out, bad)) {
         kind[b] = kSingle;
         continue;
       }
       kind[b] = kBad;
       for (int t = 0; t < 256; ++t) {
         const char two[2] = {static_cast<char>(b), static_cast<char>(t)};
-        if (Convert("UTF-8", "CP932", std::string_view(two, 2), out, &bad, {}, 1)) {
+        if (Cp932ToUtf8Strict(std::string_view(two, 2), out, bad)) {
           pair[static_cast<size_t>(b << 8 | t)] = true;
           kind[b] = kLead;
         }
@@ -122,23 +61,40 @@ struct Cp932Table {
   }
 };
 
+const Cp932Table& Table() {
+  static const Cp932Table table;
+  return table;
+}
+
+// Length of the valid character at `i`, 0 when the bytes there are not one.
+size_t CharLength(const Cp932Table& table, const unsigned char* p, size_t n, size_t i) {
+  const uint8_t k = table.kind[p[i]];
+  if (k == Cp932Table::kSingle) return 1;
+  if (k == Cp932Table::kLead && i + 1 < n && table.pair[static_cast<size_t>(p[i] << 8 | p[i + 1])]) return 2;
+  return 0;
+}
+
+// Length of the UTF-8 sequence a lead byte starts; 0 for a byte that starts none.
+size_t Utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
 }  // namespace
 
 bool IsValidCp932(std::string_view bytes) {
   // Pure ASCII (the bulk of every record) needs no table.
   if (IsAscii(bytes)) return true;
-  static const Cp932Table table;
+  const Cp932Table& table = Table();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   for (size_t i = 0; i < n;) {
-    const uint8_t k = table.kind[p[i]];
-    if (k == Cp932Table::kSingle) {
-      ++i;
-    } else if (k == Cp932Table::kLead && i + 1 < n && table.pair[static_cast<size_t>(p[i] << 8 | p[i + 1])]) {
-      i += 2;
-    } else {
-      return false;
-    }
+    const size_t len = CharLength(table, p, n, i);
+    if (len == 0) return false;
+    i += len;
   }
   return true;
 }
@@ -146,7 +102,7 @@ bool IsValidCp932(std::string_view bytes) {
 Result<std::string> Cp932ToUtf8(std::string_view cp932) {
   std::string out;
   size_t bad = 0;
-  if (!Convert("UTF-8", "CP932", cp932, out, &bad, {}, 1)) {
+  if (!Cp932ToUtf8Strict(cp932, out, bad)) {
     return Status::Corruption("not CP932 text at byte " + std::to_string(bad + 1));
   }
   return out;
@@ -154,15 +110,44 @@ Result<std::string> Cp932ToUtf8(std::string_view cp932) {
 
 std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   std::string out;
-  Convert("UTF-8", "CP932", cp932, out, nullptr, "\xEF\xBF\xBD", 1);
+  size_t bad = 0;
+  if (Cp932ToUtf8Strict(cp932, out, bad)) return out;
+  // Valid runs convert as a whole; each byte that starts no character becomes U+FFFD.
+  const Cp932Table& table = Table();
+  const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
+  const size_t n = cp932.size();
+  out.clear();
+  std::string run;
+  for (size_t i = 0; i < n;) {
+    size_t end = i;
+    for (size_t len; end < n && (len = CharLength(table, p, n, end)) > 0;) end += len;
+    if (end > i && Cp932ToUtf8Strict(cp932.substr(i, end - i), run, bad)) out += run;
+    if (end < n) out += "\xEF\xBF\xBD";
+    i = end + 1;
+  }
   return out;
 }
 
 Result<std::string> Utf8ToCp932(std::string_view utf8) {
   std::string out;
   size_t bad = 0;
-  if (!Convert("CP932", "UTF-8", utf8, out, &bad, {}, 1)) {
+  if (!Utf8ToCp932Strict(utf8, out, bad)) {
     return Status::InvalidArgument("text cannot be written in CP932 at byte " + std::to_string(bad + 1));
+  }
+  return out;
+}
+
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
+  std::string out;
+  size_t bad = 0;
+  if (Utf8ToCp932Strict(utf8, out, bad)) return out;
+  out.clear();
+  std::string one;
+  for (size_t i = 0; i < utf8.size();) {
+    size_t len = Utf8Length(static_cast<unsigned char>(utf8[i]));
+    if (len == 0 || i + len > utf8.size()) len = 1;
+    out += Utf8ToCp932Strict(utf8.substr(i, len), one, bad) ? one : std::string("?");
+    i += len;
   }
   return out;
 }

@@ -1,16 +1,12 @@
 #include "base/file_io.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <random>
 #include <set>
 
 #include "base/cp932.h"
+#include "base/os_file.h"
 
 namespace zelkova {
 namespace {
@@ -18,10 +14,6 @@ namespace {
 std::function<Status(const fs::path&)>& WriteFault() {
   static std::function<Status(const fs::path&)> fault;
   return fault;
-}
-
-Status IoErr(const std::string& what, const fs::path& p, int err) {
-  return Status::IoError(what + " " + p.string() + ": " + ErrnoText(err));
 }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -37,19 +29,27 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 std::string ErrnoText(int err) { return std::strerror(err); }
 
-fs::path FsName(std::string_view cp932_name) {
-  return fs::path(Cp932ToUtf8Lossy(cp932_name));
+fs::path PathFromUtf8(std::string_view utf8) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
+
+std::string PathToUtf8(const fs::path& p) {
+  const std::u8string u8 = p.u8string();
+  return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
+}
+
+std::string PathText(const fs::path& p) { return Utf8ToCp932Lossy(PathToUtf8(p)); }
+
+fs::path FsName(std::string_view cp932_name) { return PathFromUtf8(Cp932ToUtf8Lossy(cp932_name)); }
 
 fs::path ChildPath(const fs::path& parent, std::string_view cp932_name) {
   fs::path name = FsName(cp932_name);
   fs::path exact = parent / name;
   std::error_code ec;
-  if (fs::exists(exact, ec)) return exact;
-  const std::string want = name.string();
+  if (fs::exists(exact, ec)) return os::OnDiskName(exact);
+  const std::string want = PathToUtf8(name);
   for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string have = it->path().filename().string();
-    if (EqualsIgnoreAsciiCase(have, want)) return it->path();
+    if (EqualsIgnoreAsciiCase(PathToUtf8(it->path().filename()), want)) return it->path();
   }
   return exact;
 }
@@ -68,69 +68,34 @@ Status EnsureDir(const fs::path& p) {
   std::error_code ec;
   if (fs::is_directory(p, ec)) return Status::Ok();
   fs::create_directories(p, ec);
-  if (ec) return Status::IoError("cannot create folder " + p.string() + ": " + ec.message());
+  if (ec) return Status::IoError("cannot create folder " + PathText(p) + ": " + ec.message());
   return Status::Ok();
 }
 
 Result<std::string> ReadFile(const fs::path& p) {
-  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    int err = errno;
-    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
-    return IoErr("cannot open", p, err);
-  }
+  os::File f;
+  if (Status s = os::File::OpenForReading(p, f); !s.ok()) return s;
   std::string out;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buf[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      return IoErr("cannot read", p, err);
-    }
-    if (n == 0) break;
-    out.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
+  if (Status s = f.ReadAll(out); !s.ok()) return s;
   return out;
 }
 
 Result<uint64_t> FileSize(const fs::path& p) {
-  struct stat st {};
-  if (::stat(p.c_str(), &st) != 0) {
-    int err = errno;
-    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
-    return IoErr("cannot stat", p, err);
-  }
-  return static_cast<uint64_t>(st.st_size);
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(p, ec);
+  if (!ec) return static_cast<uint64_t>(size);
+  if (ec == std::errc::no_such_file_or_directory) return Status::NotFound("file not found: " + PathText(p));
+  return Status::IoError("cannot stat " + PathText(p) + ": " + ec.message());
 }
 
 Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
-  int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    int err = errno;
-    if (err == ENOENT) return Status::NotFound("file not found: " + p.string());
-    return IoErr("cannot open", p, err);
-  }
+  os::File f;
+  if (Status s = os::File::OpenForReading(p, f); !s.ok()) return s;
   std::string out(len, '\0');
   size_t got = 0;
-  while (got < len) {
-    ssize_t n = ::pread(fd, out.data() + got, len - got, static_cast<off_t>(offset + got));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      return IoErr("cannot read", p, err);
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  if (Status s = f.ReadAt(offset, out.data(), len, got); !s.ok()) return s;
   if (got < len) {
-    return Status::Corruption("file " + p.string() + " is truncated: wanted " + std::to_string(len) +
+    return Status::Corruption("file " + PathText(p) + " is truncated: wanted " + std::to_string(len) +
                               " bytes at offset " + std::to_string(offset) + ", got " + std::to_string(got));
   }
   return out;
@@ -138,61 +103,59 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
 
 namespace {
 
-// Writes `bytes` to a fresh temporary file beside `p`; on success `fd` is still open.
-Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, int& fd) {
+// Writes `bytes` to a fresh temporary file beside `p`; on success `f` is still open.
+Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::File& f) {
   static std::mt19937_64 rng{std::random_device{}()};
   tmp = p;
-  tmp += ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 1000000000ULL);
-  fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return IoErr("cannot create", tmp, errno);
+  tmp += ".tmp" + std::to_string(os::CurrentProcessId()) + "_" + std::to_string(rng() % 1000000000ULL);
+  if (Status s = os::File::CreateForWriting(tmp, f); !s.ok()) return s;
   auto give_up = [&](Status s) {
-    ::close(fd);
-    fd = -1;
-    ::unlink(tmp.c_str());
+    f = os::File();
+    os::RemoveFile(tmp);
     return s;
   };
-  size_t done = 0;
   Status fault = WriteFault() ? WriteFault()(p) : Status::Ok();
-  size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
-  while (done < limit) {
-    ssize_t n = ::write(fd, bytes.data() + done, limit - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return give_up(IoErr("cannot write", p, errno));
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (!fault.ok()) return give_up(Status::IoError("cannot write " + p.string() + ": " + fault.message()));
+  const size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
+  if (Status s = f.Write(bytes.substr(0, limit)); !s.ok()) return give_up(s);
+  if (!fault.ok()) return give_up(Status::IoError("cannot write " + PathText(p) + ": " + fault.message()));
   return Status::Ok();
 }
 
 Status Rename(const fs::path& tmp, const fs::path& p) {
-  if (::rename(tmp.c_str(), p.c_str()) == 0) return Status::Ok();
-  int err = errno;
-  ::unlink(tmp.c_str());
-  return IoErr("cannot replace", p, err);
+  Status s = os::Replace(tmp, p);
+  if (!s.ok()) os::RemoveFile(tmp);
+  return s;
 }
 
 }  // namespace
 
 Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
   fs::path tmp;
-  int fd = -1;
-  Status s = WriteTemp(p, bytes, tmp, fd);
+  os::File f;
+  Status s = WriteTemp(p, bytes, tmp, f);
   if (!s.ok()) return s;
-  if (::fsync(fd) != 0) {
-    int err = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return IoErr("cannot flush", p, err);
-  }
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    return IoErr("cannot close", p, err);
+  if (s = f.Sync(); s.ok()) s = f.Close();
+  if (!s.ok()) {
+    f = os::File();
+    os::RemoveFile(tmp);
+    return s;
   }
   return Rename(tmp, p);
 }
+
+Status WriteFileUnflushed(const fs::path& p, std::string_view bytes) {
+  fs::path tmp;
+  os::File f;
+  Status s = WriteTemp(p, bytes, tmp, f);
+  if (!s.ok()) return s;
+  if (s = f.Close(); !s.ok()) {
+    os::RemoveFile(tmp);
+    return s;
+  }
+  return Rename(tmp, p);
+}
+
+Status FlushFileSystem(const fs::path& p) { return os::SyncFileSystem(p); }
 
 AtomicWriteBatch::~AtomicWriteBatch() { Discard(committed_); }
 
@@ -203,24 +166,21 @@ void AtomicWriteBatch::Reset() {
 }
 
 void AtomicWriteBatch::Discard(size_t from) {
-  for (size_t i = from; i < staged_.size(); ++i) ::unlink(staged_[i].tmp.c_str());
+  for (size_t i = from; i < staged_.size(); ++i) os::RemoveFile(staged_[i].tmp);
   staged_.resize(committed_);
 }
 
 Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
   File f{p, {}};
-  int fd = -1;
-  Status s = WriteTemp(p, bytes, f.tmp, fd);
+  os::File out;
+  Status s = WriteTemp(p, bytes, f.tmp, out);
   if (!s.ok()) return s;
-#ifdef __linux__
   // Start writing it out now, while the next file is being prepared.
-  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
+  out.StartWriteBack();
   // Closing reports what a delayed write could not store (quota, NFS): such a file is not kept.
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(f.tmp.c_str());
-    return IoErr("cannot close", p, err);
+  if (s = out.Close(); !s.ok()) {
+    os::RemoveFile(f.tmp);
+    return s;
   }
   staged_.push_back(std::move(f));
   return Status::Ok();
@@ -229,15 +189,13 @@ Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
 Status AtomicWriteBatch::Commit() {
   // Every temporary file's bytes reach the disk before any target is replaced.
   for (size_t i = committed_; i < staged_.size(); ++i) {
-    int fd = ::open(staged_[i].tmp.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fdatasync(fd) != 0) {
-      int err = errno;
-      if (fd >= 0) ::close(fd);
-      Status s = IoErr("cannot flush", staged_[i].target, err);
+    os::File f;
+    Status s = os::File::OpenForSync(staged_[i].tmp, f);
+    if (s.ok()) s = f.Sync();
+    if (!s.ok()) {
       Discard(committed_);
-      return s;
+      return Status::IoError("cannot flush " + PathText(staged_[i].target) + ": " + s.message());
     }
-    ::close(fd);
   }
   std::set<fs::path> folders;
   Status result;
@@ -251,12 +209,7 @@ Status AtomicWriteBatch::Commit() {
     folders.insert(f.target.parent_path());
   }
   // The new names themselves, so that a power cut cannot bring the old contents back.
-  for (const auto& dir : folders) {
-    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) continue;
-    ::fsync(fd);
-    ::close(fd);
-  }
+  for (const auto& dir : folders) os::SyncFolder(dir);
   return result;
 }
 
@@ -279,28 +232,20 @@ long TemporaryOwner(const std::string& name) {
 
 }  // namespace
 
-bool ProcessRuns(long pid) {
-  if (pid <= 0) return false;
-  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
-#ifdef __linux__
-  // "pid (comm) S ...": the command may hold blanks and parentheses; the state follows the last ')'.
-  std::string stat;
-  if (auto text = ReadFile("/proc/" + std::to_string(pid) + "/stat"); text.ok()) stat = *text;
-  const size_t paren = stat.rfind(')');
-  if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return false;
-#endif
-  return true;
-}
+bool ProcessRuns(long pid) { return os::ProcessRuns(pid); }
+
+long CurrentProcessId() { return os::CurrentProcessId(); }
 
 int RemoveStaleTemporaries(const fs::path& root) {
   int removed = 0;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    const long pid = TemporaryOwner(it->path().filename().string());
-    if (pid <= 0 || pid == ::getpid()) continue;
-    if (ProcessRuns(pid)) continue;  // its writer may still rename it
-    if (::unlink(it->path().c_str()) == 0) ++removed;
+    const long pid = TemporaryOwner(PathToUtf8(it->path().filename()));
+    if (pid <= 0 || pid == os::CurrentProcessId()) continue;
+    if (os::ProcessRuns(pid)) continue;  // its writer may still rename it
+    std::error_code removeError;
+    if (fs::remove(it->path(), removeError)) ++removed;
   }
   return removed;
 }

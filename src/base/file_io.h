@@ -16,7 +16,15 @@ namespace zelkova {
 
 namespace fs = std::filesystem;
 
-// File-system name of a CP932 file or folder name (file names are UTF-8 on Linux).
+// Paths and UTF-8 text, the same way on every system (a path made from a plain std::string
+// would take the bytes in the system's code page on Windows, not as UTF-8).
+fs::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const fs::path& p);
+// A path for a message: CP932 text, with '?' for what CP932 cannot hold.
+std::string PathText(const fs::path& p);
+
+// File-system name of a CP932 file or folder name (file names are UTF-8 on Linux, UTF-16 on
+// Windows).
 fs::path FsName(std::string_view cp932_name);
 // `parent` / name, where an existing child whose name differs only in ASCII case is reused
 // (a program folder copied from Windows may hold DATA where the program says Data).
@@ -34,6 +42,11 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len);
 
 // Replaces the whole file atomically. The folder must exist.
 Status WriteFileAtomic(const fs::path& p, std::string_view bytes);
+// Replaces the whole file by a rename, so that no reader sees half of it, but without making it
+// durable: for writing many files and then calling FlushFileSystem once.
+Status WriteFileUnflushed(const fs::path& p, std::string_view bytes);
+// Makes everything written to the file system holding `p` durable.
+Status FlushFileSystem(const fs::path& p);
 
 // Many whole-file replacements made durable together, which costs one flush of the disk instead
 // of one per file. Stage() writes each new content to a temporary file beside its target;
@@ -67,6 +80,7 @@ class AtomicWriteBatch {
 // Whether process `pid` still runs. A process that has ended but was not yet collected by its
 // parent (a zombie) does not.
 bool ProcessRuns(long pid);
+long CurrentProcessId();
 
 // Removes, below `root`, the temporary files that an atomic write cut short by a crash left
 // behind. Those of a process still running are kept. Returns how many were removed.

@@ -22,16 +22,7 @@ class Clock {
 // The machine's local clock.
 class SystemClock : public Clock {
  public:
-  LocalTime now() const override {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
-    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-  }
+  LocalTime now() const override;
 };
 
 // Message boxes, beeps, the status label and the event pump. The core never shows UI itself:

@@ -14,7 +14,7 @@ int CmdDates(CliContext& ctx, const std::vector<std::string>& args) {
     return 2;
   }
   if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: program folder " << ctx.programFolder.string() << " does not exist\n";
+    *ctx.err << "zelkova-cli: program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
     return 1;
   }
   for (const std::string& d : DateList(ctx.programFolder)) *ctx.out << Cp932ToUtf8Lossy(d) << "\n";

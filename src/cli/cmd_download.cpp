@@ -1,13 +1,12 @@
 // zelkova-cli download: the batch download window's work without the window. Information boxes
 // become lines on stdout, confirmations are answered Yes, the progress bars go to a terminal.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
 
 #include "settings/ini_gt.h"
+#include "base/console.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "cli/commands.h"
@@ -39,7 +38,7 @@ class ConsolePrompts : public Prompts {
 // Progress bars on stderr, only when it is a terminal, redrawn when the shown figure changes.
 class ConsoleView : public BatchView {
  public:
-  ConsoleView() : tty_(::isatty(2) != 0) {}
+  ConsoleView() : tty_(StderrIsTerminal()) {}
   ~ConsoleView() override { finish(); }
   void progress1(int pos, int max) override { draw("download", pos, max); }
   void progress2(int pos, int max) override { draw("read", pos, max); }
@@ -143,7 +142,7 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
     }
   }
   if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: the program folder " << ctx.programFolder.string() << " does not exist\n";
+    *ctx.err << "zelkova-cli: the program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
     return 1;
   }
   TIniGT ini(ctx.programFolder, "zelkova");
@@ -153,13 +152,13 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: download: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
     return 2;
   }
-  if (!DirExists(feed)) {
+  if (!DirExists(PathFromUtf8(feed))) {
     *ctx.err << "zelkova-cli: download: the feed folder " << feed << " does not exist\n";
     return 1;
   }
 
   SystemClock clock;
-  RecordedJvLink jv(feed, ctx.programFolder / "jvcache", clock);
+  RecordedJvLink jv(PathFromUtf8(feed), ctx.programFolder / "jvcache", clock);
   int r = jv.JVInit(SoftwareId());
   if (r != 0) {
     *ctx.out << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";

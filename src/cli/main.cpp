@@ -5,6 +5,7 @@
 
 #include "settings/ini_gt.h"
 #include "settings/program_folder.h"
+#include "base/console.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "cli/commands.h"
@@ -20,7 +21,7 @@ namespace {
 // is stored; false (with a message) when the settings cannot take it.
 bool RememberFeed(const CliContext& ctx) {
   if (ctx.feedFolder.empty() || !DirExists(ctx.programFolder)) return true;
-  if (!DirExists(ctx.feedFolder)) return true;  // the command itself says so
+  if (!DirExists(PathFromUtf8(ctx.feedFolder))) return true;  // the command itself says so
   TIniGT ini(ctx.programFolder, "zelkova");
   auto sj = Utf8ToCp932(ctx.feedFolder);
   if (!sj.ok()) {
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
   ctx.out = &std::cout;
   ctx.err = &std::cerr;
   ctx.programFolder = zelkova::ExecutableFolder(argv[0]);
-  std::vector<std::string> args(argv + 1, argv + argc);
+  zelkova::SetUpConsoleOutput();
+  const std::vector<std::string> args = zelkova::Utf8Arguments(argc, argv);
   size_t i = 0;
   while (i < args.size()) {
     if (args[i] == "--home" || args[i] == "--feed") {
@@ -66,10 +68,11 @@ int main(int argc, char** argv) {
         std::cerr << "zelkova-cli: " << args[i] << " needs a folder\n" << zelkova::cli::UsageText();
         return 2;
       }
+      const std::filesystem::path folder = std::filesystem::absolute(zelkova::PathFromUtf8(args[i + 1]));
       if (args[i] == "--home")
-        ctx.programFolder = std::filesystem::absolute(args[i + 1]);
+        ctx.programFolder = folder;
       else
-        ctx.feedFolder = std::filesystem::absolute(args[i + 1]).string();
+        ctx.feedFolder = zelkova::PathToUtf8(folder);
       i += 2;
     } else if (args[i] == "--help" || args[i] == "-h") {
       std::cout << zelkova::cli::UsageText();

@@ -74,15 +74,6 @@ int DaysInMonth(int y, int m) {
   return days[m - 1];
 }
 
-// A file-system message (UTF-8 paths) as text for a CP932 box.
-std::string ToBoxText(const std::string& utf8) {
-  auto cp = Utf8ToCp932(utf8);
-  if (cp.ok()) return *cp;
-  std::string ascii;
-  for (char c : utf8) ascii += (static_cast<unsigned char>(c) < 0x80) ? c : '?';
-  return ascii;
-}
-
 }  // namespace
 
 std::optional<LocalTime> ParseDateTime(const std::string& text) {
@@ -282,7 +273,7 @@ void BatchDownload::closeStep() {
 
 bool BatchDownload::writeFailed(const Status& s) {
   prompts_.beep();
-  prompts_.information(T().writeFailed + ToBoxText(s.message()));
+  prompts_.information(T().writeFailed + s.message());
   outcome_ = s;
   return false;
 }
@@ -365,10 +356,10 @@ bool BatchDownload::filed(const Status& s, const std::filesystem::path& p) {
     // An unreadable stored file is left exactly as it is; the record is not filed there but
     // still goes to its other files.
     ++skipped_;
-    const std::string key = p.string();
+    const std::string key = PathText(p);
     if (std::find(reportedFiles_.begin(), reportedFiles_.end(), key) == reportedFiles_.end()) {
       reportedFiles_.push_back(key);
-      logError(T().unreadable + ToBoxText(key));
+      logError(T().unreadable + key);
     }
     return false;
   }
@@ -512,7 +503,7 @@ void BatchDownload::rememberLastTime() {
   Status s = ini_.WriteString("JvDataGet", "LastTime", FormatDateTime(fromTime_));
   if (!s.ok()) {
     prompts_.beep();
-    prompts_.information(T().settingsFailed + ToBoxText(s.message()));
+    prompts_.information(T().settingsFailed + s.message());
   }
 }
 

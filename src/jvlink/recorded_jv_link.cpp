@@ -74,7 +74,7 @@ std::string NowMinute(const Clock& clock) {
 Result<std::string> ReadSmallFile(const fs::path& p) {
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
-  if (*size > kMaxSmallFile) return Status::InvalidArgument(p.string() + " is too large (" + std::to_string(*size) + " bytes)");
+  if (*size > kMaxSmallFile) return Status::InvalidArgument(PathText(p) + " is too large (" + std::to_string(*size) + " bytes)");
   return ReadFile(p);
 }
 
@@ -152,7 +152,7 @@ class RecordedJvLink::Reader {
 
   Next fail(int c, const std::string& text, int& code, std::string& why, uint64_t offset = UINT64_MAX) {
     code = c;
-    why = path_.string();
+    why = PathText(path_);
     if (offset != UINT64_MAX) why += " at byte " + std::to_string(offset);
     why += ": " + text;
     return Next::kFailed;
@@ -287,7 +287,7 @@ int RecordedJvLink::JVSetUIProperties() {
   if (chooser_ == nullptr) return 0;
   std::string chosen;
   // Closing the dialog without a choice is not an error: the old folder stays.
-  if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), feedDir_.string(), chosen)) return 0;
+  if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), PathToUtf8(feedDir_), chosen)) return 0;
   fs::path folder(chosen);
   if (chosen.empty() || !DirExists(folder)) {
     lastProblem_ = "feed folder not found: " + chosen;
@@ -322,7 +322,7 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
       if (id != "TOKU" && id != "RACE" && id != "TCVN" && id != "RCVN") return -116;
   }
   if (!DirExists(feedDir_)) {
-    lastProblem_ = "feed folder not found: " + feedDir_.string();
+    lastProblem_ = "feed folder not found: " + PathText(feedDir_);
     return -401;
   }
 
@@ -337,11 +337,11 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
     if (!DirExists(dir)) continue;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string file = it->path().filename().string();
+      const std::string file = PathToUtf8(it->path().filename());
       Found f;
       if (!ParseStoredName(file, f.stamp, f.name) || f.stamp <= fromdate) continue;
       if (!IsPlainFile(it->path()) || !insideFeed(it->path())) {
-        lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + it->path().string();
+        lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + PathText(it->path());
         continue;
       }
       f.id = id;
@@ -351,7 +351,7 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
     }
     if (ec) {
       // Serving the rest would let the caller remember a time past files it never saw.
-      lastProblem_ = "cannot list " + dir.string() + ": " + ec.message();
+      lastProblem_ = "cannot list " + PathText(dir) + ": " + ec.message();
       return -401;
     }
   }
@@ -395,7 +395,7 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
   else return -111;
   if (!IsDigits(key, keyLength)) return -114;
   if (!DirExists(feedDir_)) {
-    lastProblem_ = "feed folder not found: " + feedDir_.string();
+    lastProblem_ = "feed folder not found: " + PathText(feedDir_);
     return -401;
   }
   const fs::path dir = ChildPath(ChildPath(ChildPath(feedDir_, "realtime"), dataspec), key);
@@ -404,17 +404,17 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
   std::vector<std::pair<std::string, fs::path>> batches;
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string file = it->path().filename().string();
+    const std::string file = PathToUtf8(it->path().filename());
     if (file.size() != 16 || file.compare(12, 4, ".txt") != 0 || !IsAllDigits(file.substr(0, 12))) continue;
     if (file.substr(0, 12) > now) continue;  // not released yet
     if (!IsPlainFile(it->path()) || !insideFeed(it->path())) {
-      lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + it->path().string();
+      lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + PathText(it->path());
       continue;
     }
     batches.emplace_back(file, it->path());
   }
   if (ec) {
-    lastProblem_ = "cannot list " + dir.string() + ": " + ec.message();
+    lastProblem_ = "cannot list " + PathText(dir) + ": " + ec.message();
     return -401;
   }
   if (batches.empty()) return -1;

@@ -106,7 +106,7 @@ TIniGT::TIniGT(const std::filesystem::path& program_folder, const std::string& e
 }
 
 TIniGT::TIniGT(const std::filesystem::path& ini_file)
-    : folder_(ini_file.parent_path()), exeName_(ini_file.stem().string()), fileName_(ini_file.filename().string()) {
+    : folder_(ini_file.parent_path()), exeName_(PathToUtf8(ini_file.stem())), fileName_(PathToUtf8(ini_file.filename())) {
   resolve();
 }
 
@@ -121,9 +121,8 @@ void TIniGT::setDefaultDir(DefaultDir dir) {
 }
 
 void TIniGT::resolve() {
-  std::filesystem::path name = fileName_.empty()
-                                   ? std::filesystem::path(std::filesystem::path(exeName_).stem().string() + ".ini")
-                                   : std::filesystem::path(fileName_);
+  std::filesystem::path name = fileName_.empty() ? PathFromUtf8(PathToUtf8(PathFromUtf8(exeName_).stem()) + ".ini")
+                                                 : PathFromUtf8(fileName_);
   if (name.has_parent_path() || name.is_absolute() || defaultDir_ == DefaultDir::ddNone) {
     path_ = name;
     return;
@@ -172,7 +171,7 @@ static bool ReadRaw(const std::filesystem::path& path, std::string& problem, con
   }
   problem.clear();
   if (!IsValidCp932(*bytes)) {
-    problem = Sj("設定ファイル「") + path.filename().string() +
+    problem = Sj("設定ファイル「") + PathText(path.filename()) +
               Sj("」にShift-JISでない文字があります。その行は読み書きしても変更しません。");
   }
   return Lookup(*bytes, section, key, out);
@@ -230,7 +229,7 @@ Status TIniGT::WriteString(const std::string& section, const std::string& key, c
   }
   problem_.clear();
   if (!IsValidCp932(bytes))
-    problem_ = Sj("設定ファイル「") + path_.filename().string() +
+    problem_ = Sj("設定ファイル「") + PathText(path_.filename()) +
                Sj("」にShift-JISでない文字があります。その行は読み書きしても変更しません。");
 
   std::vector<Line> lines = SplitKeepingEnds(bytes);

@@ -6,7 +6,7 @@
 
 namespace zelkova {
 
-// The folder of the running executable (from /proc/self/exe, or argv0 as a fallback).
+// The folder of the running executable (as the system names it, or from argv0 as a fallback).
 std::filesystem::path ExecutableFolder(const char* argv0);
 
 }  // namespace zelkova

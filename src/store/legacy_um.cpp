@@ -28,7 +28,7 @@ Status ConvertLegacyHorseMaster(const std::filesystem::path& program_folder, std
   auto bytes = ReadFile(source);
   if (!bytes.ok()) return bytes.status();
   if (bytes->size() % kLenLegacyUM != 0)
-    return Status::Corruption(source.string() + ": size " + std::to_string(bytes->size()) +
+    return Status::Corruption(PathText(source) + ": size " + std::to_string(bytes->size()) +
                               " is not a multiple of 1577");
   std::vector<std::string> out;
   out.reserve(bytes->size() / kLenLegacyUM);

@@ -14,7 +14,7 @@ namespace {
 // the record length means a torn or foreign file, and reading on would shift every later record.
 Status CheckRecordSize(const std::filesystem::path& p, uint64_t size, size_t len) {
   if (len == 0 || size % len != 0)
-    return Status::Corruption(p.string() + ": size " + std::to_string(size) + " is not a multiple of " +
+    return Status::Corruption(PathText(p) + ": size " + std::to_string(size) + " is not a multiple of " +
                               std::to_string(len));
   return Status::Ok();
 }
@@ -32,7 +32,7 @@ void InsertOrdered(std::vector<std::string>& lines, std::string line) {
 }  // namespace
 
 Result<uint64_t> RecordCount(const std::filesystem::path& p, size_t len) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   Status s = CheckRecordSize(p, *size, len);
@@ -41,16 +41,16 @@ Result<uint64_t> RecordCount(const std::filesystem::path& p, size_t len) {
 }
 
 Result<std::string> ReadRecord(const std::filesystem::path& p, size_t len, uint64_t k) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   if (len == 0 || (k + 1) * len > *size)
-    return Status::Corruption(p.string() + ": record " + std::to_string(k) + " is beyond the end");
+    return Status::Corruption(PathText(p) + ": record " + std::to_string(k) + " is beyond the end");
   return ReadAt(p, k * len, len);
 }
 
 Result<std::vector<std::string>> ReadRecords(const std::filesystem::path& p, size_t len) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   Status s = CheckRecordSize(p, bytes->size(), len);
@@ -59,7 +59,7 @@ Result<std::vector<std::string>> ReadRecords(const std::filesystem::path& p, siz
   out.reserve(bytes->size() / len);
   for (size_t off = 0; off < bytes->size(); off += len) {
     if ((*bytes)[off + len - 2] != '\r' || (*bytes)[off + len - 1] != '\n')
-      return Status::Corruption(p.string() + ": record " + std::to_string(off / len) + " is not " +
+      return Status::Corruption(PathText(p) + ": record " + std::to_string(off / len) + " is not " +
                                 std::to_string(len) + " bytes long");
     out.emplace_back(bytes->substr(off, len));
   }
@@ -74,7 +74,7 @@ Result<std::vector<std::string>> ReadRecordLines(const std::filesystem::path& p,
 }
 
 Result<std::vector<std::string>> ReadTextLines(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   return SplitLines(*bytes);
@@ -303,15 +303,15 @@ Status CheckRecordForPaths(std::string_view record) {
 }
 
 Result<std::string> ReadCheckMarks(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   if (*size < kCheckMarkLen)
-    return Status::Corruption(p.string() + ": " + std::to_string(*size) + " bytes, 1944 expected");
+    return Status::Corruption(PathText(p) + ": " + std::to_string(*size) + " bytes, 1944 expected");
   auto rec = ReadAt(p, 0, kCheckMarkLen);
   if (!rec.ok()) return rec.status();
   for (char c : *rec)
-    if (c != '0' && c != '1') return Status::Corruption(p.string() + ": a check mark is neither 0 nor 1");
+    if (c != '0' && c != '1') return Status::Corruption(PathText(p) + ": a check mark is neither 0 nor 1");
   return rec;
 }
 
@@ -332,11 +332,11 @@ Result<std::string> LoadOrCreateCheckMarks(const std::filesystem::path& p) {
 }
 
 Result<HindCounts> ReadHind(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(p.string() + ": no such file");
+  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   if (bytes->size() != kHindCount * 4)
-    return Status::Corruption(p.string() + ": " + std::to_string(bytes->size()) + " bytes, 1728 expected");
+    return Status::Corruption(PathText(p) + ": " + std::to_string(bytes->size()) + " bytes, 1728 expected");
   HindCounts counts{};
   for (size_t i = 0; i < kHindCount; ++i) {
     uint32_t v = 0;

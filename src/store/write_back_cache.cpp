@@ -7,7 +7,7 @@ namespace zelkova {
 Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size_t record_len, bool slot_file) {
   Entry* e = &scratch_;
   if (mode_ == Mode::kWriteBack) {
-    auto it = files_.find(p.string());
+    auto it = files_.find(p.native());
     if (it != files_.end()) return &it->second;
   }
   Entry loaded;
@@ -21,7 +21,7 @@ Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size
   if (slot_file)
     while (loaded.lines.size() < static_cast<size_t>(kSlotLines)) loaded.lines.emplace_back(kSlotLineLen, ' ');
   if (mode_ == Mode::kWriteBack) {
-    e = &files_.emplace(p.string(), Entry{}).first->second;
+    e = &files_.emplace(p.native(), Entry{}).first->second;
     for (const auto& l : loaded.lines) heldBytes_ += l.size() + 2;
   }
   *e = std::move(loaded);
@@ -32,7 +32,7 @@ Status StoreCache::Finish(const std::filesystem::path& p, Entry& e) {
   if (mode_ == Mode::kWriteThrough) return SaveLines(p, e.lines);
   if (!e.dirty) {
     e.dirty = true;
-    dirty_.push_back(p.string());
+    dirty_.push_back(p.native());
   }
   return Status::Ok();
 }
@@ -71,7 +71,7 @@ Status StoreCache::Flush() {
   Status result = batch.Commit();
   for (size_t i = 0; i < batch.committed(); ++i) staged[i]->dirty = false;
   // Whatever was not replaced stays pending, in its order, for the next Flush().
-  std::vector<std::string> still;
+  std::vector<Key> still;
   for (const auto& key : dirty_) {
     auto it = files_.find(key);
     if (it != files_.end() && it->second.dirty) still.push_back(key);

@@ -47,8 +47,10 @@ class StoreCache {
   Status Finish(const std::filesystem::path& p, Entry& e);
 
   Mode mode_;
-  std::unordered_map<std::string, Entry> files_;
-  std::vector<std::string> dirty_;  // keys of files_ in the order they first changed
+  // Keyed by the system's own form of the path (UTF-16 on Windows), which converts back exactly.
+  using Key = std::filesystem::path::string_type;
+  std::unordered_map<Key, Entry> files_;
+  std::vector<Key> dirty_;  // keys of files_ in the order they first changed
   size_t heldBytes_ = 0;
   Entry scratch_;                   // write-through works on this one
 };

@@ -1,7 +1,11 @@
 #include "test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 
@@ -10,13 +14,16 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/cp932.h"
+#include "base/file_io.h"
+
 namespace zelkova::testing {
 
 TempDir::TempDir() {
   std::random_device rd;
   auto base = std::filesystem::temp_directory_path();
   for (int i = 0; i < 100; ++i) {
-    auto p = base / ("zelkova_test_" + std::to_string(::getpid()) + "_" + std::to_string(rd()));
+    auto p = base / ("zelkova_test_" + std::to_string(CurrentProcessId()) + "_" + std::to_string(rd()));
     if (std::filesystem::create_directory(p)) {
       path_ = p;
       return;
@@ -34,11 +41,20 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + U8(path));
 }
+
+std::filesystem::path U8Path(const std::string& utf8) { return PathFromUtf8(utf8); }
+
+std::string U8(const std::filesystem::path& p) { return PathToUtf8(p); }
 
 CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile) {
   CommandRun r;
+#ifdef _WIN32
+  (void)command;
+  (void)errFile;
+  throw std::logic_error("RunCommand needs a POSIX shell; use RunProgram");
+#else
   const std::string full = errFile.empty() ? command : command + " 2>'" + errFile.string() + "'";
   FILE* p = ::popen(full.c_str(), "r");
   if (!p) return r;
@@ -48,8 +64,95 @@ CommandRun RunCommand(const std::string& command, const std::filesystem::path& e
   const int st = ::pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : WIFSIGNALED(st) ? 128 + WTERMSIG(st) : -1;
   if (!errFile.empty()) r.err = ReadBytes(errFile);
+#endif
   return r;
 }
+
+#ifdef _WIN32
+
+namespace {
+
+// One argument quoted as CommandLineToArgvW and the C runtime split it again.
+std::wstring QuoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  for (size_t i = 0;; ++i) {
+    size_t slashes = 0;
+    while (i < arg.size() && arg[i] == L'\\') ++i, ++slashes;
+    if (i == arg.size()) {
+      out.append(slashes * 2, L'\\');
+      break;
+    }
+    if (arg[i] == L'"') {
+      out.append(slashes * 2 + 1, L'\\');
+    } else {
+      out.append(slashes, L'\\');
+    }
+    out.push_back(arg[i]);
+  }
+  out.push_back(L'"');
+  return out;
+}
+
+}  // namespace
+
+CommandRun RunProgram(const std::string& name, const std::vector<std::string>& args) {
+  CommandRun r;
+  std::filesystem::path exe = std::filesystem::path(ZELKOVA_BIN_DIR) / (name + ".exe");
+  exe.make_preferred();
+  std::wstring line = QuoteArgument(exe.wstring());
+  for (const std::string& a : args) line += L" " + QuoteArgument(Utf8ToWide(a));
+
+  TempDir errDir;
+  const std::filesystem::path errFile = errDir / "stderr.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readOut = nullptr, writeOut = nullptr;
+  if (!CreatePipe(&readOut, &writeOut, &inherit, 0)) return r;
+  SetHandleInformation(readOut, HANDLE_FLAG_INHERIT, 0);
+  HANDLE err = CreateFileW(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = in;
+  si.hStdOutput = writeOut;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  CloseHandle(writeOut);
+  CloseHandle(err);
+  CloseHandle(in);
+  if (started) {
+    char buf[65536];
+    DWORD n = 0;
+    while (::ReadFile(readOut, buf, sizeof buf, &n, nullptr) && n > 0) r.out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    r.status = static_cast<int>(code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  CloseHandle(readOut);
+  r.err = ReadBytes(errFile);
+  return r;
+}
+
+#else
+
+CommandRun RunProgram(const std::string& name, const std::vector<std::string>& args) {
+  auto quote = [](const std::string& a) {
+    std::string q = "'";
+    for (char c : a) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  };
+  std::string command = quote(std::string(ZELKOVA_BIN_DIR) + "/" + name);
+  for (const std::string& a : args) command += " " + quote(a);
+  TempDir errDir;
+  return RunCommand(command + " </dev/null", errDir / "stderr.txt");
+}
+
+#endif
 
 std::string BinPath(const std::string& name) { return "'" + std::string(ZELKOVA_BIN_DIR) + "/" + name + "'"; }
 

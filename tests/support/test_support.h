@@ -51,7 +51,7 @@ class RecordingPrompts : public Prompts {
   std::vector<std::string> infos, confirms, events;
 };
 
-// Runs `command` through the shell: its exit status (128 + the signal when a signal ended it, -1
+// Runs `command` through the shell (POSIX systems only): its exit status (128 + the signal when a signal ended it, -1
 // when it could not run) and standard output; with `errFile` its standard error goes there and is
 // read back into `err`.
 struct CommandRun {
@@ -59,8 +59,16 @@ struct CommandRun {
   std::string out, err;
 };
 CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile = {});
+// Runs one of the built executables with `args` (no shell: any bytes may stand in an argument)
+// and returns its exit status, standard output and standard error. Arguments are UTF-8.
+CommandRun RunProgram(const std::string& name, const std::vector<std::string>& args);
 // The path of one of the built executables, quoted for the shell.
 std::string BinPath(const std::string& name);
+
+// A path from UTF-8 text (a plain std::string is taken in the ANSI code page on Windows).
+std::filesystem::path U8Path(const std::string& utf8);
+// A path as UTF-8 text, for arguments and comparisons.
+std::string U8(const std::filesystem::path& p);
 
 // Writes `bytes` to `path`, creating the parent folders.
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);

@@ -4,12 +4,6 @@
 #include <map>
 #include <set>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "base/file_io.h"
 #include "calendar.h"
 #include "fixed_record.h"
@@ -19,48 +13,6 @@
 namespace zelkova::feedgen {
 
 namespace {
-
-// Like WriteFileAtomic (temporary file renamed over the target, so no reader sees half a file)
-// but without a flush per file: a feed is thousands of files, and one flush of the whole file
-// system at the end (FlushFeed) makes it durable at a fraction of the cost.
-Status WriteUnflushed(const fs::path& p, const std::string& bytes) {
-  fs::path tmp = p;
-  tmp += ".tmp" + std::to_string(::getpid());
-  auto fail = [&](const char* what, int err) {
-    ::unlink(tmp.c_str());
-    return Status::IoError(std::string(what) + " " + p.string() + ": " + std::strerror(err));
-  };
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("cannot create", errno);
-  for (size_t done = 0; done < bytes.size();) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      return fail("cannot write", err);
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) return fail("cannot close", errno);
-  if (::rename(tmp.c_str(), p.c_str()) != 0) return fail("cannot replace", errno);
-  return Status::Ok();
-}
-
-Status FlushFeed(const fs::path& out) {
-#ifdef __linux__
-  int fd = ::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Status::IoError("cannot open " + out.string() + ": " + std::strerror(errno));
-  int rc = ::syncfs(fd);
-  int err = errno;
-  ::close(fd);
-  if (rc != 0) return Status::IoError("cannot flush " + out.string() + ": " + std::strerror(err));
-#else
-  (void)out;
-  ::sync();
-#endif
-  return Status::Ok();
-}
 
 class Writer {
  public:
@@ -73,7 +25,7 @@ class Writer {
     if (s.ok()) s = file(out_ / "version.txt", "0490");
     // The marker file goes last, after everything before it is on disk: a feed folder holding it
     // is complete.
-    if (s.ok()) s = FlushFeed(out_);
+    if (s.ok()) s = FlushFileSystem(out_);  // one flush for the whole feed
     FeedSummary sum = summarise();
     if (s.ok()) {
       std::string readme = std::string(kFeedMarker) + "\r\n";
@@ -102,7 +54,7 @@ class Writer {
   Status file(const fs::path& p, const std::string& bytes) {
     Status s = EnsureDir(p.parent_path());
     if (!s.ok()) return s;
-    s = WriteUnflushed(p, bytes);
+    s = WriteFileUnflushed(p, bytes);  // renamed into place, flushed once at the end
     if (!s.ok()) return s;
     ++files_;
     bytes_ += bytes.size();

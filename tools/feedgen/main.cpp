@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <system_error>
 
+#include "base/console.h"
 #include "base/file_io.h"
 #include "calendar.h"
 #include "feed_writer.h"
@@ -47,14 +49,17 @@ int main(int argc, char** argv) {
   std::string out, scaleName = "test";
   uint64_t seed = 1;
   int today = DayNumber(2024, 5, 19);
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
+  zelkova::SetUpConsoleOutput();
+  const std::vector<std::string> args = zelkova::Utf8Arguments(argc, argv);
+  const size_t n = args.size();
+  for (size_t i = 0; i < n; ++i) {
+    std::string a = args[i];
     if (a == "--help" || a == "-h") {
       Usage("writes a synthetic JV-Data feed folder");
       return 0;
     }
-    if (i + 1 >= argc) return Usage("missing value after " + a);
-    std::string v = argv[++i];
+    if (i + 1 >= n) return Usage("missing value after " + a);
+    std::string v = args[++i];
     if (a == "--out") out = v;
     else if (a == "--seed") {
       if (!ParseSeed(v, seed)) return Usage("--seed takes a non-negative integer, not '" + v + "'");
@@ -68,7 +73,7 @@ int main(int argc, char** argv) {
     }
   }
   if (out.empty()) return Usage("--out DIR is required");
-  fs::path dir(out);
+  const fs::path dir = zelkova::PathFromUtf8(out);
   std::error_code ec;
   if (fs::exists(dir, ec) && !fs::is_directory(dir, ec)) return Usage(out + " exists and is not a folder");
   if (fs::is_directory(dir, ec) && !fs::is_empty(dir, ec)) {
@@ -79,7 +84,7 @@ int main(int argc, char** argv) {
     for (const char* e : kOwnEntries) {
       fs::remove_all(dir / e, ec);
       if (ec) {
-        std::fprintf(stderr, "zelkova-feedgen: cannot remove %s: %s\n", (dir / e).string().c_str(), ec.message().c_str());
+        std::fprintf(stderr, "zelkova-feedgen: cannot remove %s: %s\n", zelkova::PathToUtf8(dir / e).c_str(), ec.message().c_str());
         return 1;
       }
     }

@@ -2,9 +2,6 @@
 
 #include "jvlink/win/com_jv_link.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -13,42 +10,15 @@
 #include <string>
 #include <utility>
 
+#include "base/cp932.h"
+#include "base/os_file.h"
+
 namespace zelkova {
 namespace {
 
 constexpr const wchar_t* kProgId = L"JVDTLab.JVLink";
 // JV-Link's "internal error": what a caller sees when the call could not be made at all.
 constexpr int kComFailure = -401;
-// Text crosses the interface as wide strings; this side holds Shift-JIS (the ANSI code page
-// JV-Data positions are counted in), so the conversion is fixed to code page 932.
-constexpr UINT kCp932 = 932;
-
-std::wstring Widen(const std::string& cp932) {
-  if (cp932.empty()) return {};
-  const int n = MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()), out.data(), n);
-  return out;
-}
-
-// Characters Shift-JIS cannot hold become '?', as the system conversion does.
-std::string Narrow(const wchar_t* wide, size_t len) {
-  if (wide == nullptr || len == 0) return {};
-  const int n = WideCharToMultiByte(kCp932, 0, wide, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCp932, 0, wide, static_cast<int>(len), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::string Narrow(BSTR s) { return s == nullptr ? std::string() : Narrow(s, SysStringLen(s)); }
-
-std::string Ascii(const wchar_t* s) {
-  std::string out;
-  for (; s != nullptr && *s != L'\0'; ++s) out.push_back(*s < 0x80 ? static_cast<char>(*s) : '?');
-  return out;
-}
 
 std::string HexResult(HRESULT hr) {
   char buf[16];
@@ -56,11 +26,19 @@ std::string HexResult(HRESULT hr) {
   return buf;
 }
 
-// An owned BSTR passed by value.
+// "0x80040154 Class not registered": the code and the system's words for it.
+std::string ResultText(HRESULT hr) {
+  std::string text = os::SystemErrorText(static_cast<unsigned long>(hr));
+  const size_t code = text.rfind(" (error ");
+  if (code != std::string::npos) text.resize(code);  // the code is shown in hex instead
+  return text.rfind("error ", 0) == 0 ? HexResult(hr) : HexResult(hr) + " " + text;
+}
+
+// An owned BSTR passed by value: wide text from CP932.
 class BstrArg {
  public:
   explicit BstrArg(const std::string& cp932) {
-    const std::wstring w = Widen(cp932);
+    const std::wstring w = Cp932ToWide(cp932);
     s_ = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
   }
   ~BstrArg() { SysFreeString(s_); }
@@ -77,7 +55,7 @@ class BstrArg {
   BSTR s_ = nullptr;
 };
 
-// An out BSTR: JV-Link allocates, this frees.
+// An out BSTR passed by reference: the callee allocates, this frees.
 class BstrOut {
  public:
   BstrOut() = default;
@@ -89,12 +67,22 @@ class BstrOut {
     v.vt = VT_BYREF | VT_BSTR;
     v.pbstrVal = &s_;
   }
-  BSTR get() const { return s_; }
+  // As CP932; what CP932 cannot hold becomes '?', as the system's ANSI conversion makes it.
+  std::string text() const { return s_ == nullptr ? std::string() : WideToCp932(std::wstring_view(s_, SysStringLen(s_))); }
+  // A record: the text up to its end (some servers hand out a BSTR longer than its text,
+  // padded with NULs).
+  std::string record() const {
+    if (s_ == nullptr) return {};
+    std::wstring_view w(s_, SysStringLen(s_));
+    if (const size_t nul = w.find(L'\0'); nul != std::wstring_view::npos) w = w.substr(0, nul);
+    return WideToCp932(w);
+  }
 
  private:
   BSTR s_ = nullptr;
 };
 
+// `long` is 32 bits on Windows, as VT_I4 is; LONG says so.
 void LongRef(VARIANT& v, LONG* target) {
   VariantInit(&v);
   v.vt = VT_BYREF | VT_I4;
@@ -128,31 +116,47 @@ class ComApartment {
   bool owned_ = false;
 };
 
-}  // namespace
-
-bool ComJvLink::IsRegistered() {
-  ComApartment apartment;
-  CLSID clsid;
-  return SUCCEEDED(CLSIDFromProgID(kProgId, &clsid));
-}
-
-std::unique_ptr<ComJvLink> ComJvLink::Create(std::string& why) {
-  ComApartment apartment;
+// Creates the control; nullptr with `why` set when that is impossible.
+IDispatch* CreateControl(std::string& why) {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
   if (FAILED(hr)) {
-    why = "JVDTLab.JVLink is not registered (" + HexResult(hr) + ")";
+    why = "JVDTLab.JVLink is not registered (" + ResultText(hr) + ")";
     return nullptr;
   }
   IDispatch* dispatch = nullptr;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                         reinterpret_cast<void**>(&dispatch));
   if (FAILED(hr) || dispatch == nullptr) {
-    // REGDB_E_CLASSNOTREG here usually means a 64-bit program and the 32-bit control.
-    why = "cannot create JVDTLab.JVLink (" + HexResult(hr) + ")";
+    why = "cannot create JVDTLab.JVLink (" + ResultText(hr) + ")";
+    // JV-Link is a 32-bit in-process server: a 64-bit program finds it registered but cannot load it.
+    if (hr == REGDB_E_CLASSNOTREG && sizeof(void*) == 8) why += "; JV-Link needs a 32-bit build of this program";
     return nullptr;
   }
+  return dispatch;
+}
+
+}  // namespace
+
+bool ComJvLink::IsAvailable() {
+  ComApartment apartment;
+  std::string why;
+  IDispatch* dispatch = CreateControl(why);
+  if (dispatch == nullptr) return false;
+  dispatch->Release();
+  return true;
+}
+
+std::unique_ptr<ComJvLink> ComJvLink::Create(std::string& why) {
+  ComApartment apartment;
+  IDispatch* dispatch = CreateControl(why);
+  if (dispatch == nullptr) return nullptr;
   return std::unique_ptr<ComJvLink>(new ComJvLink(dispatch, apartment.release()));
+}
+
+std::unique_ptr<ComJvLink> ComJvLink::Attach(IDispatch* dispatch) {
+  dispatch->AddRef();
+  return std::unique_ptr<ComJvLink>(new ComJvLink(dispatch, false));
 }
 
 ComJvLink::ComJvLink(IDispatch* dispatch, bool uninitialize) : dispatch_(dispatch), uninitialize_(uninitialize) {}
@@ -170,7 +174,7 @@ bool ComJvLink::call(const wchar_t* name, unsigned short flags, VARIANT* args, u
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     const HRESULT hr = dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) {
-      lastProblem_ = "JV-Link has no " + Ascii(name) + " (" + HexResult(hr) + ")";
+      lastProblem_ = "JV-Link has no " + WideToCp932(name) + " (" + ResultText(hr) + ")";
       return false;
     }
     it = dispIds_.emplace(key, id).first;
@@ -190,17 +194,23 @@ bool ComJvLink::call(const wchar_t* name, unsigned short flags, VARIANT* args, u
   const HRESULT hr = dispatch_->Invoke(it->second, IID_NULL, LOCALE_USER_DEFAULT, static_cast<WORD>(flags), &params,
                                        result, &info, &badArg);
   for (unsigned i = 0; i < count / 2; ++i) std::swap(args[i], args[count - 1 - i]);
-  if (FAILED(hr)) {
-    lastProblem_ = Ascii(name) + " failed (" + HexResult(hr) + ")";
-    if (hr == DISP_E_EXCEPTION) {
-      if (info.bstrDescription != nullptr) lastProblem_ += ": " + Narrow(info.bstrDescription);
-    }
+  if (SUCCEEDED(hr)) return true;
+
+  lastProblem_ = WideToCp932(name) + " failed (" + ResultText(hr) + ")";
+  if (hr == DISP_E_EXCEPTION) {
+    if (info.pfnDeferredFillIn != nullptr) info.pfnDeferredFillIn(&info);
+    if (info.bstrDescription != nullptr && SysStringLen(info.bstrDescription) > 0)
+      lastProblem_ += ": " + WideToCp932(std::wstring_view(info.bstrDescription, SysStringLen(info.bstrDescription)));
+    else if (FAILED(info.scode))
+      lastProblem_ += ": " + ResultText(info.scode);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
-    return false;
+  } else if ((hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && badArg < count) {
+    // Counted from the last argument, as the arguments went.
+    lastProblem_ += ": argument " + std::to_string(count - badArg);
   }
-  return true;
+  return false;
 }
 
 int ComJvLink::callCode(const wchar_t* name, VARIANT* args, unsigned count) {
@@ -209,13 +219,14 @@ int ComJvLink::callCode(const wchar_t* name, VARIANT* args, unsigned count) {
   if (!call(name, DISPATCH_METHOD, args, count, &result)) return kComFailure;
   int code = kComFailure;
   if (SUCCEEDED(VariantChangeType(&result, &result, 0, VT_I4))) code = static_cast<int>(result.lVal);
-  else lastProblem_ = Ascii(name) + " returned no number";
+  else lastProblem_ = WideToCp932(name) + " returned no number";
   VariantClear(&result);
   return code;
 }
 
 void ComJvLink::setParentWindow(long long hwnd) {
   VARIANT v;
+  // Window handles hold 32 significant bits, also in 64-bit processes.
   LongArg(v, static_cast<LONG>(hwnd));
   call(L"ParentHWnd", DISPATCH_PROPERTYPUT, &v, 1, nullptr);
 }
@@ -249,7 +260,7 @@ int ComJvLink::JVOpen(const std::string& dataspec, const std::string& fromdate, 
   const int code = callCode(L"JVOpen", args, 6);
   readcount = static_cast<int>(reads);
   downloadcount = static_cast<int>(downloads);
-  lastfiletimestamp = Narrow(stamp.get());
+  lastfiletimestamp = stamp.text();
   return code;
 }
 
@@ -272,12 +283,12 @@ int ComJvLink::JVRead(std::string& buff, int& size, std::string& filename) {
   LongRef(args[1], &n);
   name.into(args[2]);
   const int code = callCode(L"JVRead", args, 3);
-  filename = Narrow(name.get());
+  filename = name.text();
   if (code <= 0) {
     buff.clear();
     return code;
   }
-  buff = Narrow(data.get());
+  buff = data.record();
   // Callers count in Shift-JIS bytes, the text they cut fields from.
   size = static_cast<int>(buff.size());
   return size;
@@ -313,7 +324,8 @@ std::string ComJvLink::version() {
   VariantInit(&result);
   if (!call(L"m_JVLinkVersion", DISPATCH_PROPERTYGET, nullptr, 0, &result)) return {};
   std::string text;
-  if (SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR))) text = Narrow(result.bstrVal);
+  if (SUCCEEDED(VariantChangeType(&result, &result, 0, VT_BSTR)) && result.bstrVal != nullptr)
+    text = WideToCp932(std::wstring_view(result.bstrVal, SysStringLen(result.bstrVal)));
   VariantClear(&result);
   return text;
 }

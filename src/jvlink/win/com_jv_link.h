@@ -1,7 +1,9 @@
 // JV-Link itself: the COM control "JVDTLab.JVLink", called by late-bound IDispatch so that the
-// build needs neither its type library nor generated headers. Windows only. JV-Link is a 32-bit
-// in-process server, so it loads only into a 32-bit program. All calls from the thread that
-// created the object (the GUI thread, a single-threaded apartment).
+// build needs neither its type library nor generated headers; each name is looked up once.
+// Text crosses as BSTR (UTF-16) and is CP932 on this side; out-parameters go by reference.
+// A call that COM itself fails returns -401 (JV-Link's internal error) and lastProblem() says
+// why. Windows only. JV-Link is a 32-bit in-process server, so it loads only into a 32-bit
+// program. All calls from the thread that created the object (the GUI thread, an STA).
 #pragma once
 
 #ifdef _WIN32
@@ -19,10 +21,14 @@ namespace zelkova {
 
 class ComJvLink : public JvLink {
  public:
-  // True iff the class "JVDTLab.JVLink" is registered on this machine (the start-up check).
-  static bool IsRegistered();
+  // True iff an object of "JVDTLab.JVLink" can be created here (the start-up check: it is
+  // created and released at once).
+  static bool IsAvailable();
   // Creates the control; nullptr with `why` set when that is impossible.
   static std::unique_ptr<ComJvLink> Create(std::string& why);
+  // Calls an IDispatch made elsewhere (a test's fake, a control hosted by a window); takes a
+  // reference of its own. The caller's thread must have COM initialised.
+  static std::unique_ptr<ComJvLink> Attach(IDispatch* dispatch);
   ~ComJvLink() override;
 
   ComJvLink(const ComJvLink&) = delete;

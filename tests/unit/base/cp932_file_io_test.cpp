@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -100,7 +99,7 @@ TEST(FileIo, BatchReplacesAllOrNothingAndLeavesNoTemporaries) {
 TEST(FileIo, StaleTemporariesOfDeadWritersAreRemoved) {
   TempDir dir;
   fs::create_directories(dir / "SEI" / "2020");
-  const std::string mine = ".tmp" + std::to_string(::getpid()) + "_7";
+  const std::string mine = ".tmp" + std::to_string(CurrentProcessId()) + "_7";
   for (const char* name : {"SEI/2020/2020100001.jvSEI.tmp999999999_123", "a.jvRA.tmp999999999_5"})
     testing::WriteBytes(dir / name, "torn");
   for (std::string name : {std::string("b.jvRA") + mine, std::string("c.tmp"), std::string("d.jvRA.tmp12_"),

@@ -1,7 +1,6 @@
 // Drives the built zelkova-feedgen and checks the feed it writes: determinism, record shapes,
 // and that payouts and master counts agree with the results they summarise.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,11 +25,9 @@ using zelkova::testing::TempDir;
 
 namespace {
 
-int RunFeedgen(const std::string& args) {
-  std::string cmd = std::string(ZELKOVA_BIN_DIR) + "/zelkova-feedgen " + args + " >/dev/null 2>&1";
-  int rc = std::system(cmd.c_str());
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
+int RunFeedgen(const std::vector<std::string>& args) { return zelkova::testing::RunProgram("zelkova-feedgen", args).status; }
+
+std::string U8(const fs::path& p) { return zelkova::testing::U8(p); }
 
 size_t LengthOf(std::string_view kind) {
   static const std::map<std::string, size_t, std::less<>> kLen = {
@@ -74,7 +71,7 @@ class FeedTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir();
-    ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "feed").string() + " --seed 7 --scale test"), 0);
+    ASSERT_EQ(RunFeedgen({"--out", U8(dir_->path() / "feed"), "--seed", "7", "--scale", "test"}), 0);
     recs_ = new std::vector<Rec>(AllRecords(dir_->path() / "feed"));
   }
   static void TearDownTestSuite() {
@@ -106,11 +103,11 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
 }
 
 TEST_F(FeedTest, SameSeedGivesTheSameBytesAndAnotherSeedAnotherFeed) {
-  ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "again").string() + " --seed 7 --scale test"), 0);
+  ASSERT_EQ(RunFeedgen({"--out", U8(dir_->path() / "again"), "--seed", "7", "--scale", "test"}), 0);
   auto a = Tree(feed()), b = Tree(dir_->path() / "again");
   ASSERT_EQ(a.size(), b.size());
   for (auto& [name, bytes] : a) EXPECT_TRUE(b.count(name) && b[name] == bytes) << name;
-  ASSERT_EQ(RunFeedgen("--out " + (dir_->path() / "other").string() + " --seed 8 --scale test"), 0);
+  ASSERT_EQ(RunFeedgen({"--out", U8(dir_->path() / "other"), "--seed", "8", "--scale", "test"}), 0);
   auto c = Tree(dir_->path() / "other");
   int differing = 0;
   for (auto& [name, bytes] : a) differing += c.count(name) && c[name] != bytes;
@@ -461,24 +458,24 @@ TEST_F(FeedTest, LegacyHorseMasterWidensToTheCurrentRecords) {
 
 TEST(FeedgenArguments, BadArgumentsAndForeignFoldersAreRefusedWithExitTwo) {
   TempDir t;
-  EXPECT_EQ(RunFeedgen(""), 2);
-  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --scale huge"), 2);
-  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --seed 12x"), 2);
-  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --today 2024-02-30"), 2);
-  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "f").string() + " --bogus 1"), 2);
+  EXPECT_EQ(RunFeedgen({}), 2);
+  EXPECT_EQ(RunFeedgen({"--out", U8(t.path() / "f"), "--scale", "huge"}), 2);
+  EXPECT_EQ(RunFeedgen({"--out", U8(t.path() / "f"), "--seed", "12x"}), 2);
+  EXPECT_EQ(RunFeedgen({"--out", U8(t.path() / "f"), "--today", "2024-02-30"}), 2);
+  EXPECT_EQ(RunFeedgen({"--out", U8(t.path() / "f"), "--bogus", "1"}), 2);
   zelkova::testing::WriteBytes(t.path() / "mine" / "notes.txt", "keep me");
-  EXPECT_EQ(RunFeedgen("--out " + (t.path() / "mine").string() + " --scale demo"), 2);
+  EXPECT_EQ(RunFeedgen({"--out", U8(t.path() / "mine"), "--scale", "demo"}), 2);
   EXPECT_EQ(ReadBytes(t.path() / "mine" / "notes.txt"), "keep me");
   EXPECT_FALSE(fs::exists(t.path() / "mine" / "stored"));
 }
 
 TEST(FeedgenArguments, APreviousFeedIsReplacedAndExtraFilesKept) {
   TempDir t;
-  std::string out = (t.path() / "f").string();
-  ASSERT_EQ(RunFeedgen("--out " + out + " --scale demo --seed 3"), 0);
+  std::string out = U8(t.path() / "f");
+  ASSERT_EQ(RunFeedgen({"--out", out, "--scale", "demo", "--seed", "3"}), 0);
   zelkova::testing::WriteBytes(t.path() / "f" / "inject.txt", "JVOpen -301\n");
   zelkova::testing::WriteBytes(t.path() / "f" / "stored" / "RACE" / "20000101000000_STALE.jvd", "x");
-  ASSERT_EQ(RunFeedgen("--out " + out + " --scale demo --seed 3 --today 2024-05-12"), 0);
+  ASSERT_EQ(RunFeedgen({"--out", out, "--scale", "demo", "--seed", "3", "--today", "2024-05-12"}), 0);
   EXPECT_FALSE(fs::exists(t.path() / "f" / "stored" / "RACE" / "20000101000000_STALE.jvd"));
   EXPECT_EQ(ReadBytes(t.path() / "f" / "inject.txt"), "JVOpen -301\n");
   EXPECT_NE(ReadBytes(t.path() / "f" / "README.txt").find("today: 2024-05-12"), std::string::npos);

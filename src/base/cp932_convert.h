@@ -1,0 +1,16 @@
+// The system converter under base/cp932 (iconv on POSIX systems, the Windows API on Windows).
+// Not for use elsewhere: every conversion of the program goes through base/cp932.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zelkova::detail {
+
+// Convert all of `in`. On a sequence that is not valid input or that the other side cannot
+// hold they return false and set `bad` to its byte offset in `in`.
+bool SystemCp932ToUtf8(std::string_view in, std::string& out, size_t& bad);
+bool SystemUtf8ToCp932(std::string_view in, std::string& out, size_t& bad);
+
+}  // namespace zelkova::detail

@@ -1,0 +1,160 @@
+#include "base/os_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "base/file_io.h"
+
+namespace zelkova::os {
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    path_ = std::move(other.path_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+Status File::failure(const char* what) const {
+  return Status::IoError(std::string(what) + " " + PathText(path_) + ": " + ErrnoText(errno));
+}
+
+Status File::OpenForReading(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  f.fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  if (f.fd_ >= 0) return Status::Ok();
+  if (errno == ENOENT) return Status::NotFound("file not found: " + PathText(p));
+  return f.failure("cannot open");
+}
+
+Status File::OpenForSync(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  f.fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  return f.fd_ >= 0 ? Status::Ok() : f.failure("cannot open");
+}
+
+Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  f.fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  return f.fd_ >= 0 ? Status::Ok() : f.failure("cannot create");
+}
+
+bool File::isOpen() const { return fd_ >= 0; }
+
+Status File::ReadAll(std::string& out) {
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && st.st_size > 0) out.reserve(out.size() + static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd_, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return failure("cannot read");
+    }
+    if (n == 0) return Status::Ok();
+    out.append(buf, static_cast<size_t>(n));
+  }
+}
+
+Status File::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
+  got = 0;
+  while (got < len) {
+    const ssize_t n = ::pread(fd_, buf + got, len - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return failure("cannot read");
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return Status::Ok();
+}
+
+Status File::Write(std::string_view bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return failure("cannot write");
+    }
+    done += static_cast<size_t>(n);
+  }
+  return Status::Ok();
+}
+
+Status File::Sync() { return ::fsync(fd_) == 0 ? Status::Ok() : failure("cannot flush"); }
+
+void File::StartWriteBack() {
+#ifdef __linux__
+  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+Status File::Close() {
+  const int fd = std::exchange(fd_, -1);
+  return ::close(fd) == 0 ? Status::Ok() : failure("cannot close");
+}
+
+// The names are compared byte for byte here: what exists is spelled as asked.
+std::filesystem::path OnDiskName(const std::filesystem::path& p) { return p; }
+
+Status Replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
+  return Status::IoError("cannot replace " + PathText(to) + ": " + ErrnoText(errno));
+}
+
+void RemoveFile(const std::filesystem::path& p) { ::unlink(p.c_str()); }
+
+void SyncFolder(const std::filesystem::path& dir) {
+  const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+Status SyncFileSystem(const std::filesystem::path& p) {
+#ifdef __linux__
+  const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Status::IoError("cannot open " + PathText(p) + ": " + ErrnoText(errno));
+  const int rc = ::syncfs(fd);
+  const int err = errno;
+  ::close(fd);
+  if (rc != 0) return Status::IoError("cannot flush " + PathText(p) + ": " + ErrnoText(err));
+#else
+  (void)p;
+  ::sync();
+#endif
+  return Status::Ok();
+}
+
+long CurrentProcessId() { return static_cast<long>(::getpid()); }
+
+bool ProcessRuns(long pid) {
+  if (pid <= 0) return false;
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
+#ifdef __linux__
+  // "pid (comm) S ...": the command may hold blanks and parentheses; the state follows the last ')'.
+  std::string stat;
+  if (auto text = ReadFile("/proc/" + std::to_string(pid) + "/stat"); text.ok()) stat = *text;
+  const size_t paren = stat.rfind(')');
+  if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') return false;
+#endif
+  return true;
+}
+
+}  // namespace zelkova::os

@@ -1,0 +1,190 @@
+#include "base/os_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "base/cp932.h"
+#include "base/file_io.h"
+
+namespace zelkova::os {
+namespace {
+
+HANDLE Handle(void* h) { return static_cast<HANDLE>(h); }
+
+bool IsMissing(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
+
+// A virus scanner or an indexer may hold a file that was just written for a moment; a rename
+// over it then fails although nothing is wrong. Those errors are tried again for a while.
+bool IsPassingLock(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION; }
+
+}  // namespace
+
+std::string SystemErrorText(unsigned long code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
+  LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) wide.pop_back();
+  char code_text[32];
+  wsprintfA(code_text, "error %lu", code);
+  if (wide.empty()) return code_text;
+  return WideToCp932(wide) + " (" + code_text + ")";
+}
+
+File::~File() {
+  if (handle_ != nullptr) CloseHandle(Handle(handle_));
+}
+
+File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, nullptr)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) CloseHandle(Handle(handle_));
+    path_ = std::move(other.path_);
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+Status File::failure(const char* what) const {
+  return Status::IoError(std::string(what) + " " + PathText(path_) + ": " + SystemErrorText(GetLastError()));
+}
+
+Status File::OpenForReading(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  // Others may go on reading, writing or renaming it meanwhile, as on POSIX systems.
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    f.handle_ = h;
+    return Status::Ok();
+  }
+  if (IsMissing(GetLastError())) return Status::NotFound("file not found: " + PathText(p));
+  return f.failure("cannot open");
+}
+
+Status File::OpenForSync(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  // FlushFileBuffers needs write access.
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return f.failure("cannot open");
+  f.handle_ = h;
+  return Status::Ok();
+}
+
+Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
+  f = File();
+  f.path_ = p;
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return f.failure("cannot create");
+  f.handle_ = h;
+  return Status::Ok();
+}
+
+bool File::isOpen() const { return handle_ != nullptr; }
+
+Status File::ReadAll(std::string& out) {
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(Handle(handle_), &size) && size.QuadPart > 0) out.reserve(out.size() + static_cast<size_t>(size.QuadPart));
+  char buf[1 << 16];
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(Handle(handle_), buf, sizeof buf, &n, nullptr)) return failure("cannot read");
+    if (n == 0) return Status::Ok();
+    out.append(buf, n);
+  }
+}
+
+Status File::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
+  got = 0;
+  while (got < len) {
+    OVERLAPPED at{};
+    const uint64_t pos = offset + got;
+    at.Offset = static_cast<DWORD>(pos & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+    // ReadFile takes a 32-bit count.
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(len - got, 1u << 30));
+    DWORD n = 0;
+    if (!::ReadFile(Handle(handle_), buf + got, want, &n, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return failure("cannot read");
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return Status::Ok();
+}
+
+Status File::Write(std::string_view bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD n = 0;
+    if (!WriteFile(Handle(handle_), bytes.data() + done, want, &n, nullptr)) return failure("cannot write");
+    done += n;
+  }
+  return Status::Ok();
+}
+
+Status File::Sync() { return FlushFileBuffers(Handle(handle_)) ? Status::Ok() : failure("cannot flush"); }
+
+void File::StartWriteBack() {}
+
+Status File::Close() {
+  HANDLE h = Handle(std::exchange(handle_, nullptr));
+  return CloseHandle(h) ? Status::Ok() : failure("cannot close");
+}
+
+std::filesystem::path OnDiskName(const std::filesystem::path& p) {
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(p.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return p;
+  FindClose(h);
+  return p.parent_path() / found.cFileName;
+}
+
+Status Replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  DWORD err = 0;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (attempt > 0) Sleep(50);
+    // WRITE_THROUGH: the call returns once the rename is on the disk.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return Status::Ok();
+    err = GetLastError();
+    // A folder in the way is no passing lock.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (!IsPassingLock(err) || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))) break;
+  }
+  return Status::IoError("cannot replace " + PathText(to) + ": " + SystemErrorText(err));
+}
+
+void RemoveFile(const std::filesystem::path& p) { DeleteFileW(p.c_str()); }
+
+// Renames made with MOVEFILE_WRITE_THROUGH are already durable.
+void SyncFolder(const std::filesystem::path&) {}
+
+Status SyncFileSystem(const std::filesystem::path& p) {
+  // Flushing a volume needs administrator rights; without them each file was written through
+  // the cache, which Windows writes out within seconds. Nothing to report either way.
+  (void)p;
+  return Status::Ok();
+}
+
+long CurrentProcessId() { return static_cast<long>(GetCurrentProcessId()); }
+
+bool ProcessRuns(long pid) {
+  if (pid <= 0) return false;
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  if (h == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;  // someone else's process
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+  CloseHandle(h);
+  return running;
+}
+
+}  // namespace zelkova::os
