@@ -2,7 +2,9 @@
 
 #include "base/cp932.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -39,6 +41,17 @@ void SetUpConsoleOutput() {
   _setmode(_fileno(stderr), _O_BINARY);
   SetConsoleOutputCP(CP_UTF8);
 #endif
+}
+
+void WaitBriefly() {
+#ifdef _WIN32
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+#endif
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 bool StderrIsTerminal() {

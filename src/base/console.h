@@ -15,6 +15,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // to show UTF-8 (it otherwise takes the OEM code page).
 void SetUpConsoleOutput();
 
+// Waits about 10 ms. On Windows the thread's window messages are handled meanwhile: a COM
+// control in this thread's apartment (JV-Link) needs them to get on with its work.
+void WaitBriefly();
+
 // Whether standard error goes to a terminal (where progress bars may be drawn).
 bool StderrIsTerminal();
 

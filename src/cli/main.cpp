@@ -49,7 +49,9 @@ std::string UsageText() {
          "                                          every runner's figures as CSV (DATE: yyyymmdd)\n"
          "  csv DATE... | csv --from yyyymmdd --to yyyymmdd\n"
          "                                          the CSV export of each date (CSV/yyyymmdd.csv)\n"
-         "  hit-report DATE [--threshold N]         the hit report of a date (HPupload), paying more than N yen\n";
+         "  hit-report DATE [--threshold N]         the hit report of a date (HPupload), paying more than N yen\n"
+         "  record-feed --out DIR [--from \"yyyy/mm/dd hh:nn:ss\"] [--option N] [--realtime yyyymmdd]\n"
+         "                                          records JV-Link's data (or --feed's) as a feed folder\n";
 }
 
 }  // namespace zelkova::cli
@@ -86,18 +88,20 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string cmd = args[i];
-  if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report") {
+  if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
+      cmd != "record-feed") {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
   // Not remembering the folder is told but does not stop the command.
-  zelkova::cli::RememberFeed(ctx);
+  if (cmd != "record-feed") zelkova::cli::RememberFeed(ctx);  // there --feed is only the source
   std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
   if (cmd == "dates") return zelkova::cli::CmdDates(ctx, rest);
   if (cmd == "download") return zelkova::cli::CmdDownload(ctx, rest);
   if (cmd == "figures") return zelkova::cli::CmdFigures(ctx, rest);
   if (cmd == "csv") return zelkova::cli::CmdCsv(ctx, rest);
   if (cmd == "hit-report") return zelkova::cli::CmdHitReport(ctx, rest);
+  if (cmd == "record-feed") return zelkova::cli::CmdRecordFeed(ctx, rest);
   std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
   return 2;
 }
