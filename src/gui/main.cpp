@@ -17,6 +17,8 @@
 #include "settings/program_folder.h"
 #include "app/startup.h"
 #include "base/cp932.h"
+#include "base/file_io.h"
+#include "base/system_registry.h"
 #include "gui/henko_form.h"
 #include "gui/kakoso_form.h"
 #include "gui/main_form.h"
@@ -56,6 +58,9 @@ bool HasOption(int argc, char** argv, const char* name) {
 }
 
 bool HasDisplay() {
+#ifdef _WIN32
+  return true;  // a Windows session always has its desktop
+#endif
   for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
     if (const char* e = std::getenv(v); e && *e) return true;
   return false;
@@ -89,9 +94,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if ((a == "--home" || a == "--feed" || a == "--screenshot") && i + 1 < args.size()) {
-      std::string v = args[++i].toStdString();
-      if (a == "--home") home = std::filesystem::absolute(v);
-      else if (a == "--feed") feed = std::filesystem::absolute(v).string();
+      std::string v = args[++i].toStdString();  // UTF-8
+      if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
+      else if (a == "--feed") feed = zelkova::PathToUtf8(std::filesystem::absolute(zelkova::PathFromUtf8(v)));
       else screenshot = v;
     } else {
       return Usage();
@@ -99,13 +104,13 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(home, ec)) {
-    std::fprintf(stderr, "zelkova: program folder %s does not exist\n", home.string().c_str());
+    std::fprintf(stderr, "zelkova: program folder %s does not exist\n", zelkova::PathToUtf8(home).c_str());
     return 1;
   }
   // Every relative path of the program is taken from here.
   std::filesystem::current_path(home, ec);
   if (ec) {
-    std::fprintf(stderr, "zelkova: cannot enter the program folder %s: %s\n", home.string().c_str(),
+    std::fprintf(stderr, "zelkova: cannot enter the program folder %s: %s\n", zelkova::PathToUtf8(home).c_str(),
                  ec.message().c_str());
     return 1;
   }
@@ -117,7 +122,7 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   zelkova::SystemClock clock;
-  zelkova::NoRegistry registry;
+  const std::unique_ptr<zelkova::Registry> registry = zelkova::SystemRegistry();
   zelkova::gui::QtPrompts prompts;
   prompts.setQuiet(!screenshot.empty());
 
@@ -154,12 +159,12 @@ int main(int argc, char** argv) {
   ctx.exeName = "zelkova";
   ctx.prompts = &prompts;
   ctx.clock = &clock;
-  ctx.registry = &registry;
+  ctx.registry = registry.get();
   ctx.folderChooser = &chooser;
   ctx.shellOpen = &shellOpen;
   ctx.clipboard = &clipboard;
 
-  zelkova::RecordedJvLink jvlink(feed.empty() ? home / "feed" : std::filesystem::path(feed), home / "jvcache", clock);
+  zelkova::RecordedJvLink jvlink(feed.empty() ? home / "feed" : zelkova::PathFromUtf8(feed), home / "jvcache", clock);
   jvlink.setFolderChooser(&chooser);
   ctx.jvlink = &jvlink;
 #ifdef _WIN32
@@ -195,7 +200,7 @@ int main(int argc, char** argv) {
 
   // A feed folder given with --feed, or chosen in JV-Link's settings dialog, is remembered.
   auto rememberFeed = [&] {
-    std::string now = jvlink.feedFolder().string();
+    std::string now = zelkova::PathToUtf8(jvlink.feedFolder());
     if (now == zelkova::Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""))) return;
     if (auto sj = zelkova::Utf8ToCp932(now); sj.ok()) {
       if (zelkova::Status s = ini.WriteString("JVLink", "FeedFolder", *sj); !s.ok())

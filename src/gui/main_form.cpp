@@ -447,7 +447,7 @@ void TMainForm::SpeedButton6Click() {
     info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」が見つかりません。"));
     return;
   }
-  if (!ctx_.shellOpen || !ctx_.shellOpen->open(state_.helpFile.string()))
+  if (!ctx_.shellOpen || !ctx_.shellOpen->open(PathToUtf8(state_.helpFile)))
     info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」を開けませんでした。"));
 }
 

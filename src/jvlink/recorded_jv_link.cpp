@@ -288,7 +288,7 @@ int RecordedJvLink::JVSetUIProperties() {
   std::string chosen;
   // Closing the dialog without a choice is not an error: the old folder stays.
   if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), PathToUtf8(feedDir_), chosen)) return 0;
-  fs::path folder(chosen);
+  const fs::path folder = PathFromUtf8(chosen);
   if (chosen.empty() || !DirExists(folder)) {
     lastProblem_ = "feed folder not found: " + chosen;
     return -100;
