@@ -3,9 +3,9 @@ ZELKOVA_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick poppler-utils)
-# The Windows cross-build (scripts/test-windows): mingw-w64, GoogleTest's sources to build it
-# for Windows, and Wine to run its tests.
-ZELKOVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64)
+# The Windows cross-builds (scripts/test-windows): mingw-w64 for 64 and 32 bits, GoogleTest's
+# sources to build it for Windows, and Wine to run the 64-bit tests.
+ZELKOVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64)
 
 # Installs ZELKOVA_PACKAGES and any packages named as arguments.
 zelkova_install_deps() {

@@ -79,13 +79,16 @@ class Recorder {
   void pause() {
     if (o_.wait) o_.wait();
   }
-  void failed(const std::string& text) {
+  // A failure and its JV-Link message; an internal error (-401) also says what lay behind it.
+  void failed(const std::string& prefix, const std::string& operation, int code) {
+    std::string text = prefix + JvMessage(operation, code);
+    if (code == -401 && !jv_.lastProblem().empty()) text += ": " + jv_.lastProblem();
     ++sum_.failures;
     say(text);
     if (firstFailure_.ok()) firstFailure_ = Status::IoError(text);
   }
   void close() {
-    if (const int r = jv_.JVClose(); r != 0) failed(Sj("JVCloseエラー:") + JvMessage("JVClose", r));
+    if (const int r = jv_.JVClose(); r != 0) failed(Sj("JVCloseエラー:"), "JVClose", r);
   }
 
   // Notes the races of the recorded day that a record names (RA and SE carry the race key).
@@ -130,7 +133,7 @@ class Recorder {
       } else if (r == -2 || r == -3) {
         pause();
       } else {
-        failed(Sj("JVReadエラー:") + JvMessage("JVRead", r));
+        failed(Sj("JVReadエラー:"), "JVRead", r);
         return false;  // what was read of the file is dropped: a torn file would replay as whole
       }
     }
@@ -146,7 +149,7 @@ class Recorder {
       return Status::Ok();
     }
     if (r != 0) {
-      failed(id + " " + Sj("JVOpenエラー:") + JvMessage("JVOpen", r));
+      failed(id + " " + Sj("JVOpenエラー:"), "JVOpen", r);
       close();
       return Status::Ok();
     }
@@ -159,7 +162,7 @@ class Recorder {
     while (downloadcount > 0) {
       const int n = jv_.JVStatus();
       if (n < 0) {
-        failed(id + " " + Sj("JVStatusエラー:") + JvMessage("JVStatus", n));
+        failed(id + " " + Sj("JVStatusエラー:"), "JVStatus", n);
         close();
         return Status::Ok();
       }
@@ -185,7 +188,7 @@ class Recorder {
     const int r = jv_.JVRTOpen(dataspec, key);
     if (r != 0) {
       if (r == -1) say(dataspec + " " + key + ": no data");
-      else failed(dataspec + " " + key + " " + Sj("JVRTOpenエラー:") + JvMessage("JVRTOpen", r));
+      else failed(dataspec + " " + key + " " + Sj("JVRTOpenエラー:"), "JVRTOpen", r);
       close();
       return Status::Ok();
     }

@@ -36,7 +36,7 @@ class RecordedJvLink : public JvLink {
   void clearInjections() { injections_.clear(); }
 
   // Why the last call failed or what it skipped (feed file, offset), for the error log; ASCII/CP932.
-  const std::string& lastProblem() const { return lastProblem_; }
+  const std::string& lastProblem() const override { return lastProblem_; }
   // The key of the last successful JVMVPlay.
   const std::string& lastPlayed() const { return lastPlayed_; }
 

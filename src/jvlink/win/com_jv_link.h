@@ -37,7 +37,7 @@ class ComJvLink : public JvLink {
   // Owner window of JV-Link's own dialogs (its ParentHWnd property); 0 = none.
   void setParentWindow(long long hwnd);
   // The COM failure behind the last -401 (method, HRESULT, JV-Link's description); ASCII/CP932.
-  const std::string& lastProblem() const { return lastProblem_; }
+  const std::string& lastProblem() const override { return lastProblem_; }
 
   int JVInit(const std::string& sid) override;
   int JVSetUIProperties() override;

@@ -164,7 +164,7 @@ TEST_F(ComJvLinkTest, FailedCallsReadAsInternalErrorWithTheReasonKept) {
 TEST_F(ComJvLinkTest, ARecordedFeedComesFromTheControl) {
   fake_.readCount = 1;
   fake_.lastFileTimestamp = L"20240519120000";
-  fake_.results[L"JVRTOpen"] = -1;
+  fake_.failures[L"JVRTOpen"] = E_FAIL;
   const std::wstring record = L"WE720240519東京　晴\r\n";
   fake_.reads = {{1, record, L"WEVM1.jvd"}, {1, record, L"WEVM1.jvd"}, {-1, L"", L""}, {0, L"", L""}};
   testing::TempDir dir;
@@ -172,13 +172,22 @@ TEST_F(ComJvLinkTest, ARecordedFeedComesFromTheControl) {
   FeedRecordOptions o;
   o.fromdate = "20240101000000";
   o.realtimeDate = "20240519";
+  std::vector<std::string> lines;
+  o.report = [&](const std::string& l) { lines.push_back(l); };
   FeedRecordSummary sum;
-  ASSERT_TRUE(RecordFeed(jv(), clock, dir / "feed", o, &sum).ok());
+  EXPECT_FALSE(RecordFeed(jv(), clock, dir / "feed", o, &sum).ok());
+  EXPECT_EQ(sum.failures, 3);
+  // A call COM could not make is reported with what lay behind it.
+  const std::string failure = "0B12 20240519 " + Sj("JVRTOpenエラー:JV-Link 内部エラーが発生しました。(-401)") +
+                              ": JVRTOpen failed (0x80004005";
+  bool found = false;
+  for (const auto& l : lines) found |= l.rfind(failure, 0) == 0;
+  EXPECT_TRUE(found) << Cp932ToUtf8Lossy(::testing::PrintToString(lines));
   const std::string sjis = Sj("WE720240519東京　晴") + "\r\n";
   EXPECT_EQ(testing::ReadBytes(dir / "feed" / "stored" / "RACE" / "20240519120000_WEVM1.jvd"), sjis + sjis);
   EXPECT_EQ(testing::ReadBytes(dir / "feed" / "version.txt"), "0490");
   EXPECT_EQ(sum.records, 2);
-  // RACE read its file; RCVN then found JVRead at its end; the real-time streams had nothing.
+  // RACE read its file; RCVN then found JVRead at its end; the real-time streams failed.
   EXPECT_EQ(fake_.callsOf(L"JVOpen").size(), 2u);
   EXPECT_EQ(fake_.callsOf(L"JVRTOpen").size(), 3u);
   EXPECT_EQ(fake_.callsOf(L"JVClose").size(), 5u);
