@@ -74,15 +74,6 @@ size_t CharLength(const Cp932Table& table, const unsigned char* p, size_t n, siz
   return 0;
 }
 
-// Length of the UTF-8 sequence a lead byte starts; 0 for a byte that starts none.
-size_t Utf8Length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
 }  // namespace
 
 bool IsValidCp932(std::string_view bytes) {
@@ -144,7 +135,7 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
   out.clear();
   std::string one;
   for (size_t i = 0; i < utf8.size();) {
-    size_t len = Utf8Length(static_cast<unsigned char>(utf8[i]));
+    size_t len = detail::Utf8Length(static_cast<unsigned char>(utf8[i]));
     if (len == 0 || i + len > utf8.size()) len = 1;
     out += Utf8ToCp932Strict(utf8.substr(i, len), one, bad) ? one : std::string("?");
     i += len;

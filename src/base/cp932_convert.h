@@ -13,4 +13,13 @@ namespace zelkova::detail {
 bool SystemCp932ToUtf8(std::string_view in, std::string& out, size_t& bad);
 bool SystemUtf8ToCp932(std::string_view in, std::string& out, size_t& bad);
 
+// Length of the UTF-8 sequence a lead byte starts; 0 for a byte that starts none.
+inline size_t Utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
 }  // namespace zelkova::detail

@@ -19,6 +19,12 @@ bool IsMissing(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_P
 // over it then fails although nothing is wrong. Those errors are tried again for a while.
 bool IsPassingLock(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION; }
 
+// CreateFileW; nullptr (with the error in GetLastError) when it fails.
+void* OpenHandle(const std::filesystem::path& p, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+  HANDLE h = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+  return h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
 }  // namespace
 
 std::string SystemErrorText(unsigned long code) {
@@ -57,12 +63,9 @@ Status File::OpenForReading(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
   // Others may go on reading, writing or renaming it meanwhile, as on POSIX systems.
-  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    f.handle_ = h;
-    return Status::Ok();
-  }
+  f.handle_ = OpenHandle(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN);
+  if (f.handle_ != nullptr) return Status::Ok();
   if (IsMissing(GetLastError())) return Status::NotFound("file not found: " + PathText(p));
   return f.failure("cannot open");
 }
@@ -71,21 +74,15 @@ Status File::OpenForSync(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
   // FlushFileBuffers needs write access.
-  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return f.failure("cannot open");
-  f.handle_ = h;
-  return Status::Ok();
+  f.handle_ = OpenHandle(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
+  return f.handle_ != nullptr ? Status::Ok() : f.failure("cannot open");
 }
 
 Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
-  HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return f.failure("cannot create");
-  f.handle_ = h;
-  return Status::Ok();
+  f.handle_ = OpenHandle(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS, 0);
+  return f.handle_ != nullptr ? Status::Ok() : f.failure("cannot create");
 }
 
 bool File::isOpen() const { return handle_ != nullptr; }
