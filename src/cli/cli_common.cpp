@@ -17,7 +17,7 @@ bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::
 
 bool ProgramFolderReady(CliContext& ctx, const char* cmd) {
   if (DirExists(ctx.programFolder)) return true;
-  *ctx.err << "zelkova-cli: " << cmd << ": the program folder " << ctx.programFolder.string() << " does not exist\n";
+  *ctx.err << "zelkova-cli: " << cmd << ": the program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
   return false;
 }
 

@@ -58,7 +58,7 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(files.status().message()) << "\n";
     return 1;
   }
-  *ctx.out << files->html.string() << "\n" << files->txt.string() << "\n" << files->running.string() << "\n";
+  *ctx.out << PathToUtf8(files->html) << "\n" << PathToUtf8(files->txt) << "\n" << PathToUtf8(files->running) << "\n";
   ctx.out->flush();
   return ctx.out->good() ? 0 : 1;
 }

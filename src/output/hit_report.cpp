@@ -145,7 +145,7 @@ Result<HitReportFiles> HitReport(const RaceDay& day, const std::filesystem::path
   }
   if (Status s = batch.Stage(files.running, JoinLinesCrLf(running)); !s.ok()) return Status::IoError(fail + s.message());
   if (Status s = batch.Commit(); !s.ok()) return Status::IoError(fail + s.message());
-  if (env.shell) files.opened = env.shell->open(files.txt.string());
+  if (env.shell) files.opened = env.shell->open(PathToUtf8(files.txt));
   if (env.clipboard) env.clipboard->setText(reportText);
   return files;
 }

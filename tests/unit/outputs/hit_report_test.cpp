@@ -154,7 +154,7 @@ TEST(HitReport, WritesReportsGrowsTheRunningListOpensAndCopies) {
   EXPECT_EQ(html, testing::ReadBytes(files->txt));
   std::vector<std::string> running;
   EXPECT_EQ(html, JoinLinesCrLf(HitReportLines(*day, kDate, 0, running, {})));
-  ASSERT_EQ(shell.opened, std::vector<std::string>{files->txt.string()});
+  ASSERT_EQ(shell.opened, std::vector<std::string>{testing::U8(files->txt)});
   ASSERT_EQ(clip.texts, std::vector<std::string>{html});
   auto lines = SplitLines(testing::ReadBytes(home / "HPupload" / "Zerivadi.txt"));
   ASSERT_EQ(lines.size(), 3u);
