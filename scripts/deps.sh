@@ -1,6 +1,6 @@
 # Debian packages the build, the tests and the demo need. Sourced by scripts/test and scripts/demo.
 ZELKOVA_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth imagemagick poppler-utils)
 # The Windows cross-builds (scripts/test-windows): mingw-w64 for 64 and 32 bits, GoogleTest's

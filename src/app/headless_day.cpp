@@ -1,12 +1,10 @@
 #include "app/headless_day.h"
 
-#include "analysis/rating_tables.h"
+#include "app/startup.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "base/platform.h"
-#include "settings/gate_table.h"
 #include "settings/ini_gt.h"
-#include "settings/program_folder.h"
 #include "store/legacy_um.h"
 #include "store/stored_paths.h"
 
@@ -33,13 +31,6 @@ class HeadlessObserver : public LoadObserver {
   const std::function<void(const std::string&)>& warn_;
 };
 
-// Fixed files are looked for in the program folder, then beside the executable.
-std::filesystem::path FixedFile(const std::filesystem::path& home, const char* name) {
-  auto p = ChildPath(home, name);
-  if (FileExists(p)) return p;
-  return ExecutableFolder(nullptr) / name;
-}
-
 }  // namespace
 
 Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder, const std::string& dateText,
@@ -49,18 +40,12 @@ Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder,
   out.samples = settings.ReadInteger("AvChakusa", "samplesu", 13);
   out.weightSwitch = settings.ReadInteger("Futanjuryo", "Ignore", 0);
 
-  RatingTables tables;
-  GateTable gates;
-  if (Status s = tables.Load(FixedFile(programFolder, "RTJ.dat").parent_path()); !s.ok()) {
-    if (warn) warn("rating tables unavailable (" + s.message() + "); ratings are left at their starting values");
-    out.ratings = false;
-  }
-  if (auto g = LoadGateTable(FixedFile(programFolder, "SetGate.tbl")); g.ok()) {
-    gates = *g;
-  } else {
-    if (warn) warn("gate table unavailable (" + g.status().message() + "); ratings are left at their starting values");
-    out.ratings = false;
-  }
+  // The program folder's own fixed files, as the program starts with them (the callers check them
+  // at start and end there; a file gone since leaves the ratings at their starting values).
+  const FixedFiles fixed = LoadFixedFiles(programFolder);
+  for (const std::string& m : fixed.messages)
+    if (warn) warn(m);
+  out.ratings = fixed.messages.empty();
 
   SystemClock clock;
   LoadInputs in;
@@ -69,8 +54,8 @@ Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder,
   in.settings = &settings;
   in.clock = &clock;
   if (out.ratings) {
-    in.tables = &tables;
-    in.gates = &gates;
+    in.tables = &fixed.tables;
+    in.gates = &fixed.gate;
   }
   HeadlessObserver obs(programFolder, warn);
   if (Status s = LoadRaceDay(day, in, obs); !s.ok()) return s;

@@ -1,5 +1,5 @@
 // Loading a date without a window, for the CLI and the program's unattended options: the
-// reference tables and the gate table (from the program folder, else beside the executable),
+// reference tables and the gate table of the program folder,
 // the settings file, the legacy horse master conversion, then the whole-day load.
 #pragma once
 

@@ -65,11 +65,40 @@ std::vector<std::string> CheckRatingFiles(const std::filesystem::path& programFo
   return messages;
 }
 
+FixedFiles LoadFixedFiles(const std::filesystem::path& programFolder) {
+  FixedFiles f;
+  f.messages = CheckRatingFiles(programFolder);
+  if (auto gate = LoadGateTable(ChildPath(programFolder, "SetGate.tbl")); gate.ok())
+    f.gate = *gate;
+  else
+    f.messages.push_back(gate.status().message());
+  f.gate.small = GateTable{}.small;
+  if (f.messages.empty()) {
+    if (Status s = f.tables.Load(programFolder); !s.ok()) f.messages.push_back(s.message());
+  }
+  return f;
+}
+
+std::string ProgramFolderProblem(const std::filesystem::path& programFolder) {
+  std::error_code ec;
+  const auto st = std::filesystem::status(programFolder, ec);
+  if (!std::filesystem::exists(st)) return Sj("プログラムフォルダ「") + PathText(programFolder) + Sj("」がありません。");
+  if (!std::filesystem::is_directory(st))
+    return Sj("プログラムフォルダに指定された「") + PathText(programFolder) + Sj("」はフォルダではありません。");
+  return {};
+}
+
+std::string EmptyDateListHint() {
+  return Sj("まだデータがありません。ツールバーの「JVデータ取得」でJV-Linkからデータを取り込むと、日付欄から日付を選べます。");
+}
+
+std::string ChooseDateHint() { return Sj("日付を選ぶと、その日のレースがここに並びます。"); }
+
 Status CreateDataFolders(const std::filesystem::path& programFolder) {
   for (const char* name : {"DATA", "SEI", "SEIR", "kaime"}) {
     std::filesystem::path p = ChildPath(programFolder, name);
     if (FileExists(p))
-      return Status::IoError(Sj("フォルダを作成できません（同名のファイルがあります）：") + PathText(p.filename()));
+      return Status::IoError(Sj("フォルダを作成できません（同名のファイルがあります）：") + PathText(p));
     if (Status s = EnsureDir(p); !s.ok()) return s;
   }
   return Status::Ok();
@@ -122,24 +151,11 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   st.shukeiYear = ini.ReadInteger("ShukeiSpan", "nen", now.year);
   st.shukeiMonth = ini.ReadInteger("ShukeiSpan", "tuki", now.month);
 
-  for (std::string& m : CheckRatingFiles(folder)) {
-    st.messages.push_back(std::move(m));
-    st.terminate = true;
-  }
-  if (auto gate = LoadGateTable(ChildPath(folder, "SetGate.tbl")); gate.ok()) {
-    st.gate = *gate;
-  } else {
-    st.messages.push_back(gate.status().message());
-    st.terminate = true;
-  }
-  st.gate.small = GateTable{}.small;
-
-  if (!st.terminate) {
-    if (Status s = st.tables.Load(folder); !s.ok()) {
-      st.messages.push_back(s.message());
-      st.terminate = true;
-    }
-  }
+  FixedFiles fixed = LoadFixedFiles(folder);
+  st.terminate = !fixed.messages.empty();
+  for (std::string& m : fixed.messages) st.messages.push_back(std::move(m));
+  st.gate = fixed.gate;
+  st.tables = std::move(fixed.tables);
 
   st.helpFile = ChildPath(folder, "ZelkovaJDL.CHM");
   st.locate = ReadGeometry(ini, "locate", WindowGeometry{});

@@ -41,6 +41,25 @@ void ResolveTimeSeriesFolder(TIniGT& ini, Registry& registry);
 // Messages for RTJ.dat, RTN.dat, RTC.dat that are missing or not exactly 5488 bytes; empty = fine.
 std::vector<std::string> CheckRatingFiles(const std::filesystem::path& programFolder);
 
+// The fixed files of a program folder as the program starts with them: the rating tables and the
+// gate table. `messages` names each file that is missing or damaged (CP932, in the order the
+// program checks them); empty means both tables are usable.
+struct FixedFiles {
+  std::vector<std::string> messages;
+  RatingTables tables;
+  GateTable gate;
+};
+FixedFiles LoadFixedFiles(const std::filesystem::path& programFolder);
+
+// Why `programFolder` cannot be used as the program folder (missing, not a folder); empty when
+// it can (CP932).
+std::string ProgramFolderProblem(const std::filesystem::path& programFolder);
+
+// What the status bar and the empty race list say while no date is stored yet (CP932).
+std::string EmptyDateListHint();
+// What they say while dates are stored but none is loaded (CP932).
+std::string ChooseDateHint();
+
 // Creates DATA, SEI, SEIR and kaime when missing, reusing a folder whose name differs in case.
 Status CreateDataFolders(const std::filesystem::path& programFolder);
 

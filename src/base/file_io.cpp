@@ -27,7 +27,40 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+std::string ErrnoText(int err) {
+  // The causes a user meets with stored files, in the program's language; the rest as the
+  // system words them.
+  static const struct {
+    int err;
+    const char* text;
+  } kTexts[] = {
+      {ENOENT, "ファイルまたはフォルダがありません"},
+      {EACCES, "アクセスが許可されていません"},
+      {EPERM, "操作が許可されていません"},
+      {EROFS, "読み取り専用のドライブです"},
+      {ENOSPC, "ディスクの空き容量が足りません"},
+#ifdef EDQUOT
+      {EDQUOT, "ディスクの使用量の上限を超えました"},
+#endif
+      {ENOTDIR, "途中の名前がフォルダではありません"},
+      {EISDIR, "ファイルではなくフォルダです"},
+      {EEXIST, "同じ名前のものがすでにあります"},
+      {EIO, "入出力エラーが発生しました"},
+      {ENAMETOOLONG, "名前が長すぎます"},
+      {EMFILE, "開いているファイルが多すぎます"},
+      {ENFILE, "開いているファイルが多すぎます"},
+      {EBUSY, "ファイルが使用中です"},
+  };
+  for (const auto& t : kTexts)
+    if (t.err == err) return Sj(t.text);
+  return Utf8ToCp932Lossy(std::strerror(err));
+}
+
+Status FileFailure(const fs::path& p, const char* what_utf8, const std::string& reason) {
+  return Status::IoError(Sj("「") + PathText(p) + Sj("」") + Sj(what_utf8) + Sj("：") + reason);
+}
+
+Status FileNotFound(const fs::path& p) { return Status::NotFound(Sj("「") + PathText(p) + Sj("」が見つかりません")); }
 
 fs::path PathFromUtf8(std::string_view utf8) {
   return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
@@ -68,7 +101,7 @@ Status EnsureDir(const fs::path& p) {
   std::error_code ec;
   if (fs::is_directory(p, ec)) return Status::Ok();
   fs::create_directories(p, ec);
-  if (ec) return Status::IoError("cannot create folder " + PathText(p) + ": " + ec.message());
+  if (ec) return FileFailure(p, "を作れません", ErrnoText(ec.value()));
   return Status::Ok();
 }
 
@@ -84,8 +117,8 @@ Result<uint64_t> FileSize(const fs::path& p) {
   std::error_code ec;
   const uintmax_t size = fs::file_size(p, ec);
   if (!ec) return static_cast<uint64_t>(size);
-  if (ec == std::errc::no_such_file_or_directory) return Status::NotFound("file not found: " + PathText(p));
-  return Status::IoError("cannot stat " + PathText(p) + ": " + ec.message());
+  if (ec == std::errc::no_such_file_or_directory) return FileNotFound(p);
+  return FileFailure(p, "を調べられません", ErrnoText(ec.value()));
 }
 
 Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
@@ -95,8 +128,9 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
   size_t got = 0;
   if (Status s = f.ReadAt(offset, out.data(), len, got); !s.ok()) return s;
   if (got < len) {
-    return Status::Corruption("file " + PathText(p) + " is truncated: wanted " + std::to_string(len) +
-                              " bytes at offset " + std::to_string(offset) + ", got " + std::to_string(got));
+    return Status::Corruption(Sj("「") + PathText(p) + Sj("」が途中で切れています（") + std::to_string(offset) +
+                              Sj("バイト目から") + std::to_string(len) + Sj("バイトを読むところ、") +
+                              std::to_string(got) + Sj("バイトしかありません）"));
   }
   return out;
 }
@@ -117,7 +151,7 @@ Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::F
   Status fault = WriteFault() ? WriteFault()(p) : Status::Ok();
   const size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
   if (Status s = f.Write(bytes.substr(0, limit)); !s.ok()) return give_up(s);
-  if (!fault.ok()) return give_up(Status::IoError("cannot write " + PathText(p) + ": " + fault.message()));
+  if (!fault.ok()) return give_up(FileFailure(p, "に書き込めません", fault.message()));
   return Status::Ok();
 }
 
@@ -194,7 +228,7 @@ Status AtomicWriteBatch::Commit() {
     if (s.ok()) s = f.Sync();
     if (!s.ok()) {
       Discard(committed_);
-      return Status::IoError("cannot flush " + PathText(staged_[i].target) + ": " + s.message());
+      return FileFailure(staged_[i].target, "をディスクに書き出せません", s.message());
     }
   }
   std::set<fs::path> folders;

@@ -94,7 +94,12 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 // as a full disk would (after the temporary file was partly written).
 void SetWriteFaultForTesting(std::function<Status(const fs::path&)> fault);
 
-// Message text for an errno value, as the platform words it.
+// Message text for an errno value: the common causes in Japanese, the rest as the platform
+// words them (CP932).
 std::string ErrnoText(int err);
+// A failed file operation: "「path」" + what + "：" + the system's reason (CP932).
+Status FileFailure(const fs::path& p, const char* what_utf8, const std::string& reason);
+// "「path」が見つかりません".
+Status FileNotFound(const fs::path& p);
 
 }  // namespace zelkova

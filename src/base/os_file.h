@@ -43,7 +43,7 @@ class File {
   Status Close();
 
  private:
-  Status failure(const char* what) const;  // IoError "what <path>: <system text>" for the last error
+  Status failure(const char* what) const;  // IoError "「path」what：<system text>" for the last error
   std::filesystem::path path_;
 #ifdef _WIN32
   void* handle_ = nullptr;

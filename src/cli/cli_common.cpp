@@ -2,6 +2,8 @@
 #include <ostream>
 
 #include "app/headless_day.h"
+#include "app/startup.h"
+#include "base/cp932.h"
 #include "base/file_io.h"
 #include "cli/commands.h"
 
@@ -16,8 +18,9 @@ bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::
 }
 
 bool ProgramFolderReady(CliContext& ctx, const char* cmd) {
-  if (DirExists(ctx.programFolder)) return true;
-  *ctx.err << "zelkova-cli: " << cmd << ": the program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
+  const std::string why = ProgramFolderProblem(ctx.programFolder);
+  if (why.empty()) return true;
+  *ctx.err << "zelkova-cli: " << cmd << ": " << Cp932ToUtf8Lossy(why) << "\n";
   return false;
 }
 

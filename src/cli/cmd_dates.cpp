@@ -3,21 +3,21 @@
 
 #include "app/startup.h"
 #include "base/cp932.h"
-#include "base/file_io.h"
 #include "cli/commands.h"
 
 namespace zelkova::cli {
 
 int CmdDates(CliContext& ctx, const std::vector<std::string>& args) {
   if (!args.empty()) {
-    *ctx.err << "zelkova-cli: dates takes no arguments\n" << UsageText();
+    *ctx.err << "zelkova-cli: dates takes no arguments, not '" << args[0] << "'\n" << UsageText();
     return 2;
   }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
-    return 1;
-  }
-  for (const std::string& d : DateList(ctx.programFolder)) *ctx.out << Cp932ToUtf8Lossy(d) << "\n";
+  const std::vector<std::string> dates = DateList(ctx.programFolder);
+  // An empty list is a new program folder, not a failure; say where the dates come from.
+  if (dates.empty())
+    *ctx.err << "zelkova-cli: no dates are stored yet; 'zelkova-cli --feed DIR download --from "
+                "\"yyyy/mm/dd hh:nn:ss\"' fetches them\n";
+  for (const std::string& d : dates) *ctx.out << Cp932ToUtf8Lossy(d) << "\n";
   return 0;
 }
 

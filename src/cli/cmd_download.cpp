@@ -1,10 +1,12 @@
 // zelkova-cli download: the batch download window's work without the window. Information boxes
-// become lines on stdout, confirmations are answered Yes, the progress bars go to a terminal.
+// become lines on stderr, confirmations are answered Yes, the progress bars go to a terminal;
+// stdout gets the last state of the window and what was saved.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
 
+#include "settings/error_log.h"
 #include "settings/ini_gt.h"
 #include "base/console.h"
 #include "base/cp932.h"
@@ -20,11 +22,15 @@ namespace {
 
 class ConsolePrompts : public Prompts {
  public:
-  explicit ConsolePrompts(std::ostream& out) : out_(out) {}
+  explicit ConsolePrompts(std::ostream& err) : err_(err) {}
   void beep() override {}
-  void information(const std::string& text) override { out_ << Cp932ToUtf8Lossy(text) << "\n" << std::flush; }
+  void information(const std::string& text) override {
+    std::string t = Cp932ToUtf8Lossy(text);
+    for (size_t at; (at = t.find("\r\n")) != std::string::npos;) t.replace(at, 2, "\n");
+    err_ << t << "\n" << std::flush;
+  }
   bool confirm(const std::string& text) override {
-    out_ << Cp932ToUtf8Lossy(text) << " -> Yes\n";
+    err_ << Cp932ToUtf8Lossy(text) << " -> Yes\n";
     return true;
   }
   void statusText(const std::string&) override {}
@@ -32,7 +38,7 @@ class ConsolePrompts : public Prompts {
   void busyCursor(bool) override {}
 
  private:
-  std::ostream& out_;
+  std::ostream& err_;
 };
 
 // Progress bars on stderr, only when it is a terminal, redrawn when the shown figure changes.
@@ -102,6 +108,7 @@ class AbortingJvLink : public JvLink {
   int JVMVCheck(const std::string& key) override { return inner_.JVMVCheck(key); }
   int JVMVPlay(const std::string& key) override { return inner_.JVMVPlay(key); }
   std::string version() override { return inner_.version(); }
+  const std::string& lastProblem() const override { return inner_.lastProblem(); }
 
  private:
   JvLink& inner_;
@@ -141,10 +148,6 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
       return 2;
     }
   }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: the program folder " << PathToUtf8(ctx.programFolder) << " does not exist\n";
-    return 1;
-  }
   TIniGT ini(ctx.programFolder, "zelkova");
   std::string feed = ctx.feedFolder;
   if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
@@ -152,8 +155,9 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
     *ctx.err << "zelkova-cli: download: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
     return 2;
   }
-  if (!DirExists(PathFromUtf8(feed))) {
-    *ctx.err << "zelkova-cli: download: the feed folder " << feed << " does not exist\n";
+  // A remembered folder may have gone since; one given now was checked at start.
+  if (Status s = CheckFeedFolder(PathFromUtf8(feed)); !s.ok()) {
+    *ctx.err << "zelkova-cli: download: " << Cp932ToUtf8Lossy(s.message()) << "\n";
     return 1;
   }
 
@@ -161,28 +165,37 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   RecordedJvLink jv(PathFromUtf8(feed), ctx.programFolder / "jvcache", clock);
   int r = jv.JVInit(SoftwareId());
   if (r != 0) {
-    *ctx.out << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
+    *ctx.err << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
     return 1;
   }
-  ConsolePrompts prompts(*ctx.out);
+  ConsolePrompts prompts(*ctx.err);
   ConsoleView view;
   BatchDownload::Options options;
   options.mode = writeThrough ? StoreCache::Mode::kWriteThrough : StoreCache::Mode::kWriteBack;
   std::ostream& err = *ctx.err;
   options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
+  options.startNotice = false;  // it asks a window's user to wait
   if (auto ms = EnvNumber("ZELKOVA_FLUSH_MS")) options.flushInterval = std::chrono::milliseconds(*ms);
   AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
   BatchDownload batch(ctx.programFolder, aborting, prompts, clock, ini, &view, options);
   batch.FormCreate();
   if (fromTime) batch.setFromTime(*fromTime);
+  const std::string startedFrom = FormatDateTime(batch.fromTime());
   batch.ButtonStartClick();
   while (batch.timerOn()) batch.TimerJVStatusTimer();
   view.finish();
-  *ctx.out << Cp932ToUtf8Lossy(batch.label()) << "\n";
-  *ctx.out << batch.listLines().size() << " lines written";
+  const Status& outcome = batch.outcome();
+  if (outcome.isNotFound() && !fromTime) {
+    // A new program folder starts 8 days back, which an older feed does not reach.
+    *ctx.err << "zelkova-cli: download: looked for data newer than " << startedFrom
+             << " (the time remembered from the last download, or 8 days ago at first); give --from "
+                "\"yyyy/mm/dd hh:nn:ss\" to start from another time\n";
+  }
+  if (!batch.label().empty()) *ctx.out << Cp932ToUtf8Lossy(batch.label()) << "\n";
+  // What is on disk, also after a failure: the lines filed are counted only once written.
+  *ctx.out << "saved: " << batch.linesSaved() << " lines in " << batch.filesSaved() << " files";
   if (batch.recordsSkipped() > 0) *ctx.out << ", " << batch.recordsSkipped() << " records skipped";
   *ctx.out << "\n";
-  const Status& outcome = batch.outcome();
   return outcome.ok() || outcome.isNotFound() ? 0 : 1;
 }
 

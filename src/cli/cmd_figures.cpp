@@ -1,4 +1,5 @@
 // figures: loads one date as the program does and writes every runner's RaceFigures as CSV.
+// The columns are listed in docs/figures-csv.md; keep the two together.
 #include <cstdio>
 #include <functional>
 #include <ostream>
@@ -8,8 +9,8 @@
 #include "analysis/selection_figures.h"
 #include "app/headless_day.h"
 #include "base/cp932.h"
-#include "base/file_io.h"
 #include "cli/commands.h"
+#include "records/code_tables.h"
 
 namespace zelkova::cli {
 
@@ -18,7 +19,7 @@ namespace {
 // One CSV column: its name and how a runner's value is written.
 struct FigureColumn {
   std::string name;
-  std::function<void(std::string&, const RaceFigures&, int)> put;
+  std::function<void(std::string&, const RaceInfo&, int)> put;
 };
 
 void PutValue(std::string& out, int v) { out += std::to_string(v); }
@@ -27,8 +28,22 @@ void PutValue(std::string& out, double v) {
   std::snprintf(buf, sizeof buf, "%.6f", v);
   out += buf;
 }
+// Texts lose the fill characters of their fixed widths (blanks and ideographic spaces).
+std::string TrimFill(std::string t) {
+  static const std::string wide = "\xE3\x80\x80";  // U+3000
+  for (;;) {
+    if (!t.empty() && t.back() == ' ') {
+      t.pop_back();
+    } else if (t.size() >= wide.size() && t.compare(t.size() - wide.size(), wide.size(), wide) == 0) {
+      t.resize(t.size() - wide.size());
+    } else {
+      return t;
+    }
+  }
+}
+
 void PutText(std::string& out, std::string_view cp932) {
-  std::string t = Cp932ToUtf8Lossy(cp932);
+  std::string t = TrimFill(Cp932ToUtf8Lossy(cp932));
   if (t.find_first_of(",\"\r\n") == std::string::npos) {
     out += t;
     return;
@@ -47,13 +62,18 @@ void PutValue(std::string& out, const FixedText<N>& v) {
 
 template <typename T>
 void Add(std::vector<FigureColumn>& cols, const char* name, PerRunner<T> RaceFigures::*m) {
-  cols.push_back({name, [m](std::string& out, const RaceFigures& f, int h) { PutValue(out, (f.*m)[h]); }});
+  cols.push_back({name, [m](std::string& out, const RaceInfo& r, int h) { PutValue(out, (r.Figures.*m)[h]); }});
+}
+// A race-level figure, repeated on each runner's row so that a row can be read alone.
+template <typename T>
+void AddRace(std::vector<FigureColumn>& cols, const char* name, T RaceFigures::*m) {
+  cols.push_back({name, [m](std::string& out, const RaceInfo& r, int) { PutValue(out, r.Figures.*m); }});
 }
 template <typename T, size_t N>
 void AddArray(std::vector<FigureColumn>& cols, const char* name, PerRunner<std::array<T, N>> RaceFigures::*m) {
   for (size_t i = 0; i < N; ++i)
     cols.push_back({std::string(name) + std::to_string(i + 1),
-                    [m, i](std::string& out, const RaceFigures& f, int h) { PutValue(out, (f.*m)[h][i]); }});
+                    [m, i](std::string& out, const RaceInfo& r, int h) { PutValue(out, (r.Figures.*m)[h][i]); }});
 }
 
 // Every per-runner field of RaceFigures, in one place.
@@ -61,8 +81,19 @@ const std::vector<FigureColumn>& Columns() {
   static const std::vector<FigureColumn> cols = [] {
     using F = RaceFigures;
     std::vector<FigureColumn> c;
-    c.push_back({"Title", [](std::string& out, const F& f, int) { PutText(out, f.Title.View()); }});
-    c.push_back({"HorseNo", [](std::string& out, const F&, int h) { PutValue(out, h + 1); }});
+    // Where the row belongs, in columns of their own for sorting and filtering.
+    c.push_back({"Date", [](std::string& out, const RaceInfo& r, int) {
+                   std::string_view d = r.RaRecord.field(12, 8);
+                   out.append(d.substr(0, 4)).append("-").append(d.substr(4, 2)).append("-").append(d.substr(6, 2));
+                 }});
+    c.push_back({"CourseCode", [](std::string& out, const RaceInfo& r, int) { out += r.RaRecord.field(20, 2); }});
+    c.push_back({"CourseName", [](std::string& out, const RaceInfo& r, int) {
+                   PutText(out, StripWideSpaces(CourseNameW(r.RaRecord.field(20, 2), 9)));
+                 }});
+    c.push_back({"RaceNumber",
+                 [](std::string& out, const RaceInfo& r, int) { PutValue(out, static_cast<int>(r.RaRecord.fieldInt(26, 2))); }});
+    c.push_back({"HorseNumber", [](std::string& out, const RaceInfo&, int h) { PutValue(out, h + 1); }});
+    c.push_back({"Title", [](std::string& out, const RaceInfo& r, int) { PutText(out, r.Figures.Title.View()); }});
     Add(c, "FinishRating", &F::FinishRating);
     Add(c, "FinishRatingRank", &F::FinishRatingRank);
     Add(c, "PopularityRating", &F::PopularityRating);
@@ -144,57 +175,77 @@ const std::vector<FigureColumn>& Columns() {
     Add(c, "WeightChange", &F::WeightChange);
     Add(c, "SupportRate", &F::SupportRate);
     Add(c, "Concentration", &F::Concentration);
-    // Race-level figures repeated on each runner's row, so a row can be read alone.
-    c.push_back({"RunnerCount", [](std::string& out, const F& f, int) { PutValue(out, f.RunnerCount); }});
-    c.push_back({"RaceCategory", [](std::string& out, const F& f, int) { PutValue(out, f.RaceCategory); }});
-    c.push_back({"SurfaceDistanceClass",
-                 [](std::string& out, const F& f, int) { PutValue(out, f.SurfaceDistanceClass); }});
-    c.push_back({"TopThreeShare", [](std::string& out, const F& f, int) { PutValue(out, f.TopThreeShare); }});
-    c.push_back(
-        {"FieldLast3FAverage", [](std::string& out, const F& f, int) { PutValue(out, f.FieldLast3FAverage); }});
+    AddRace(c, "RunnerCount", &F::RunnerCount);
+    AddRace(c, "RaceCategory", &F::RaceCategory);
+    AddRace(c, "SurfaceDistanceClass", &F::SurfaceDistanceClass);
+    AddRace(c, "TopThreeShare", &F::TopThreeShare);
+    AddRace(c, "FieldLast3FAverage", &F::FieldLast3FAverage);
     return c;
   }();
   return cols;
 }
 
-bool ParseNumber(const std::string& s, int lo, int hi, int& v) {
-  if (s.empty() || s.size() > 4) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  v = std::stoi(s);
-  return v >= lo && v <= hi;
+// A number option's value: a message for err when it is missing, not a number or out of range.
+struct NumberOption {
+  const char* name;
+  int lo, hi;
+  const char* what;  // what the number is, for the message
+};
+
+std::string CheckNumber(const NumberOption& o, const std::string* value, int& v) {
+  const std::string range = std::to_string(o.lo) + ".." + std::to_string(o.hi);
+  if (!value || value->empty() || value->rfind("--", 0) == 0)
+    return std::string(o.name) + " needs a value: " + o.what + ", " + range;
+  const std::string& t = *value;
+  const std::string digits = t[0] == '-' ? t.substr(1) : t;
+  if (digits.empty() || !IsAllDigits(digits))
+    return std::string(o.name) + " '" + t + "' is not a number: " + o.what + " is " + range;
+  const int n = digits.size() > 6 ? o.hi + 1 : std::stoi(digits);
+  if (t[0] == '-' || n < o.lo || n > o.hi)
+    return std::string(o.name) + " " + t + " is out of range: " + o.what + " is " + range;
+  v = n;
+  return {};
 }
 
 }  // namespace
 
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
+  static const NumberOption kRace{"--race", 1, 12, "a race number"};
+  static const NumberOption kSamples{"--samples", 3, 20, "the number of past runs in the average margin"};
+  static const NumberOption kSwitch{"--weight-switch", 0, 1, "0 (ignore burden weight) or 1 (correct for it)"};
   std::string date;
   int race = 0, samples = -1, weightSwitch = -1;
+  bool excel = false;
+  auto usage = [&](const std::string& why) {
+    *ctx.err << "zelkova-cli: figures: " << why << "\n" << UsageText();
+    return 2;
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    bool hasValue = i + 1 < args.size();
-    if (a == "--race" && hasValue && ParseNumber(args[i + 1], 1, 12, race)) {
+    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+    const NumberOption* o = a == "--race" ? &kRace : a == "--samples" ? &kSamples : a == "--weight-switch" ? &kSwitch : nullptr;
+    if (o) {
+      int& target = o == &kRace ? race : o == &kSamples ? samples : weightSwitch;
+      if (std::string why = CheckNumber(*o, value, target); !why.empty()) return usage(why);
       ++i;
-    } else if (a == "--samples" && hasValue && ParseNumber(args[i + 1], 3, 20, samples)) {
-      ++i;
-    } else if (a == "--weight-switch" && hasValue && ParseNumber(args[i + 1], 0, 1, weightSwitch)) {
-      ++i;
-    } else if (date.empty() && !a.empty() && a[0] != '-') {
-      if (!DateOperand(ctx, "figures", a, date)) return 2;
-    } else {
-      *ctx.err << "zelkova-cli: figures: bad argument '" << a << "'\n" << UsageText();
+    } else if (a == "--excel") {
+      excel = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return usage("unknown option '" + a + "'");
+    } else if (!date.empty()) {
+      return usage("one DATE only, not also '" + a + "'");
+    } else if (!DateOperand(ctx, "figures", a, date)) {
       return 2;
     }
   }
-  if (date.empty()) {
-    *ctx.err << "zelkova-cli: figures: DATE is missing\n" << UsageText();
-    return 2;
-  }
-  if (!ProgramFolderReady(ctx, "figures")) return 1;
+  if (date.empty()) return usage("DATE is missing");
 
+  // The program folder and its fixed files were checked at start, as the program checks them.
   auto day = MakeRaceDay();
   auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
-    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(text) << "\n";
+    std::string t = Cp932ToUtf8Lossy(text);
+    for (size_t at; (at = t.find("\r\n")) != std::string::npos;) t.replace(at, 2, " ");
+    *ctx.err << "zelkova-cli: figures: " << t << "\n";
   });
   if (!load.ok()) {
     *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(load.status().message()) << "\n";
@@ -203,33 +254,48 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
   if (samples < 0) samples = load->samples;
   if (weightSwitch < 0) weightSwitch = load->weightSwitch;
 
+  const char* eol = excel ? "\r\n" : "\n";
   const auto& cols = Columns();
+  int status = 0;
   bool found = false;
-  std::string out;
+  std::string out = excel ? "\xEF\xBB\xBF" : "";
   for (size_t c = 0; c < cols.size(); ++c) out += (c ? "," : "") + cols[c].name;
-  out += "\n";
+  out += eol;
   for (int r = 0; r < day->RaceCount; ++r) {
     RaceInfo& info = day->Races[r];
     if (info.RaRecord.empty()) continue;
     if (race > 0 && info.RaRecord.fieldInt(26, 2) != race) continue;
     found = true;
     SelectionFigures(info, samples, weightSwitch);
-    const RaceFigures& f = info.Figures;
-    for (int h = 0; h < f.RunnerCount; ++h) {
+    // A runner whose entry could not be read has no row: blank names would pass for data.
+    int rows = 0;
+    for (int h = 0; h < info.Figures.RunnerCount; ++h) {
+      if (info.Runners[h].SeRecord.empty()) continue;
+      ++rows;
       for (size_t c = 0; c < cols.size(); ++c) {
         if (c) out += ',';
-        cols[c].put(out, f, h);
+        cols[c].put(out, info, h);
       }
-      out += '\n';
+      out += eol;
+    }
+    if (rows == 0) {
+      *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(info.Figures.Title.View())
+               << ": no runner to show (the race has " << info.Figures.RunnerCount << " registered runners)\n";
+      status = 1;
     }
   }
-  if (race > 0 && !found) {
-    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(date) << " has no race " << race << "\n";
+  if (!found) {
+    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(date);
+    if (race > 0)
+      *ctx.err << " has no race " << race << "\n";
+    else
+      *ctx.err << " has no races (its race file holds none)\n";
     return 1;
   }
   *ctx.out << out;
   ctx.out->flush();
-  return ctx.out->good() ? 0 : 1;
+  if (!ctx.out->good()) return 1;
+  return status;
 }
 
 }  // namespace zelkova::cli

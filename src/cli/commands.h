@@ -29,7 +29,12 @@ bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::
 // False, after saying so, when the program folder does not exist (the command ends with 1).
 bool ProgramFolderReady(CliContext& ctx, const char* cmd);
 
-// The usage text, shown for unknown commands and bad arguments.
+// The usage text, shown by --help and for unknown commands and bad arguments.
 std::string UsageText();
+
+// The checks of the program's start: a feed folder given with --feed must be a feed folder, and
+// (with `programFolder`) the program folder must exist and hold its fixed files. 0 when they
+// pass; else 1, with the same messages as the program, on err.
+int CheckStart(const CliContext& ctx, bool programFolder);
 
 }  // namespace zelkova::cli

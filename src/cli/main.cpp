@@ -39,21 +39,6 @@ bool RememberFeed(const CliContext& ctx) {
 
 }  // namespace
 
-std::string UsageText() {
-  return "usage: zelkova-cli [--home DIR] [--feed DIR] COMMAND [ARGS]\n"
-         "commands:\n"
-         "  dates                                   the stored dates, newest first\n"
-         "  download [--from \"yyyy/mm/dd hh:nn:ss\"] [--write-through]\n"
-         "                                          batch download of stored JV-Data\n"
-         "  figures DATE [--race N] [--samples N] [--weight-switch 0|1]\n"
-         "                                          every runner's figures as CSV (DATE: yyyymmdd)\n"
-         "  csv DATE... | csv --from yyyymmdd --to yyyymmdd\n"
-         "                                          the CSV export of each date (CSV/yyyymmdd.csv)\n"
-         "  hit-report DATE [--threshold N]         the hit report of a date (HPupload), paying more than N yen\n"
-         "  record-feed --out DIR [--from \"yyyy/mm/dd hh:nn:ss\"] [--option N] [--realtime yyyymmdd]\n"
-         "                                          records JV-Link's data (or --feed's) as a feed folder\n";
-}
-
 }  // namespace zelkova::cli
 
 int main(int argc, char** argv) {
@@ -79,6 +64,9 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--help" || args[i] == "-h") {
       std::cout << zelkova::cli::UsageText();
       return 0;
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      std::cerr << "zelkova-cli: unknown option '" << args[i] << "'\n" << zelkova::cli::UsageText();
+      return 2;
     } else {
       break;
     }
@@ -93,6 +81,8 @@ int main(int argc, char** argv) {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
+  // record-feed writes a feed folder and reads no program folder.
+  if (int status = zelkova::cli::CheckStart(ctx, cmd != "record-feed"); status != 0) return status;
   // Not remembering the folder is told but does not stop the command.
   if (cmd != "record-feed") zelkova::cli::RememberFeed(ctx);  // there --feed is only the source
   std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());

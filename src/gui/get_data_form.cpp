@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -34,6 +35,22 @@ LocalTime FromQt(const QDateTime& d) {
                    d.time().second()};
 }
 
+// The from-time picker. Typing replaces the part of the date or time under the cursor: a click
+// into a part selects it whole, so "2000" typed into the year gives the year 2000 (with the
+// cursor merely inside a full part, the edit would refuse every digit).
+class TDateTimePicker : public QDateTimeEdit {
+ public:
+  explicit TDateTimePicker(QWidget* parent) : QDateTimeEdit(parent) { lineEdit()->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    // The click lands on the edit inside; the part is selected once the click has placed the cursor.
+    if (watched == lineEdit() && e->type() == QEvent::MouseButtonRelease)
+      QMetaObject::invokeMethod(this, [this] { setSelectedSection(currentSection()); }, Qt::QueuedConnection);
+    return QDateTimeEdit::eventFilter(watched, e);
+  }
+};
+
 // TGetDataForm: the widgets around BatchDownload. The core decides every text; this shows them.
 class TGetDataForm : public QDialog, public BatchView {
  public:
@@ -46,7 +63,7 @@ class TGetDataForm : public QDialog, public BatchView {
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(U("取得開始日付"), this));
-    DateTimePicker1 = new QDateTimeEdit(this);
+    DateTimePicker1 = new TDateTimePicker(this);
     DateTimePicker1->setObjectName("DateTimePicker1");
     DateTimePicker1->setDisplayFormat("yyyy/MM/dd HH:mm:ss");
     DateTimePicker1->setCalendarPopup(true);
@@ -89,6 +106,7 @@ class TGetDataForm : public QDialog, public BatchView {
     bars->addWidget(new QLabel(U("読込み"), this), 1, 0);
     ProgressBar2 = new QProgressBar(this);
     ProgressBar2->setObjectName("ProgressBar2");
+    ProgressBar2->setFormat("%v / %m");  // files read of files to read
     bars->addWidget(ProgressBar2, 1, 1);
     lay->addLayout(bars);
     lay->addWidget(new QLabel(U("作成済みデータ"), this));
@@ -105,6 +123,7 @@ class TGetDataForm : public QDialog, public BatchView {
       batch_.setFromTime(FromQt(DateTimePicker1->dateTime()));
       ButtonStart->setEnabled(false);
       batch_.ButtonStartClick();
+      wrote_ = wrote_ || batch_.filesSaved() > 0;
       ButtonStart->setEnabled(!batch_.busy());
     });
     connect(ButtonCancel, &QPushButton::clicked, this, [this] {
@@ -114,6 +133,7 @@ class TGetDataForm : public QDialog, public BatchView {
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { batch_.SpeedButton1Click(); });
     connect(TimerJVStatus, &QTimer::timeout, this, [this] {
       batch_.TimerJVStatusTimer();
+      wrote_ = wrote_ || batch_.filesSaved() > 0;
       ButtonStart->setEnabled(!batch_.busy());
     });
 
@@ -122,6 +142,9 @@ class TGetDataForm : public QDialog, public BatchView {
   }
 
   ~TGetDataForm() override { batch_.FormClose(); }
+
+  // Whether any start in this window wrote a stored file.
+  bool wrote() const { return wrote_; }
 
   // BatchView
   void progressLabel(const std::string& text) override { ProgressLabel->setText(Q(text)); }
@@ -160,14 +183,16 @@ class TGetDataForm : public QDialog, public BatchView {
   QProgressBar* ProgressBar2 = nullptr;
   QListWidget* ListBox1 = nullptr;
   QTimer* TimerJVStatus = nullptr;
+  bool wrote_ = false;
 };
 
 }  // namespace
 
-void OpenBatchDownload(QWidget* parent, AppContext& ctx) {
-  if (!ctx.jvlink || !ctx.prompts || !ctx.clock) return;
+bool OpenBatchDownload(QWidget* parent, AppContext& ctx) {
+  if (!ctx.jvlink || !ctx.prompts || !ctx.clock) return false;
   TGetDataForm form(parent, ctx);
   form.exec();
+  return form.wrote();
 }
 
 }  // namespace zelkova::gui

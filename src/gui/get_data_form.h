@@ -7,9 +7,9 @@ namespace zelkova {
 struct AppContext;
 namespace gui {
 
-// Opens the batch download window modally; returns when it closes. The caller rebuilds its
-// date list afterwards.
-void OpenBatchDownload(QWidget* parent, AppContext& ctx);
+// Opens the batch download window modally; returns when it closes, true when it wrote any
+// stored file. The caller rebuilds its date list afterwards.
+bool OpenBatchDownload(QWidget* parent, AppContext& ctx);
 
 }  // namespace gui
 }  // namespace zelkova

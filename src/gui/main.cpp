@@ -20,6 +20,7 @@
 #include "base/file_io.h"
 #include "base/system_registry.h"
 #include "gui/henko_form.h"
+#include "gui/japanese_ui.h"
 #include "gui/kakoso_form.h"
 #include "gui/main_form.h"
 #include "gui/print_pdf.h"
@@ -33,10 +34,19 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: zelkova [--home DIR] [--feed DIR] [--screenshot FILE.png]\n"
-               "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n");
+const char kUsage[] =
+    "usage: zelkova [--home DIR] [--feed DIR] [--screenshot FILE.png]\n"
+    "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
+    "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
+    "                         RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl\n"
+    "  --feed DIR             the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
+    "                         remembered in the settings, like a folder chosen with JVLink設定\n"
+    "  --screenshot FILE.png  shows the main window, saves it as a PNG and exits\n"
+    "  --print-pdf FILE.pdf   prints the analysis of the day --date to a PDF and exits\n"
+    "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
+
+int Usage(const std::string& why) {
+  std::fprintf(stderr, "zelkova: %s\n%s", why.c_str(), kUsage);
   return 2;
 }
 
@@ -69,6 +79,11 @@ bool HasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Help needs no display and no folder.
+  if (HasOption(argc, argv, "--help") || HasOption(argc, argv, "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   // The analysis print as a PDF needs no window, JV-Link or display.
   if (zelkova::gui::WantsPrintPdf(argc, argv)) return zelkova::gui::PrintPdfMain(argc, argv);
   // Without a display Qt would abort; a screenshot needs none, anything else gets told how.
@@ -87,31 +102,43 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   UseJapaneseFont(app);
+  zelkova::gui::UseJapaneseTranslations(app);
 
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
   std::string feed, screenshot;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    if ((a == "--home" || a == "--feed" || a == "--screenshot") && i + 1 < args.size()) {
-      std::string v = args[++i].toStdString();  // UTF-8
-      if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
-      else if (a == "--feed") feed = zelkova::PathToUtf8(std::filesystem::absolute(zelkova::PathFromUtf8(v)));
-      else screenshot = v;
-    } else {
-      return Usage();
-    }
+    const bool known = a == "--home" || a == "--feed" || a == "--screenshot";
+    if (!known) return Usage("unknown option '" + a.toStdString() + "'");
+    if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
+    std::string v = args[++i].toStdString();  // UTF-8
+    if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
+    else if (a == "--feed") feed = v;
+    else screenshot = v;
   }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(home, ec)) {
-    std::fprintf(stderr, "zelkova: program folder %s does not exist\n", zelkova::PathToUtf8(home).c_str());
+  zelkova::gui::QtPrompts startPrompts;
+  startPrompts.setQuiet(!screenshot.empty());
+  if (std::string why = zelkova::ProgramFolderProblem(home); !why.empty()) {
+    startPrompts.information(why);
     return 1;
   }
+  // A feed folder given now must be one; it is refused before it is remembered, as the
+  // command-line program refuses it.
+  if (!feed.empty()) {
+    const std::filesystem::path f = std::filesystem::absolute(zelkova::PathFromUtf8(feed));
+    if (zelkova::Status s = zelkova::CheckFeedFolder(f); !s.ok()) {
+      startPrompts.information(s.message());
+      return 1;
+    }
+    feed = zelkova::PathToUtf8(f);
+  }
   // Every relative path of the program is taken from here.
+  std::error_code ec;
   std::filesystem::current_path(home, ec);
   if (ec) {
-    std::fprintf(stderr, "zelkova: cannot enter the program folder %s: %s\n", zelkova::PathToUtf8(home).c_str(),
-                 ec.message().c_str());
+    startPrompts.information(zelkova::Sj("プログラムフォルダ「") + zelkova::PathText(home) +
+                             zelkova::Sj("」に移れません：") + zelkova::ErrnoText(ec.value()));
     return 1;
   }
 

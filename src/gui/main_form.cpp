@@ -34,9 +34,11 @@
 #include "base/file_io.h"
 #include "gui/folder_viewer_ex.h"
 #include "gui/get_data_form.h"
+#include "gui/hint_list.h"
 #include "gui/qt_platform.h"
 #include "gui/reference_page.h"
 #include "gui/wait_form.h"
+#include "day/load_report.h"
 #include "store/legacy_um.h"
 #include "store/stored_paths.h"
 #include "jvlink/software_id.h"
@@ -59,6 +61,11 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
   dlLabel_ = new QLabel(this);
   dlLabel_->setObjectName("DLlabel");
   statusBar()->setObjectName("StatusBar1");
+  // The standing hint sits where passing messages and button hints appear, and comes back
+  // after them.
+  statusHint_ = new QLabel(this);
+  statusHint_->setObjectName("StatusHint");
+  statusBar()->addWidget(statusHint_, 1);
   statusBar()->addPermanentWidget(dlLabel_);
 
   folderViewerEx1_ = std::make_unique<TFolderViewerEx>(ctx_.folderChooser);
@@ -106,9 +113,7 @@ void TMainForm::reportWrite(const Status& s) {
 }
 
 void TMainForm::notYet(const char* what) {
-  QString text = QString::fromUtf8(what) + QString::fromUtf8("：この機能はまだ使えません。");
-  dlLabel_->setText(text);
-  statusBar()->showMessage(text, 5000);
+  statusBar()->showMessage(QString::fromUtf8(what) + QString::fromUtf8("：この機能はまだ使えません。"), 5000);
 }
 
 // ---- building ----
@@ -136,7 +141,7 @@ void TMainForm::buildPages() {
   panel5_->setObjectName("Panel5");
   auto* p5 = new QVBoxLayout(panel5_);
   p5->setContentsMargins(0, 0, 0, 0);
-  datList_ = new QListWidget(panel5_);
+  datList_ = new HintListWidget(panel5_);
   datList_->setObjectName("DatList");
   connect(datList_, &QListWidget::itemClicked, this, [this] { DatListClick(); });
   p5->addWidget(datList_);
@@ -395,14 +400,30 @@ void TMainForm::closeEvent(QCloseEvent* e) {
 // ---- commands ----
 
 void TMainForm::MakeDataListBtnClick() {
+  // The loaded day is still loaded: while its date is in the new list it stays chosen and shown.
+  const QString kept = loaded_ && day_ ? Q(day_->DateText) : QString();
   dateCombo_->clear();
-  datList_->clear();
-  upDownPosition_ = 0;
-  panel12_->hide();
-  loaded_ = false;
   state_.dates = DateList(ctx_.programFolder);
   for (const std::string& d : state_.dates) dateCombo_->addItem(Q(d));
-  dateCombo_->setCurrentIndex(-1);
+  const int at = kept.isEmpty() ? -1 : dateCombo_->findText(kept);
+  dateCombo_->setCurrentIndex(at);
+  if (at < 0) {
+    datList_->clear();
+    upDownPosition_ = 0;
+    panel12_->hide();
+    loaded_ = false;
+  }
+  updateHints();
+}
+
+void TMainForm::updateHints() {
+  std::string hint;
+  if (state_.dates.empty())
+    hint = EmptyDateListHint();
+  else if (datList_->count() == 0)
+    hint = ChooseDateHint();
+  statusHint_->setText(state_.dates.empty() ? Q(hint) : QString());
+  HintListWidget::SetHint(datList_, Q(hint));
 }
 
 // The figures go back to their starting values; the records stay until the next load.
@@ -435,9 +456,11 @@ void TMainForm::RTreadBtnClick() { referencePage_->Refresh(); }
 void TMainForm::RadioGroup2Click() { referencePage_->showKind(referencePage_->selectedKind()); }
 
 void TMainForm::JVBtnClick() {
-  OpenBatchDownload(this, ctx_);
+  const bool wrote = OpenBatchDownload(this, ctx_);
   if (onBatchDownloadClosed) onBatchDownloadClosed();
   MakeDataListBtnClick();
+  // A download that wrote files may have changed the loaded day: it is read again.
+  if (wrote && loaded_) DateComboChange();
 }
 
 void TMainForm::SpeedButton5Click() { close(); }
@@ -573,28 +596,15 @@ void TMainForm::DateComboChange() {
   waitForm()->hide();
   setEnabled(true);
   loading_ = false;
-  if (s.isNotFound()) {
-    info(::zelkova::Sj("この日付のレースデータ（") + date + ::zelkova::Sj(".jvRA）が見つかりません。"));
-    return;
-  }
-  if (!s.ok()) {
+  if (!s.ok() && !s.isNotFound()) {
     // The day is half-filled: nothing of it is offered.
     datList_->clear();
     panel12_->hide();
-    loaded_ = false;
-    info(::zelkova::Sj("レースデータを読み込めませんでした：") + s.message());
-    return;
   }
-  loaded_ = datList_->count() > 0;
-  if (datList_->count() == 0) info(::zelkova::Sj("この日付にはレースがありません：") + date);
-  if (!obs.problems.empty()) {
-    std::string text = ::zelkova::Sj("読み込めなかったデータがあります：");
-    const size_t shown = std::min<size_t>(obs.problems.size(), 10);
-    for (size_t i = 0; i < shown; ++i) text += "\r\n" + obs.problems[i];
-    if (obs.problems.size() > shown)
-      text += "\r\n" + ::zelkova::Sj("ほか") + std::to_string(obs.problems.size() - shown) + ::zelkova::Sj("件");
-    info(text);
-  }
+  loaded_ = s.ok() && datList_->count() > 0;
+  updateHints();
+  // Everything the load has to tell, in one box.
+  if (const std::string text = LoadReport(date, s, datList_->count(), obs.problems); !text.empty()) info(text);
 }
 
 // The stepper moves through the races of the loaded day; up is the next race.

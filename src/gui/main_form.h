@@ -143,6 +143,8 @@ class TMainForm : public QMainWindow {
   void notYet(const char* what);
   void HitReportClick(int threshold);
   void info(const std::string& cp932);
+  // The status bar and the empty race list say what to do next: get data, or choose a date.
+  void updateHints();
   // A settings write that failed is told to the user, not dropped.
   void reportWrite(const Status& s);
 
@@ -159,6 +161,7 @@ class TMainForm : public QMainWindow {
   QListWidget* datList_ = nullptr;
   QCheckBox* autoOzCheck_ = nullptr;
   QLabel* dlLabel_ = nullptr;
+  QLabel* statusHint_ = nullptr;
   QSpinBox* spinEdit1_ = nullptr;
   QSpinBox* spinEdit2_ = nullptr;
   QSpinBox* spinEdit3_ = nullptr;

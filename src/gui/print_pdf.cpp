@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/headless_day.h"
+#include "app/startup.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "gui/page_recorder.h"
@@ -48,8 +49,13 @@ int PrintPdfMain(int argc, char** argv) {
   }
   const std::string dateText = DateArgument(date);
   if (dateText.empty() || pdf.empty()) return Usage();
-  if (!DirExists(home)) {
-    std::fprintf(stderr, "zelkova: program folder %s does not exist\n", home.string().c_str());
+  // The program folder is checked as the window's start checks it, with the same messages.
+  if (std::string why = ProgramFolderProblem(home); !why.empty()) {
+    std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(why).c_str());
+    return 1;
+  }
+  if (const FixedFiles fixed = LoadFixedFiles(home); !fixed.messages.empty()) {
+    for (const std::string& m : fixed.messages) std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(m).c_str());
     return 1;
   }
   // No display is needed: the page is drawn into the PDF only.

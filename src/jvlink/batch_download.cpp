@@ -40,6 +40,13 @@ struct Texts {
   std::string writeFailed = Sj("ファイルを保存できませんでした：");
   std::string unreadable = Sj("保存ファイルの行の長さが正しくないため更新しませんでした：");
   std::string settingsFailed = Sj("設定を保存できませんでした：");
+  std::string stoppedAt = Sj("フィードファイル「");
+  std::string recordNo = Sj("」の");
+  std::string stoppedRecord = Sj("件目のレコードで読込みが止まりました。");
+  std::string savedNone = Sj("保存したファイルはありません。");
+  std::string savedFiles = Sj("個のファイルに保存しました（取り込んだ記録");
+  std::string savedLines = Sj("件）。");
+  std::string savedBefore = Sj("ここまでに");
 };
 
 const Texts& T() {
@@ -119,10 +126,24 @@ BatchDownload::BatchDownload(std::filesystem::path programFolder, JvLink& jv, Pr
                              TIniGT& ini, BatchView* view)
     : BatchDownload(std::move(programFolder), jv, prompts, clock, ini, view, Options{}) {}
 
-void BatchDownload::logError(const std::string& text) {
-  // A log that cannot be written must not stop the download; the text still reaches onError.
-  (void)AppendErrorLog(folder_, clock_, text);
-  if (options_.onError) options_.onError(text);
+void BatchDownload::logError(const std::string& text, bool shown) {
+  // One line per entry in the log; a log that cannot be written must not stop the download.
+  std::string line = text;
+  for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
+  (void)AppendErrorLog(folder_, clock_, line);
+  if (options_.onError && !shown) options_.onError(text);
+}
+
+std::string BatchDownload::jvError(const std::string& prefix, const char* operation, int code) const {
+  std::string text = prefix + JvMessage(operation, code);
+  const std::string why = jv_.lastProblem();
+  if (!why.empty()) text += "\r\n" + why;
+  return text;
+}
+
+std::string BatchDownload::savedText() const {
+  if (filesSaved() == 0) return T().savedNone;
+  return std::to_string(filesSaved()) + T().savedFiles + std::to_string(linesSaved()) + T().savedLines;
 }
 
 void BatchDownload::setLabel(const std::string& text) {
@@ -152,14 +173,14 @@ void BatchDownload::SpeedButton1Click() {
   int r = jv_.JVSetUIProperties();
   if (r != 0) {
     prompts_.beep();
-    prompts_.information(T().uiError + JvMessage("JVSetUIProperties", r));
+    prompts_.information(jvError(T().uiError, "JVSetUIProperties", r));
   }
 }
 
 void BatchDownload::ButtonStartClick() {
   // The window disables the button while it works; a click that still arrives is not a second run.
   if (phase_ != Phase::kIdle) return;
-  prompts_.information(T().startInfo);
+  if (options_.startNotice) prompts_.information(T().startInfo);
   setTimer(false);
   cancelFlag_ = false;
   if (view_) {
@@ -173,6 +194,9 @@ void BatchDownload::ButtonStartClick() {
   storeError_ = Status::Ok();
   skipped_ = 0;
   reportedFiles_.clear();
+  // Counts start again with each run; the cache itself is new per window.
+  cache_ = StoreCache(options_.mode);
+  mastersSaved_ = 0;
 
   char from[80];
   std::snprintf(from, sizeof from, "%04d%02d%02d%02d%02d%02d", fromTime_.year, fromTime_.month, fromTime_.day,
@@ -190,13 +214,14 @@ void BatchDownload::ButtonStartClick() {
   }
   if (r != 0) {
     prompts_.beep();
-    std::string msg = T().openError + JvMessage("JVOpen", r);
+    std::string msg = jvError(T().openError, "JVOpen", r);
     prompts_.information(msg);
     closeStep();
     outcome_ = Status::JvLinkError(r, msg);
     return;
   }
   setLabel("ReadCount:" + std::to_string(readCount_) + ", DownloadCount:" + std::to_string(downloadCount_));
+  if (view_) view_->progress2(0, readCount_);  // the files to read are known from here on
   if (downloadCount_ > 0) {
     setLabel(T().downloading);
     if (view_) view_->progress1(0, downloadCount_);
@@ -217,7 +242,8 @@ void BatchDownload::TimerJVStatusTimer() {
   int n = jv_.JVStatus();
   if (n < 0) {
     prompts_.beep();
-    std::string msg = T().statusError + JvMessage("JVStatus", n);
+    std::string msg = jvError(T().statusError, "JVStatus", n);
+    logError(msg, true);
     prompts_.information(msg);
     setTimer(false);
     closeStep();
@@ -273,7 +299,7 @@ void BatchDownload::closeStep() {
 
 bool BatchDownload::writeFailed(const Status& s) {
   prompts_.beep();
-  prompts_.information(T().writeFailed + s.message());
+  prompts_.information(T().writeFailed + s.message() + "\r\n" + T().savedBefore + savedText());
   outcome_ = s;
   return false;
 }
@@ -297,6 +323,8 @@ bool BatchDownload::readLoop() {
   const LocalTime cut = AddDays(now, -5);
   cutoff_ = cut.year * 10000 + cut.month * 100 + cut.day;
   fileCount_ = 0;
+  feedFile_.clear();
+  recordInFile_ = 0;
   lastFlush_ = std::chrono::steady_clock::now();
 
 
@@ -310,14 +338,21 @@ bool BatchDownload::readLoop() {
       return false;
     }
     int size = 60000;
+    filename.clear();
     int r = jv_.JVRead(buff, size, filename);
+    if (!filename.empty() && filename != feedFile_) {
+      feedFile_ = filename;
+      recordInFile_ = 0;
+    }
     if (r > 0) {
+      ++recordInFile_;
       dispatch(buff);
       if (!storeError_.ok()) {
         flush();  // what merged before the failure is still worth keeping
         return writeFailed(storeError_);
       }
     } else if (r == -1) {
+      recordInFile_ = 0;
       ++fileCount_;
       if (view_) view_->progress2(fileCount_, readCount_);
       setLabel(T().reading + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")");
@@ -326,7 +361,13 @@ bool BatchDownload::readLoop() {
     } else if (r < -3) {
       Status s = flush();
       prompts_.beep();
+      // The read loop ends here as JV-Link wants, but the user learns where, so a damaged feed
+      // file can be found and replaced.
       std::string msg = T().readError + JvMessage("JVRead", r);
+      if (!feedFile_.empty())
+        msg += "\r\n" + T().stoppedAt + feedFile_ + T().recordNo + std::to_string(recordInFile_ + 1) + T().stoppedRecord;
+      if (const std::string why = jv_.lastProblem(); !why.empty()) msg += "\r\n" + why;
+      logError(msg, true);
       prompts_.information(msg);
       outcome_ = Status::JvLinkError(r, msg);
       if (!s.ok()) return writeFailed(s);
@@ -342,10 +383,10 @@ bool BatchDownload::readLoop() {
   setLabel("JVRead EndOfFile :0");
   setLabel(T().readDone + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")");
   if (!endStep()) return false;
-  if (view_) {
-    view_->progress1(0, 100);
-    view_->progress2(0, 100);
-  }
+  // The bars stay full and the label says what was saved, so the end is plain to see.
+  setLabel(T().readDone + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")" + Sj("　") +
+           savedText());
+  if (view_) view_->progress2(fileCount_, readCount_);
   prompts_.beep();
   return true;
 }
@@ -458,6 +499,7 @@ bool BatchDownload::endStep() {
   auto commit = [&] {
     Status s = group.Commit();
     for (size_t i = 0; i < group.committed(); ++i) addList(made[i]);
+    mastersSaved_ += group.committed();
     made.clear();
     group.Reset();
     groupBytes = 0;

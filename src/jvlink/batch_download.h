@@ -47,8 +47,10 @@ class BatchDownload {
     // Files already written stay in memory after a flush while they take no more than this.
     size_t cacheBytes = size_t{256} << 20;
     // Also receives the texts written to the error log (skipped records, unreadable stored
-    // files; CP932), e.g. for a terminal.
+    // files, read errors; CP932), e.g. for a terminal.
     std::function<void(const std::string&)> onError;
+    // The notice that asks the user to leave the program alone while it works (a window's).
+    bool startNotice = true;
   };
 
   BatchDownload(std::filesystem::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock,
@@ -78,6 +80,12 @@ class BatchDownload {
   const std::vector<std::string>& datesMade() const { return datesMade_; }
   int fileCount() const { return fileCount_; }
   int recordsSkipped() const { return skipped_; }
+  // What is on disk from the last start: lines filed into stored files that were then written,
+  // and the stored files written (the master files of the end step included).
+  size_t linesSaved() const { return cache_.linesSaved(); }
+  size_t filesSaved() const { return cache_.filesSaved() + mastersSaved_; }
+  // Those two counts as a sentence for the window (CP932).
+  std::string savedText() const;
 
  private:
   enum class Phase { kIdle, kDownloading, kReading };
@@ -96,7 +104,10 @@ class BatchDownload {
   Status flush();
   bool endStep();
   void rememberLastTime();
-  void logError(const std::string& text);
+  // Appends `text` to ErrorLog.txt and passes it to onError, unless a box shows it anyway.
+  void logError(const std::string& text, bool shown = false);
+  // prefix + JvMessage(operation, code), and on the next line what the backend can tell of it.
+  std::string jvError(const std::string& prefix, const char* operation, int code) const;
 
   std::filesystem::path folder_;
   StoredFolders folders_;  // resolved when a download starts
@@ -123,6 +134,9 @@ class BatchDownload {
   Status outcome_;
   Status storeError_;  // a write that failed: ends the read loop
   int skipped_ = 0;
+  size_t mastersSaved_ = 0;
+  std::string feedFile_;   // the feed file being read, as JVRead names it
+  int recordInFile_ = 0;   // records of it read so far
   std::vector<std::string> reportedFiles_;
   std::chrono::steady_clock::time_point lastFlush_;
 };

@@ -31,8 +31,8 @@ class JvLink {
   virtual int JVMVPlay(const std::string& key) = 0;
   // Four digits, e.g. "0490".
   virtual std::string version() = 0;
-  // What lies behind the last -401 (internal error) beyond its code: the COM failure, the feed
-  // file that could not be listed. CP932; empty when the backend knows nothing more.
+  // What lies behind the last call's failure beyond its code: the COM failure, the feed folder,
+  // file or record. CP932; empty when the backend knows nothing more.
   virtual const std::string& lastProblem() const {
     static const std::string none;
     return none;

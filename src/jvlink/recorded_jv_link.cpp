@@ -74,7 +74,9 @@ std::string NowMinute(const Clock& clock) {
 Result<std::string> ReadSmallFile(const fs::path& p) {
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
-  if (*size > kMaxSmallFile) return Status::InvalidArgument(PathText(p) + " is too large (" + std::to_string(*size) + " bytes)");
+  if (*size > kMaxSmallFile)
+    return Status::InvalidArgument(Sj("「") + PathText(p) + Sj("」が大きすぎます（") + std::to_string(*size) +
+                                   Sj("バイト）"));
   return ReadFile(p);
 }
 
@@ -84,6 +86,20 @@ bool IsPlainFile(const fs::path& p) {
 }
 
 }  // namespace
+
+Status CheckFeedFolder(const fs::path& feedDir) {
+  std::error_code ec;
+  const auto st = fs::status(feedDir, ec);
+  if (!fs::exists(st))
+    return Status::NotFound(Sj("フィードフォルダ「") + PathText(feedDir) + Sj("」がありません。"));
+  if (!fs::is_directory(st))
+    return Status::InvalidArgument(Sj("「") + PathText(feedDir) +
+                                   Sj("」はフォルダではありません。フィードフォルダを指定してください。"));
+  if (!DirExists(ChildPath(feedDir, "stored")) && !DirExists(ChildPath(feedDir, "realtime")))
+    return Status::InvalidArgument(Sj("フォルダ「") + PathText(feedDir) +
+                                   Sj("」はJV-Dataのフィードフォルダではありません（stored も realtime もありません）。"));
+  return Status::Ok();
+}
 
 // Hands out the CR LF records of one feed file, reading it in chunks.
 class RecordedJvLink::Reader {
@@ -107,7 +123,8 @@ class RecordedJvLink::Reader {
         const size_t len = crlf + 2 - pos_;
         // Whether the line is refused cannot depend on where the buffer happened to be refilled.
         if (len > kMaxRecord)
-          return fail(-403, "record of " + std::to_string(len) + " bytes is longer than " + std::to_string(kMaxRecord),
+          return fail(-403, Sj("1行が") + std::to_string(len) + Sj("バイトあり、") + std::to_string(kMaxRecord) +
+                                Sj("バイトを超えています"),
                       code, why, offset);
         rec.assign(buf_, pos_, len);
         pos_ = crlf + 2;
@@ -116,10 +133,11 @@ class RecordedJvLink::Reader {
       const size_t left = buf_.size() - pos_;
       const uint64_t offset = filePos_ - left;
       if (left > kMaxRecord)
-        return fail(-403, "no CR LF within " + std::to_string(kMaxRecord) + " bytes", code, why, offset);
+        return fail(-403, std::to_string(kMaxRecord) + Sj("バイト以内に行末（CR LF）がありません"), code, why, offset);
       if (filePos_ >= size_) {
         if (left == 0) return Next::kEnd;
-        return fail(-403, "last record (" + std::to_string(left) + " bytes) lacks CR LF", code, why, offset);
+        return fail(-403, Sj("最後のレコード（") + std::to_string(left) + Sj("バイト）に行末（CR LF）がありません"), code,
+                    why, offset);
       }
       buf_.erase(0, pos_);
       pos_ = 0;
@@ -136,25 +154,25 @@ class RecordedJvLink::Reader {
 
  private:
   Next check(const std::string& rec, uint64_t offset, int& code, std::string& why) {
-    if (rec.size() < 3) return fail(-403, "empty record", code, why, offset);
+    if (rec.size() < 3) return fail(-403, Sj("空の行です"), code, why, offset);
     const size_t want = KnownRecordLength(std::string_view(rec).substr(0, 2));
     if (want != 0 && rec.size() != want) {
       return fail(-403,
-                  "record " + rec.substr(0, 2) + " is " + std::to_string(rec.size()) + " bytes, not " +
-                      std::to_string(want),
+                  Sj("レコード") + rec.substr(0, 2) + Sj("が") + std::to_string(rec.size()) + Sj("バイトです（") +
+                      std::to_string(want) + Sj("バイトのはず）"),
                   code, why, offset);
     }
     // JV-Link hands out text converted from Unicode, so a record is always valid Shift-JIS;
     // bytes that are not would reach every stored file and display.
-    if (!IsValidCp932(rec)) return fail(-403, "record bytes are not Shift-JIS (CP932)", code, why, offset);
+    if (!IsValidCp932(rec)) return fail(-403, Sj("Shift-JIS（CP932）でない文字を含みます"), code, why, offset);
     return Next::kRecord;
   }
 
   Next fail(int c, const std::string& text, int& code, std::string& why, uint64_t offset = UINT64_MAX) {
     code = c;
-    why = PathText(path_);
-    if (offset != UINT64_MAX) why += " at byte " + std::to_string(offset);
-    why += ": " + text;
+    why = Sj("「") + PathText(path_) + Sj("」");
+    if (offset != UINT64_MAX) why += Sj("の") + std::to_string(offset) + Sj("バイト目");
+    why += Sj("：") + text;
     return Next::kFailed;
   }
 
@@ -204,7 +222,7 @@ bool RecordedJvLink::consumeInjection(const char* operation, int& code) {
 void RecordedJvLink::loadInjectFile() {
   auto text = ReadSmallFile(ChildPath(feedDir_, "inject.txt"));
   if (!text.ok()) {
-    if (!text.status().isNotFound()) lastProblem_ = "inject.txt ignored: " + text.status().message();
+    if (!text.status().isNotFound()) lastProblem_ = Sj("inject.txt を無視しました：") + text.status().message();
     return;
   }
   static const std::set<std::string, std::less<>> kOps = {"JVInit",   "JVSetUIProperties", "JVOpen",
@@ -233,11 +251,16 @@ void RecordedJvLink::loadInjectFile() {
       ok = words[2] == "after" && IsAllDigits(words[3]) && after >= 0 && after < (1LL << 31);
     }
     if (!ok) {
-      lastProblem_ = "inject.txt line " + std::to_string(lineNo) + " ignored: " + line;
+      lastProblem_ = Sj("inject.txt の") + std::to_string(lineNo) + Sj("行目を無視しました：") + line;
       continue;
     }
     inject(words[0], static_cast<int>(code), static_cast<int>(after));
   }
+}
+
+std::string RecordedJvLink::feedProblem(const Status& s) const {
+  if (chooser_ == nullptr) return s.message();
+  return s.message() + Sj("「JVLink設定」でフィードフォルダを選んでください。");
 }
 
 bool RecordedJvLink::insideFeed(const fs::path& p) const {
@@ -255,7 +278,7 @@ fs::path RecordedJvLink::cacheIndexPath() const { return cacheDir_ / kCacheIndex
 void RecordedJvLink::closeCycle() {
   if (pendingDone_ > 0 && pendingDone_ < pending_.size()) {
     const Status st = saveCacheIndex();
-    if (!st.ok()) lastProblem_ = "download index not saved: " + st.message();
+    if (!st.ok()) lastProblem_ = Sj("ダウンロードの記録を保存できません。") + st.message();
   }
   cycle_ = Cycle::kClosed;
   cancelled_ = false;
@@ -282,6 +305,7 @@ int RecordedJvLink::JVInit(const std::string& sid) {
 }
 
 int RecordedJvLink::JVSetUIProperties() {
+  lastProblem_.clear();
   int code;
   if (consumeInjection("JVSetUIProperties", code)) return code;
   if (chooser_ == nullptr) return 0;
@@ -289,8 +313,8 @@ int RecordedJvLink::JVSetUIProperties() {
   // Closing the dialog without a choice is not an error: the old folder stays.
   if (!chooser_->choose(Sj("JV-Dataフィードフォルダの選択"), PathToUtf8(feedDir_), chosen)) return 0;
   const fs::path folder = PathFromUtf8(chosen);
-  if (chosen.empty() || !DirExists(folder)) {
-    lastProblem_ = "feed folder not found: " + chosen;
+  if (Status st = CheckFeedFolder(folder); chosen.empty() || !st.ok()) {
+    lastProblem_ = st.message();
     return -100;
   }
   setFeedFolder(folder);
@@ -299,6 +323,7 @@ int RecordedJvLink::JVSetUIProperties() {
 
 int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromdate, int option, int& readcount,
                            int& downloadcount, std::string& lastfiletimestamp) {
+  lastProblem_.clear();
   readcount = 0;
   downloadcount = 0;
   lastfiletimestamp.clear();
@@ -321,8 +346,8 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
     for (const std::string& id : ids)
       if (id != "TOKU" && id != "RACE" && id != "TCVN" && id != "RCVN") return -116;
   }
-  if (!DirExists(feedDir_)) {
-    lastProblem_ = "feed folder not found: " + PathText(feedDir_);
+  if (Status st = CheckFeedFolder(feedDir_); !st.ok()) {
+    lastProblem_ = feedProblem(st);
     return -401;
   }
 
@@ -341,7 +366,7 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
       Found f;
       if (!ParseStoredName(file, f.stamp, f.name) || f.stamp <= fromdate) continue;
       if (!IsPlainFile(it->path()) || !insideFeed(it->path())) {
-        lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + PathText(it->path());
+        lastProblem_ = Sj("通常のファイルでないか、フィードの外にあるため読み飛ばしました：") + PathText(it->path());
         continue;
       }
       f.id = id;
@@ -351,7 +376,7 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
     }
     if (ec) {
       // Serving the rest would let the caller remember a time past files it never saw.
-      lastProblem_ = "cannot list " + PathText(dir) + ": " + ec.message();
+      lastProblem_ = Sj("「") + PathText(dir) + Sj("」の中を読めません：") + ErrnoText(ec.value());
       return -401;
     }
   }
@@ -385,6 +410,7 @@ int RecordedJvLink::JVOpen(const std::string& dataspec, const std::string& fromd
 }
 
 int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key) {
+  lastProblem_.clear();
   int code;
   if (consumeInjection("JVRTOpen", code)) return code;
   if (!initialized_) return -201;
@@ -394,8 +420,8 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
   else if (dataspec == "0B11" || dataspec == "0B12" || dataspec == "0B14") keyLength = 8;
   else return -111;
   if (!IsDigits(key, keyLength)) return -114;
-  if (!DirExists(feedDir_)) {
-    lastProblem_ = "feed folder not found: " + PathText(feedDir_);
+  if (Status st = CheckFeedFolder(feedDir_); !st.ok()) {
+    lastProblem_ = feedProblem(st);
     return -401;
   }
   const fs::path dir = ChildPath(ChildPath(ChildPath(feedDir_, "realtime"), dataspec), key);
@@ -408,13 +434,13 @@ int RecordedJvLink::JVRTOpen(const std::string& dataspec, const std::string& key
     if (file.size() != 16 || file.compare(12, 4, ".txt") != 0 || !IsAllDigits(file.substr(0, 12))) continue;
     if (file.substr(0, 12) > now) continue;  // not released yet
     if (!IsPlainFile(it->path()) || !insideFeed(it->path())) {
-      lastProblem_ = "skipped feed file that is not a plain file inside the feed: " + PathText(it->path());
+      lastProblem_ = Sj("通常のファイルでないか、フィードの外にあるため読み飛ばしました：") + PathText(it->path());
       continue;
     }
     batches.emplace_back(file, it->path());
   }
   if (ec) {
-    lastProblem_ = "cannot list " + PathText(dir) + ": " + ec.message();
+    lastProblem_ = Sj("「") + PathText(dir) + Sj("」の中を読めません：") + ErrnoText(ec.value());
     return -401;
   }
   if (batches.empty()) return -1;
@@ -448,7 +474,7 @@ int RecordedJvLink::stepDownload() {
       cacheIndex_.pop_back();
       s.present = false;
       --pendingDone_;
-      lastProblem_ = st.message();
+      lastProblem_ = Sj("ダウンロードの記録を保存できません。") + st.message();
       return -502;
     }
   }
@@ -456,6 +482,7 @@ int RecordedJvLink::stepDownload() {
 }
 
 int RecordedJvLink::JVStatus() {
+  lastProblem_.clear();
   int code;
   if (consumeInjection("JVStatus", code)) return code;
   if (!initialized_) return -201;
@@ -468,6 +495,7 @@ int RecordedJvLink::JVStatus() {
 }
 
 int RecordedJvLink::JVRead(std::string& buff, int& size, std::string& filename) {
+  lastProblem_.clear();
   int code;
   if (consumeInjection("JVRead", code)) return code;
   if (!initialized_) return -201;
@@ -480,7 +508,7 @@ int RecordedJvLink::JVRead(std::string& buff, int& size, std::string& filename) 
   Source& s = sources_[current_];
   if (!s.present) {
     if (cancelled_) {
-      lastProblem_ = "download was cancelled before " + s.name;
+      lastProblem_ = Sj("ダウンロードが中止されたため「") + s.name + Sj("」がありません");
       return -502;
     }
     // The download goes on in the background while the caller waits, as JV-Link's does.
@@ -543,13 +571,14 @@ int RecordedJvLink::JVMVPlay(const std::string& key) {
 }
 
 std::string RecordedJvLink::version() {
+  lastProblem_.clear();
   auto text = ReadSmallFile(ChildPath(feedDir_, "version.txt"));
   if (text.ok()) {
     std::string_view v = TrimBlanks(*text);
     if (IsDigits(v, 4)) return std::string(v);
-    lastProblem_ = "version.txt does not hold four digits";
+    lastProblem_ = Sj("version.txt が4桁の数字ではありません");
   } else if (!text.status().isNotFound()) {
-    lastProblem_ = "version.txt ignored: " + text.status().message();
+    lastProblem_ = Sj("version.txt を無視しました：") + text.status().message();
   }
   return "0490";
 }

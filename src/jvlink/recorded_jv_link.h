@@ -17,6 +17,10 @@
 
 namespace zelkova {
 
+// Ok when `feedDir` is a feed folder: a folder that holds stored/ or realtime/. Otherwise a
+// message (CP932) that says what it is instead: missing, not a folder, or no feed.
+Status CheckFeedFolder(const std::filesystem::path& feedDir);
+
 class RecordedJvLink : public JvLink {
  public:
   // `cacheDir` holds the index of files already "downloaded"; an empty path keeps it in memory.
@@ -35,7 +39,8 @@ class RecordedJvLink : public JvLink {
   void inject(const std::string& operation, int code, int afterCalls = 0);
   void clearInjections() { injections_.clear(); }
 
-  // Why the last call failed or what it skipped (feed file, offset), for the error log; ASCII/CP932.
+  // Why the last call failed or what it skipped (feed file, offset), in Japanese (CP932). Each
+  // open, status and read call starts it empty; a problem of inject.txt stays until then.
   const std::string& lastProblem() const override { return lastProblem_; }
   // The key of the last successful JVMVPlay.
   const std::string& lastPlayed() const { return lastPlayed_; }
@@ -70,6 +75,8 @@ class RecordedJvLink : public JvLink {
   };
 
   bool consumeInjection(const char* operation, int& code);
+  // The problem of a feed folder that is no feed, with the way to choose another.
+  std::string feedProblem(const Status& s) const;
   void loadInjectFile();
   void closeCycle();
   bool insideFeed(const std::filesystem::path& p) const;

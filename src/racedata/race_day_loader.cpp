@@ -65,31 +65,27 @@ struct RecordFile {
   }
 };
 
-// Missing: present == false, Ok. A read failure is IoError; a partial last record is reported.
-Status ReadRecordFile(const fs::path& p, size_t len, RecordFile& f, LoadObserver& obs) {
-  f.bytes.clear();
-  f.len = len;
-  f.count = 0;
-  f.present = false;
-  if (!FileExists(p)) return Status::Ok();
-  auto data = ReadFile(p);
-  if (!data.ok()) return data.status().isNotFound() ? Status::Ok() : data.status();
-  f.bytes = std::move(*data);
-  f.present = true;
-  f.count = f.bytes.size() / len;
-  if (f.bytes.size() % len != 0) obs.Problem(TruncatedFileText(p, f.bytes.size(), len));
-  return Status::Ok();
+// Texts of the load's reports about single files (CP932), converted once.
+struct ProblemTexts {
+  std::string open = Sj("「"), close = Sj("」");
+  std::string notFile = Sj("はファイルではありません（フォルダです）。読み込みませんでした。");
+  std::string empty = Sj("は空です（0バイト）。");
+  std::string record = Sj("の"), notKind = Sj("件目はレコードではありません。読み飛ばしました。");
+  std::string notCp932 = Sj("件目にShift-JISでない文字があります。名前などが正しく表示されません。");
+  std::string shortSlots = Sj("は"), shortSlots2 = Sj("行しかありません（");
+  std::string shortSlots3 = Sj("行のはず）。残りのレースの出走馬は表示されません。");
+  std::string noEntries = Sj("がありません。この競馬場のレースの出走馬は表示されません。");
+};
+const ProblemTexts& PT() {
+  static const ProblemTexts t;
+  return t;
 }
 
-// Master load: a missing file is normal, a damaged one is reported, a read error ends the load.
-Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen, LoadObserver& obs) {
-  Status s = idx.Load(p, len, keyPos, keyLen);
-  if (s.ok() || s.isNotFound()) return Status::Ok();
-  if (s.isCorruption()) {
-    obs.Problem(s.message());
-    return Status::Ok();
-  }
-  return s;
+// A record as stored: its kind at bytes 1-2 (or blank throughout, as empty slots are) and CR LF.
+bool RecordShapeOk(std::string_view rec, std::string_view kind) {
+  if (rec.size() < 2 || rec.substr(rec.size() - 2) != "\r\n") return false;
+  if (rec.substr(0, 2) == kind) return rec.find('\n') == rec.size() - 1;
+  return IsBlank(rec.substr(0, rec.size() - 2));
 }
 
 int RaceNumber(const RaImage& ra) { return static_cast<int>(ra.fieldInt(26, 2)); }
@@ -220,6 +216,17 @@ class Loader {
     obs_.SetProgress(pos, max);
     obs_.ProcessEvents();
   }
+  // Reads a stored file of `len`-byte records of `kind` into `f`. Missing: not present, Ok. A
+  // read failure is the IoError that ends the load. What is wrong with the file (a folder in its
+  // place, empty, torn, records of another shape, bytes that are not CP932) is reported once per
+  // file; records of another shape read as blanks, the rest as they are.
+  // `lines` > 0: the file must hold that many records (an entry file's slots).
+  Status Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines = 0);
+  // A master file: missing is normal, damage is reported, a read error ends the load.
+  Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen);
+  // Tells `text` about `p` unless something was told about `p` already in this load.
+  void Report(const fs::path& p, const std::string& text);
+  std::string Named(const fs::path& p) const { return PT().open + PathText(p.filename()) + PT().close; }
   Status ReadRaces();
   Status ReadEntries(RaceInfo& race);
   Status ReadPastRuns(RaceInfo& race, Runner& runner, int h);
@@ -240,10 +247,61 @@ class Loader {
   std::vector<std::pair<fs::path, RecordFile>> entryFiles_;
   RecordFile file_;
   std::unordered_map<std::string, RecordFile> meetings_;
+  std::vector<fs::path> reported_;
 };
+
+void Loader::Report(const fs::path& p, const std::string& text) {
+  if (std::find(reported_.begin(), reported_.end(), p) != reported_.end()) return;
+  reported_.push_back(p);
+  obs_.Problem(text);
+}
+
+Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines) {
+  f.bytes.clear();
+  f.len = len;
+  f.count = 0;
+  f.present = false;
+  if (!FileExists(p)) {
+    if (DirExists(p)) Report(p, Named(p) + PT().notFile);
+    return Status::Ok();
+  }
+  auto data = ReadFile(p);
+  if (!data.ok()) return data.status().isNotFound() ? Status::Ok() : data.status();
+  f.bytes = std::move(*data);
+  f.present = true;
+  f.count = f.bytes.size() / len;
+  if (f.bytes.empty()) Report(p, Named(p) + PT().empty);
+  if (f.bytes.size() % len != 0) Report(p, TruncatedFileText(p, f.bytes.size(), len));
+  if (f.count > 0 && f.count < lines)
+    Report(p, Named(p) + PT().shortSlots + std::to_string(f.count) + PT().shortSlots2 + std::to_string(lines) +
+                  PT().shortSlots3);
+  for (size_t k = 0; k < f.count; ++k) {
+    std::string_view rec = f.rec(k);
+    if (!RecordShapeOk(rec, kind)) {
+      Report(p, Named(p) + PT().record + std::to_string(k + 1) + PT().notKind);
+      f.bytes.replace(k * len, len - 2, len - 2, ' ');
+      f.bytes.replace(k * len + len - 2, 2, "\r\n");
+    } else if (!IsValidCp932(rec)) {
+      Report(p, Named(p) + PT().record + std::to_string(k + 1) + PT().notCp932);
+    }
+  }
+  return Status::Ok();
+}
+
+Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen) {
+  Status s = idx.Load(p, len, keyPos, keyLen);
+  if (s.isNotFound()) return Status::Ok();
+  if (s.isCorruption()) {
+    Report(p, s.message());
+    return Status::Ok();
+  }
+  if (s.ok() && idx.size() == 0) Report(p, Named(p) + PT().empty);
+  return s;
+}
 
 Status Loader::Run() {
   date_ = in_.dateText.substr(0, std::min<size_t>(in_.dateText.size(), 14));
+  reported_.clear();
   // 1-2
   obs_.SetMainWindowEnabled(false);
   const fs::path folder = in_.programFolder;
@@ -282,10 +340,10 @@ Status Loader::Run() {
   if (marks.ok() && marks->size() == kCheckMarksLen)
     std::copy(marks->begin(), marks->end(), day_.CheckMarks.begin());
   else if (!marks.ok())
-    obs_.Problem(Sj("チェックマークのファイルを使えません: ") + marks.status().message());
+    obs_.Problem(Sj("チェックマークのファイルを使えません：") + marks.status().message());
   // 6
   Status s = EnsureOddsPlaceholders(folder, date_);
-  if (!s.ok()) obs_.Problem(Sj("オッズの仮ファイルを作れません: ") + s.message());
+  if (!s.ok()) obs_.Problem(Sj("オッズの仮ファイルを作れません：") + s.message());
 
   Status st = ReadRaces();
   if (st.ok()) {
@@ -294,7 +352,7 @@ Status Loader::Run() {
   }
   if (st.ok()) st = ReadPayoutsAndOdds();
   if (!st.ok()) {
-    obs_.Problem(st.message());
+    // The caller tells the failure that ends the load; the problems before it are told too.
     obs_.CloseWaitWindow();
     obs_.SetMainWindowEnabled(true);
     return st;
@@ -307,7 +365,7 @@ Status Loader::Run() {
     day_.BetRace = static_cast<int>(i);
     stages_.PerRaceListItem(day_);
   }
-  if (Status w = BataijuReadBtn(day_); !w.ok()) obs_.Problem(Sj("馬体重を読めません: ") + w.message());
+  if (Status w = BataijuReadBtn(day_); !w.ok()) obs_.Problem(Sj("馬体重を読めません：") + w.message());
   obs_.CloseWaitWindow();
   // 16
   std::vector<std::string> codes;
@@ -332,13 +390,13 @@ Status Loader::Run() {
 
 Status Loader::ReadRaces() {
   RecordFile ra;
-  Status s = ReadRecordFile(day_.RaPath, kLenRA, ra, obs_);
+  Status s = Read(day_.RaPath, kLenRA, "RA", ra);
   if (!s.ok()) return s;
   courses_.clear();
   listSlots_.clear();
-  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10, obs_); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5, obs_); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5, obs_); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5); !m.ok()) return m;
   entryFiles_.clear();
   int slot = 0, progress = 0;
   for (size_t line = 0; line < ra.count && slot < MaxRaces; ++line) {
@@ -386,10 +444,14 @@ Status Loader::ReadEntries(RaceInfo& race) {
   if (!se) {
     entryFiles_.emplace_back(day_.SePath, RecordFile{});
     se = &entryFiles_.back().second;
-    Status s = ReadRecordFile(day_.SePath, kLenSE, *se, obs_);
+    Status s = Read(day_.SePath, kLenSE, "SE", *se, kSlotLines);
     if (!s.ok()) return s;
   }
-  if (!se->present) return Status::Ok();
+  if (!se->present) {
+    // Without it the race would show runners without horses, jockeys or trainers.
+    if (n > 0) Report(day_.SePath, Named(day_.SePath) + PT().noEntries);
+    return Status::Ok();
+  }
   for (int h = 0; h < n; ++h) {
     Runner& runner = race.Runners[h];
     runner.SeRecord.assign(se->rec(static_cast<size_t>(q - 1) * MaxRunners + static_cast<size_t>(h)));
@@ -423,7 +485,7 @@ Status Loader::ReadPastRuns(RaceInfo& race, Runner& runner, int h) {
   std::string_view reg = runner.SeRecord.field(31, 10);
   if (!IsRegistrationNumber(reg)) return Status::Ok();
   fs::path p = HorsePath(in_.programFolder, reg);
-  Status s = ReadRecordFile(p, kLenSE, file_, obs_);
+  Status s = Read(p, kLenSE, "SE", file_);
   if (!s.ok() || !file_.present) return s;
   const int d0 = static_cast<int>(race.RaRecord.fieldInt(12, 8));
   int taken = 0;
@@ -483,7 +545,7 @@ Status Loader::ReadPastRaces() {
           // Bounded: a day's runners mostly share recent meetings.
           if (meetings_.size() >= 512) meetings_.clear();
           it = meetings_.emplace(key, RecordFile{}).first;
-          Status s = ReadRecordFile(MeetingPath(in_.programFolder, key), kLenRA, it->second, obs_);
+          Status s = Read(MeetingPath(in_.programFolder, key), kLenRA, "RA", it->second);
           if (!s.ok()) return s;
         }
         std::string_view raceNo = past.SeRecord.field(26, 2);
@@ -511,7 +573,7 @@ Status Loader::ReadPayoutsAndOdds() {
     return -1;
   };
   // 10: payouts, first matching slot
-  Status s = ReadRecordFile(day_.HrPath, kLenHR, file_, obs_);
+  Status s = Read(day_.HrPath, kLenHR, "HR", file_);
   if (!s.ok()) return s;
   for (size_t k = 0; k < file_.count && k < static_cast<size_t>(MaxRaces); ++k) {
     int r = findSlot(file_.rec(k));
@@ -519,7 +581,7 @@ Status Loader::ReadPayoutsAndOdds() {
   }
   // 11: line k of the O1 file belongs to slot k (the real-time writer stores it there); a line
   // of another race is not used.
-  s = ReadRecordFile(day_.O1Path, kLenO1, file_, obs_);
+  s = Read(day_.O1Path, kLenO1, "O1", file_);
   if (!s.ok()) return s;
   for (int r = 0; r < day_.RaceCount; ++r) {
     RaceInfo& race = day_.Races[r];
@@ -529,7 +591,7 @@ Status Loader::ReadPayoutsAndOdds() {
     if (!rec.empty() && slotKey(rec) == key) race.Odds.O1Record.assign(rec);
   }
   // 12: O2 by key
-  s = ReadRecordFile(day_.O2Path, kLenO2, file_, obs_);
+  s = Read(day_.O2Path, kLenO2, "O2", file_);
   if (!s.ok()) return s;
   for (size_t k = 0; k < file_.count && k < static_cast<size_t>(MaxRaces); ++k) {
     int r = findSlot(file_.rec(k));

@@ -39,10 +39,7 @@ Status ErrorLog::StartUp() {
   if (Status s = load(); !s.ok()) return s;  // an unreadable log is not overwritten
   if (lines_.size() > 100) lines_.erase(lines_.begin(), lines_.end() - 100);
   lines_.push_back(Sj("ソフト起動：") + FormatDateTime(clock_.now()));
-  // A name CP932 cannot hold is kept as UTF-8, so that it can still be read.
-  std::string folder = PathToUtf8(folder_);
-  auto sj = Utf8ToCp932(folder);
-  lines_.push_back(sj.ok() ? *sj : folder);
+  lines_.push_back(PathText(folder_));
   return save();
 }
 

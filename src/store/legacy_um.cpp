@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/cp932.h"
 #include "base/file_io.h"
 #include "store/stored_files.h"
 #include "store/stored_paths.h"
@@ -28,8 +29,8 @@ Status ConvertLegacyHorseMaster(const std::filesystem::path& program_folder, std
   auto bytes = ReadFile(source);
   if (!bytes.ok()) return bytes.status();
   if (bytes->size() % kLenLegacyUM != 0)
-    return Status::Corruption(PathText(source) + ": size " + std::to_string(bytes->size()) +
-                              " is not a multiple of 1577");
+    return Status::Corruption(Sj("旧形式の馬マスタ「") + PathText(source) + Sj("」の長さ（") +
+                              std::to_string(bytes->size()) + Sj("バイト）がレコード長1577バイトの倍数ではありません"));
   std::vector<std::string> out;
   out.reserve(bytes->size() / kLenLegacyUM);
   for (size_t off = 0; off < bytes->size(); off += kLenLegacyUM)

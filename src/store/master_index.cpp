@@ -9,11 +9,8 @@
 namespace zelkova {
 
 std::string TruncatedFileText(const std::filesystem::path& p, uint64_t size, size_t recLen) {
-  auto name = Utf8ToCp932(PathToUtf8(p.filename()));
-  std::string text = name.ok() ? *name : std::string("?");
-  text += Sj("：ファイルの長さ ") + std::to_string(size) + Sj(" バイトがレコード長 ") + std::to_string(recLen) +
-          Sj(" の倍数ではありません。完全なレコードだけを読みました。");
-  return text;
+  return Sj("「") + PathText(p.filename()) + Sj("」の長さ（") + std::to_string(size) + Sj("バイト）がレコード長") +
+         std::to_string(recLen) + Sj("バイトの倍数ではありません。完全なレコードだけを読みました。");
 }
 
 void MasterIndex::Clear() {

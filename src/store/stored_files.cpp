@@ -14,8 +14,8 @@ namespace {
 // the record length means a torn or foreign file, and reading on would shift every later record.
 Status CheckRecordSize(const std::filesystem::path& p, uint64_t size, size_t len) {
   if (len == 0 || size % len != 0)
-    return Status::Corruption(PathText(p) + ": size " + std::to_string(size) + " is not a multiple of " +
-                              std::to_string(len));
+    return Status::Corruption(Sj("「") + PathText(p) + Sj("」の長さ（") + std::to_string(size) +
+                              Sj("バイト）がレコード長") + std::to_string(len) + Sj("バイトの倍数ではありません"));
   return Status::Ok();
 }
 
@@ -32,7 +32,7 @@ void InsertOrdered(std::vector<std::string>& lines, std::string line) {
 }  // namespace
 
 Result<uint64_t> RecordCount(const std::filesystem::path& p, size_t len) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   Status s = CheckRecordSize(p, *size, len);
@@ -41,16 +41,17 @@ Result<uint64_t> RecordCount(const std::filesystem::path& p, size_t len) {
 }
 
 Result<std::string> ReadRecord(const std::filesystem::path& p, size_t len, uint64_t k) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   if (len == 0 || (k + 1) * len > *size)
-    return Status::Corruption(PathText(p) + ": record " + std::to_string(k) + " is beyond the end");
+    return Status::Corruption(Sj("「") + PathText(p) + Sj("」に") + std::to_string(k + 1) +
+                              Sj("件目のレコードがありません"));
   return ReadAt(p, k * len, len);
 }
 
 Result<std::vector<std::string>> ReadRecords(const std::filesystem::path& p, size_t len) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   Status s = CheckRecordSize(p, bytes->size(), len);
@@ -59,8 +60,8 @@ Result<std::vector<std::string>> ReadRecords(const std::filesystem::path& p, siz
   out.reserve(bytes->size() / len);
   for (size_t off = 0; off < bytes->size(); off += len) {
     if ((*bytes)[off + len - 2] != '\r' || (*bytes)[off + len - 1] != '\n')
-      return Status::Corruption(PathText(p) + ": record " + std::to_string(off / len) + " is not " +
-                                std::to_string(len) + " bytes long");
+      return Status::Corruption(Sj("「") + PathText(p) + Sj("」の") + std::to_string(off / len + 1) +
+                                Sj("件目のレコードが") + std::to_string(len) + Sj("バイトの1行ではありません"));
     out.emplace_back(bytes->substr(off, len));
   }
   return out;
@@ -74,7 +75,7 @@ Result<std::vector<std::string>> ReadRecordLines(const std::filesystem::path& p,
 }
 
 Result<std::vector<std::string>> ReadTextLines(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   return SplitLines(*bytes);
@@ -233,9 +234,11 @@ Status ReplaceOddsLine(const std::filesystem::path& p, size_t index, std::string
 }
 
 Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::string_view date) {
-  auto ra = ReadRecordLines(DataPath(program_folder, date, ".jvRA"), kLenRA);
-  if (!ra.ok()) return ra.status().isNotFound() ? Status::Ok() : ra.status();
-  if (ra->size() <= 6) return Status::Ok();
+  // The race file's own damage is told by its reader; here only its whole records count.
+  auto raSize = FileSize(DataPath(program_folder, date, ".jvRA"));
+  if (!raSize.ok()) return Status::Ok();
+  const size_t lines = static_cast<size_t>(*raSize / kLenRA);
+  if (lines <= 6) return Status::Ok();
   const struct {
     const char* ext;
     size_t len;
@@ -243,7 +246,7 @@ Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::
   for (const auto& k : kinds) {
     auto p = DataPath(program_folder, date, k.ext);
     if (FileExists(p)) continue;
-    Status s = SaveLines(p, std::vector<std::string>(ra->size(), std::string(k.len - 2, ' ')));
+    Status s = SaveLines(p, std::vector<std::string>(lines, std::string(k.len - 2, ' ')));
     if (!s.ok()) return s;
   }
   return Status::Ok();
@@ -298,20 +301,24 @@ Status CheckRecordForPaths(std::string_view record) {
     std::string_view reg = Field(record, 31, 10);
     if (!IsRegistrationNumber(reg))
       return bad(Sj("血統登録番号が数字ではありません「") + Shown(reg) + Sj("」"));
+    std::string_view horse = Field(record, 29, 2);
+    if (!IsHorseNumber(horse)) return bad(Sj("馬番が数字ではありません「") + Shown(horse) + Sj("」"));
   }
   return Status::Ok();
 }
 
 Result<std::string> ReadCheckMarks(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto size = FileSize(p);
   if (!size.ok()) return size.status();
   if (*size < kCheckMarkLen)
-    return Status::Corruption(PathText(p) + ": " + std::to_string(*size) + " bytes, 1944 expected");
+    return Status::Corruption(Sj("「") + PathText(p) + Sj("」が") + std::to_string(*size) +
+                              Sj("バイトしかありません（1944バイトのはず）"));
   auto rec = ReadAt(p, 0, kCheckMarkLen);
   if (!rec.ok()) return rec.status();
   for (char c : *rec)
-    if (c != '0' && c != '1') return Status::Corruption(PathText(p) + ": a check mark is neither 0 nor 1");
+    if (c != '0' && c != '1')
+      return Status::Corruption(Sj("「") + PathText(p) + Sj("」に0でも1でもないチェックマークがあります"));
   return rec;
 }
 
@@ -332,11 +339,12 @@ Result<std::string> LoadOrCreateCheckMarks(const std::filesystem::path& p) {
 }
 
 Result<HindCounts> ReadHind(const std::filesystem::path& p) {
-  if (!FileExists(p)) return Status::NotFound(PathText(p) + ": no such file");
+  if (!FileExists(p)) return FileNotFound(p);
   auto bytes = ReadFile(p);
   if (!bytes.ok()) return bytes.status();
   if (bytes->size() != kHindCount * 4)
-    return Status::Corruption(PathText(p) + ": " + std::to_string(bytes->size()) + " bytes, 1728 expected");
+    return Status::Corruption(Sj("「") + PathText(p) + Sj("」が") + std::to_string(bytes->size()) +
+                              Sj("バイトです（1728バイトのはず）"));
   HindCounts counts{};
   for (size_t i = 0; i < kHindCount; ++i) {
     uint32_t v = 0;

@@ -108,8 +108,8 @@ Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::
 
 // ---- record checks ----
 
-// Ok when every part of `record` that names a path is what it must be (date, race key and
-// registration number digits; racecourse code two of [0-9A-Z]) and the bytes are CP932;
+// Ok when every key field of `record` is what it must be (date, race key, registration and
+// horse number digits; racecourse code two of [0-9A-Z]) and the bytes are CP932;
 // otherwise InvalidArgument
 // with a text for the error log. `kind` is bytes 1..2.
 Status CheckRecordForPaths(std::string_view record);

@@ -23,6 +23,8 @@ bool IsRaceKey(std::string_view s) {
 
 bool IsRegistrationNumber(std::string_view s) { return s.size() == 10 && IsAllDigits(s); }
 
+bool IsHorseNumber(std::string_view s) { return s.size() == 2 && IsAllDigits(s); }
+
 StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder) {
   return {ChildPath(program_folder, "Data"), ChildPath(program_folder, "SEI"), ChildPath(program_folder, "SEIR")};
 }

@@ -1,6 +1,7 @@
 // Paths of the stored files. Names are CP932 bytes (dates like 2024年05月12日); the helpers
-// build file-system paths from them. The parts taken from record bytes are checked by the
-// validators below, the same ones for every writer and reader, so that whatever the download can
+// build file-system paths from them. The key fields taken from record bytes (the parts of a path
+// and the slot of an entry) are checked by the validators below, the same ones for every writer
+// and reader, so that whatever the download can
 // file the load can find, and no record can name a path outside the program folder.
 #pragma once
 
@@ -21,6 +22,9 @@ bool IsMeetingKey(std::string_view s);
 bool IsRaceKey(std::string_view s);
 // A pedigree registration number, the name of a SEI file: ten digits.
 bool IsRegistrationNumber(std::string_view s);
+// A horse number, the slot of an entry in its race: two digits ("00" and "19" are numbers too;
+// they only have no slot).
+bool IsHorseNumber(std::string_view s);
 
 // ProgramFolder/Data/{date}{extension}; `date` is the 14-byte date text.
 std::filesystem::path DataPath(const std::filesystem::path& program_folder, std::string_view date,

@@ -29,7 +29,15 @@ Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size
 }
 
 Status StoreCache::Finish(const std::filesystem::path& p, Entry& e) {
-  if (mode_ == Mode::kWriteThrough) return SaveLines(p, e.lines);
+  if (mode_ == Mode::kWriteThrough) {
+    Status s = SaveLines(p, e.lines);
+    if (s.ok()) {
+      ++linesSaved_;
+      written_.insert(p.string());
+    }
+    return s;
+  }
+  ++e.unsaved;
   if (!e.dirty) {
     e.dirty = true;
     dirty_.push_back(p.native());
@@ -58,7 +66,7 @@ Status StoreCache::Flush() {
   // All changed files are written beside their targets first and replace them together, so the
   // disk is flushed once per Flush() rather than once per file.
   AtomicWriteBatch batch;
-  std::vector<Entry*> staged;
+  std::vector<std::pair<const std::string*, Entry*>> staged;
   for (const auto& key : dirty_) {
     auto it = files_.find(key);
     if (it == files_.end()) continue;
@@ -66,10 +74,16 @@ Status StoreCache::Flush() {
     Status s = EnsureDir(p.parent_path());
     if (s.ok()) s = batch.Stage(p, JoinLinesCrLf(it->second.lines));
     if (!s.ok()) return s;  // nothing replaced yet; everything stays pending
-    staged.push_back(&it->second);
+    staged.push_back({&it->first, &it->second});
   }
   Status result = batch.Commit();
-  for (size_t i = 0; i < batch.committed(); ++i) staged[i]->dirty = false;
+  for (size_t i = 0; i < batch.committed(); ++i) {
+    Entry& e = *staged[i].second;
+    e.dirty = false;
+    linesSaved_ += e.unsaved;
+    e.unsaved = 0;
+    written_.insert(*staged[i].first);
+  }
   // Whatever was not replaced stays pending, in its order, for the next Flush().
   std::vector<Key> still;
   for (const auto& key : dirty_) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/status.h"
@@ -37,11 +38,17 @@ class StoreCache {
   // Forgets the files already on disk (after a flush, to bound memory).
   void Clear();
 
+  // What reached the disk so far: the merged lines of files that were written after the merge,
+  // and the distinct files written.
+  size_t linesSaved() const { return linesSaved_; }
+  size_t filesSaved() const { return written_.size(); }
+
  private:
   struct Entry {
     std::vector<std::string> lines;
     bool sorted = false;
     bool dirty = false;
+    size_t unsaved = 0;  // lines merged since the file was last written
   };
   Result<Entry*> Load(const std::filesystem::path& p, size_t record_len, bool slot_file);
   Status Finish(const std::filesystem::path& p, Entry& e);
@@ -52,6 +59,8 @@ class StoreCache {
   std::unordered_map<Key, Entry> files_;
   std::vector<Key> dirty_;  // keys of files_ in the order they first changed
   size_t heldBytes_ = 0;
+  size_t linesSaved_ = 0;
+  std::unordered_set<std::string> written_;
   Entry scratch_;                   // write-through works on this one
 };
 

@@ -266,16 +266,20 @@ TEST_F(DownloadE2E, KilledDownloadsLeaveWholeFilesAndARerunCompletesThem) {
 }
 
 TEST_F(DownloadE2E, CliTextsAndExitCodes) {
-  // A complete run ends with the read-loop text and a summary.
+  // A complete run: the window's last text and what was saved on stdout, no notice meant for a
+  // window's user, and nothing else.
   fs::path home = NewHome("cli");
   CliRun ok = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) +
                      " download --from \"2024/05/10 00:00:00\"",
                  dir_->path());
   EXPECT_EQ(ok.status, 0) << ok.err;
-  EXPECT_EQ(ok.out.find("データ取込を開始します。"), 0u) << ok.out;
-  auto end = ok.out.rfind("データ読込み完了(");
-  ASSERT_NE(end, std::string::npos) << ok.out;
-  EXPECT_NE(ok.out.find(" lines written\n", end), std::string::npos) << ok.out;
+  EXPECT_EQ(ok.out.find("データ読込み完了("), 0u) << ok.out;
+  EXPECT_NE(ok.out.find("個のファイルに保存しました"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("\nsaved: "), std::string::npos) << ok.out;
+  EXPECT_EQ(ok.out.back(), '\n');
+  EXPECT_EQ(ok.out.find("\n\n"), std::string::npos) << ok.out;
+  EXPECT_EQ(ok.out.find("避けてください"), std::string::npos) << ok.out;
+  EXPECT_EQ(ok.err.find("避けてください"), std::string::npos) << ok.err;
 
   CliRun bad = Sh(Bin("zelkova-cli") + " --home " + Q(home) + " --feed " + Q(feed_) + " download --from 2024-05-12",
                dir_->path());
@@ -293,19 +297,60 @@ TEST_F(DownloadE2E, CliTextsAndExitCodes) {
                     " download --from \"2099/01/01 00:00:00\"",
                 dir_->path());
   EXPECT_EQ(none.status, 0) << none.err;
-  EXPECT_NE(none.out.find("最新のデータがありません。"), std::string::npos) << none.out;
+  EXPECT_NE(none.err.find("最新のデータがありません。"), std::string::npos) << none.err;
+  EXPECT_EQ(none.out, "saved: 0 lines in 0 files\n");
+  // Without --from a new program folder starts 8 days back: the time it used and how to give
+  // another are said.
+  fs::path fresh = NewHome("fresh");
+  CliRun defaulted = Sh(Bin("zelkova-cli") + " --home " + Q(fresh) + " --feed " + Q(feed_) + " download", dir_->path());
+  EXPECT_EQ(defaulted.status, 0) << defaulted.err;
+  EXPECT_NE(defaulted.err.find("looked for data newer than 20"), std::string::npos) << defaulted.err;
+  EXPECT_NE(defaulted.err.find("give --from"), std::string::npos) << defaulted.err;
 
-  // A read error from JV-Link: its text, a failure code, and no master files.
+  // A read error from JV-Link: its text with the feed file and the record where the read stopped,
+  // also in ErrorLog.txt; a failure code, and no master files.
   fs::path feed = dir_->path() / "feed-error";
   ASSERT_EQ(Sh(Bin("zelkova-feedgen") + " --out " + Q(feed) + " --scale test --seed 11 --today 2024-05-12",
                dir_->path()).status, 0);
   zelkova::testing::WriteBytes(feed / "inject.txt", "JVRead -402 after 300\n");
   CliRun err = Download(home, "", "", feed);
   EXPECT_EQ(err.status, 1);
-  EXPECT_NE(err.out.find("JVReadエラー:"), std::string::npos) << err.out;
+  EXPECT_NE(err.err.find("JVReadエラー:"), std::string::npos) << err.err;
+  EXPECT_NE(err.err.find("件目のレコードで読込みが止まりました。"), std::string::npos) << err.err;
+  EXPECT_NE(ReadBytes(home / "ErrorLog.txt").find("JVRead"), std::string::npos);
   auto tree = Tree(home);
   ExpectWholeFiles(tree);
   for (const auto& kv : tree) EXPECT_NE(fs::path(kv.first).extension(), ".jvUM2") << kv.first;
+}
+
+// One damaged feed file ends the read, as JV-Link's rule wants, but the message says which file
+// and which record, and why, so the user can act.
+TEST_F(DownloadE2E, DamagedFeedFileIsNamedWithItsRecord) {
+  fs::path feed = dir_->path() / "feed-damaged", home = NewHome("damaged");
+  const std::string other = "ZZ" + std::string(20, 'z') + "\r\n";
+  zelkova::testing::WriteBytes(feed / "stored" / "RACE" / "20240101000000_A.dat", other + other);
+  zelkova::testing::WriteBytes(feed / "stored" / "RACE" / "20240102000000_B.dat",
+                               other + "RA1" + std::string(97, ' ') + "\r\n" + other);
+  CliRun r = Download(home, "", "", feed);
+  EXPECT_EQ(r.status, 1);
+  for (const char* part : {"JVReadエラー:ダウンロードしたファイル内容が異常です。(-403)",
+                           "フィードファイル「B.dat」の2件目のレコードで読込みが止まりました。",
+                           "レコードRAが102バイトです（1272バイトのはず）"})
+    EXPECT_NE(r.err.find(part), std::string::npos) << part << "\n" << r.err;
+  const std::string log = ReadBytes(home / "ErrorLog.txt");
+  EXPECT_NE(log.find("B.dat"), std::string::npos) << log;
+  EXPECT_NE(r.out.find("saved: 0 lines in 0 files"), std::string::npos) << r.out;
+}
+
+// JV-Link's cache folder that cannot be made is named, not left behind a -502.
+TEST_F(DownloadE2E, CacheFolderThatCannotBeMadeIsNamed) {
+  fs::path home = NewHome("cache");
+  zelkova::testing::WriteBytes(home / "jvcache", "a file where the folder goes");
+  CliRun r = Download(home, "");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("JVStatusエラー:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ダウンロードの記録を保存できません。"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("jvcache」を作れません"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -95,6 +95,8 @@ class FiguresE2E : public ::testing::Test {
     dir_ = new TempDir;
     fs::path feed = dir_->path() / "feed", home = dir_->path() / "home";
     fs::create_directories(home);
+    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home / f);
     Proc gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
                     dir_->path() / "feedgen.err");
     ASSERT_EQ(gen.status, 0) << "feedgen failed";
@@ -191,10 +193,10 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
   ASSERT_EQ(r.status, 0) << Err();
   Csv csv = ParseCsv(r.out);
   ASSERT_GE(csv.header.size(), 100u);
-  EXPECT_EQ(csv.header[0], "Title");
-  EXPECT_EQ(csv.header[1], "HorseNo");
-  EXPECT_EQ(csv.header[2], "FinishRating");
-  EXPECT_EQ(csv.header[3], "FinishRatingRank");
+  // Where each row belongs comes first, in columns of its own.
+  const std::vector<std::string> first = {"Date", "CourseCode", "CourseName", "RaceNumber", "HorseNumber", "Title",
+                                          "FinishRating", "FinishRatingRank"};
+  EXPECT_EQ(std::vector<std::string>(csv.header.begin(), csv.header.begin() + 8), first);
   EXPECT_NE(std::find(csv.header.begin(), csv.header.end(), "PastLevel20"), csv.header.end());
   EXPECT_EQ(std::find(csv.header.begin(), csv.header.end(), "PastLevel21"), csv.header.end());
 
@@ -217,6 +219,16 @@ TEST_F(FiguresE2E, EveryRatedRaceHasRatingsAndRanks) {
     ASSERT_NE(sr, stored.end()) << title;
     bool history = false, scored = false;
     for (const auto* row : rows) {
+      EXPECT_EQ(row->at("Date"), digits_.substr(0, 4) + "-" + digits_.substr(4, 2) + "-" + digits_.substr(6, 2));
+      EXPECT_NE(title.find(row->at("CourseName").substr(0, 3)), std::string::npos) << title;
+      EXPECT_EQ(title.substr(title.size() - 3), (Num(*row, "RaceNumber") < 10 ? "0" : "") + row->at("RaceNumber") + "R");
+      // Names without the fill of their fixed widths.
+      for (const char* name : {"HorseName", "JockeyName", "TrainerName", "CourseName"}) {
+        const std::string& v = row->at(name);
+        ASSERT_FALSE(v.empty()) << title << " " << name;
+        EXPECT_NE(v.back(), ' ') << v;
+        EXPECT_FALSE(v.size() >= 3 && v.compare(v.size() - 3, 3, "\u3000") == 0) << v;
+      }
       int finished = 0;
       int newest = NewestEarlierRun(home_, row->at("PedigreeNo"), sr->second.date, &finished);
       int days = newest ? zelkova::DaysBetween(newest, sr->second.date) : 0;
@@ -355,7 +367,7 @@ TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
   // The load-time figures do not depend on the selection options.
   for (const auto& row : b.rows)
     for (const auto& other : a.rows)
-      if (other.at("Title") == row.at("Title") && other.at("HorseNo") == row.at("HorseNo")) {
+      if (other.at("Title") == row.at("Title") && other.at("HorseNumber") == row.at("HorseNumber")) {
         EXPECT_EQ(other.at("FinishRating"), row.at("FinishRating"));
       }
 }
@@ -363,10 +375,62 @@ TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
 TEST_F(FiguresE2E, BadArgumentsAreRefusedClearly) {
   EXPECT_EQ(Figures("20241399").status, 2);
   EXPECT_NE(Err().find("not a date"), std::string::npos);
-  EXPECT_EQ(Figures(digits_ + " --race x").status, 2);
   EXPECT_EQ(Figures("19990101").status, 1);  // no race file: nothing printed
-  EXPECT_EQ(Figures(digits_ + " --race 13").status, 2);
   EXPECT_EQ(Figures("'../../etc'").status, 2);
+  // Each bad value is named with the range it must be in.
+  for (const auto& [args, said] : std::vector<std::pair<std::string, std::string>>{
+           {"--race 99", "--race 99 is out of range: a race number is 1..12"},
+           {"--race 13", "--race 13 is out of range: a race number is 1..12"},
+           {"--race abc", "--race 'abc' is not a number: a race number is 1..12"},
+           {"--race", "--race needs a value: a race number, 1..12"},
+           {"--samples 2", "--samples 2 is out of range: the number of past runs in the average margin is 3..20"},
+           {"--weight-switch -1", "--weight-switch -1 is out of range"},
+           {"--bogus", "unknown option '--bogus'"}}) {
+    Proc p = Figures(digits_ + " " + args);
+    EXPECT_EQ(p.status, 2) << args;
+    EXPECT_TRUE(p.out.empty()) << args;
+    EXPECT_NE(Err().find(said), std::string::npos) << args << "\n" << Err();
+  }
+}
+
+// For a spreadsheet: UTF-8 with a byte order mark and CR LF line ends, the same cells.
+TEST_F(FiguresE2E, ExcelFormIsUtf8WithBomAndCrLf) {
+  Proc plain = Figures(digits_ + " --race 1");
+  Proc excel = Figures(digits_ + " --race 1 --excel");
+  ASSERT_EQ(excel.status, 0) << Err();
+  ASSERT_EQ(excel.out.compare(0, 3, "\xEF\xBB\xBF"), 0);
+  std::string lf = excel.out.substr(3);
+  size_t crlf = 0;
+  for (size_t at; (at = lf.find("\r\n")) != std::string::npos; ++crlf) lf.replace(at, 2, "\n");
+  EXPECT_EQ(lf, plain.out);
+  EXPECT_EQ(crlf, static_cast<size_t>(std::count(plain.out.begin(), plain.out.end(), '\n')));
+}
+
+// A day whose entry files are missing: each is named once on stderr, no row of blank runners
+// is printed, and the exit status says the races could not be shown.
+TEST_F(FiguresE2E, MissingEntryFilesAreNamedAndFail) {
+  fs::path home = dir_->path() / "no-entries";
+  fs::create_directories(home / "Data");
+  for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"}) fs::copy_file(home_ / f, home / f);
+  int removed = 0;
+  for (auto& e : fs::directory_iterator(home_ / "Data")) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind(dateText_, 0) != 0) continue;
+    if (e.path().extension() == ".jvSEr") {
+      ++removed;
+      continue;
+    }
+    fs::copy_file(e.path(), home / "Data" / name);
+  }
+  ASSERT_EQ(removed, 3);
+  Proc p = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' figures " + digits_, dir_->path() / "figures.err");
+  EXPECT_EQ(p.status, 1);
+  EXPECT_EQ(std::count(p.out.begin(), p.out.end(), '\n'), 1) << "the header only";
+  const std::string err = Err();
+  size_t named = 0;
+  for (size_t at = 0; (at = err.find(".jvSEr」がありません。", at)) != std::string::npos; ++at) ++named;
+  EXPECT_EQ(named, 3u) << err;
+  EXPECT_NE(err.find("no runner to show"), std::string::npos) << err;
 }
 
 }  // namespace

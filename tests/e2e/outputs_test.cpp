@@ -64,7 +64,7 @@ FigureRows ParseFigures(const std::string& text) {
     }
     std::map<std::string, std::string> row;
     for (size_t i = 0; i < cells.size() && i < header.size(); ++i) row[header[i]] = cells[i];
-    rows[row["Title"] + "/" + row["HorseNo"]] = row;
+    rows[row["Title"] + "/" + row["HorseNumber"]] = row;
   }
   return rows;
 }
@@ -82,6 +82,9 @@ class OutputsE2E : public ::testing::Test {
     fs::path feed = dir_->path() / "feed";
     home_ = dir_->path() / "home";
     fs::create_directories(home_);
+    // An installed program folder: the CLI checks its fixed files as the program does.
+    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home_ / f);
     Proc gen = zelkova::testing::RunCommand(
         Bin("zelkova-feedgen") + " --out " + Q(feed) + " --scale test --seed 11 --today 2024-05-12", dir_->path() / "gen.err");
     ASSERT_EQ(gen.status, 0) << gen.err;

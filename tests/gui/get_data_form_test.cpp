@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <cstdlib>
 
 #include "app/app_context.h"
 #include "base/cp932.h"
@@ -21,23 +23,15 @@
 #include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 #include "../support/test_support.h"
+#include "gui_support.h"
 #include "../unit/store/store_fixtures.h"
 
 using namespace zelkova;
 
-namespace {
-
-QString U8(const char* s) { return QString::fromUtf8(s); }
-QString FromSj(const std::string& s) { return QString::fromStdString(Cp932ToUtf8Lossy(s)); }
-
-void Put(const QString& path, const std::string& bytes) {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-}  // namespace
+using testing::FromSj;
+using testing::Put;
+using testing::Shot;
+using testing::U8;
 
 class GetDataFormTest : public QObject {
   Q_OBJECT
@@ -106,6 +100,8 @@ class GetDataFormTest : public QObject {
     // No settings yet: eight days before now.
     QCOMPARE(picker->dateTime(), QDateTime(QDate(2024, 5, 4), QTime(10, 0, 0)));
     QCOMPARE(label5->text(), QString("2024/05/04 10:00:00"));
+    typeYear(picker);
+    picker->setDateTime(QDateTime(QDate(2024, 5, 4), QTime(10, 0, 0)));
 
     // Start, then cancel before the first JVStatus tick: "No" changes nothing, "Yes" stops it.
     prompts.answer = false;
@@ -130,12 +126,24 @@ class GetDataFormTest : public QObject {
     QVERIFY(!QFileInfo::exists(home_ + "/Data"));
 
     // A complete run: the timer downloads, the read loop files, the end step writes the master.
+    bool halfway = false;
+    connect(timer, &QTimer::timeout, this, [&] {
+      if (halfway || bar1->value() < 12) return;
+      halfway = true;
+      QCOMPARE(label->text(), U8("ダウンロード中．．．(12/24)"));
+      Shot(w, "download-in-progress");
+    });
     start->click();
     QVERIFY(timer->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive() && start->isEnabled(), 20000);
-    QCOMPARE(label->text(), U8("データ読込み完了(24/24)"));
-    QCOMPARE(bar1->value(), 0);
-    QCOMPARE(bar2->value(), 0);
+    QVERIFY(halfway);
+    // The bars stay full and the label says what is on disk: the day's race, payout and two entry
+    // files and its horse master, with the 72 records filed into the first four.
+    QCOMPARE(label->text(), U8("データ読込み完了(24/24)　5個のファイルに保存しました（取り込んだ記録72件）。"));
+    QCOMPARE(bar1->value(), bar1->maximum());
+    QCOMPARE(bar2->value(), 24);
+    QCOMPARE(bar2->maximum(), 24);
+    QCOMPARE(bar2->text(), QString("24 / 24"));
     QStringList lines;
     for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
     QVERIFY2(lines.contains(U8("作成済み:01R/2024年05月11日.jvRA")), qPrintable(lines.join('\n')));
@@ -146,6 +154,18 @@ class GetDataFormTest : public QObject {
     QVERIFY(QFileInfo::exists(home_ + U8("/Data/2024年05月11日.jvUM2")));
     // The newest file time is remembered and shown.
     QCOMPARE(label5->text(), QString("2024/05/11 12:24:00"));
+  }
+
+  // Every part of the from-time can be typed over: a click into the year and "2000", and the
+  // parts after it follow as they are typed.
+  void typeYear(QDateTimeEdit* picker) {
+    picker->setFocus();
+    QTest::mouseClick(picker->findChild<QLineEdit*>(), Qt::LeftButton, {}, QPoint(8, picker->height() / 2));
+    QCoreApplication::processEvents();
+    QTest::keyClicks(picker, "2000");
+    QCOMPARE(picker->dateTime().date().year(), 2000);
+    QTest::keyClicks(picker, "1225");
+    QCOMPARE(picker->dateTime().date(), QDate(2000, 12, 25));
   }
 
   QTemporaryDir dir_;

@@ -28,7 +28,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 Status File::failure(const char* what) const {
-  return Status::IoError(std::string(what) + " " + PathText(path_) + ": " + ErrnoText(errno));
+  return FileFailure(path_, what, ErrnoText(errno));
 }
 
 Status File::OpenForReading(const std::filesystem::path& p, File& f) {
@@ -36,22 +36,22 @@ Status File::OpenForReading(const std::filesystem::path& p, File& f) {
   f.path_ = p;
   f.fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
   if (f.fd_ >= 0) return Status::Ok();
-  if (errno == ENOENT) return Status::NotFound("file not found: " + PathText(p));
-  return f.failure("cannot open");
+  if (errno == ENOENT) return FileNotFound(p);
+  return f.failure("を開けません");
 }
 
 Status File::OpenForSync(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
   f.fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-  return f.fd_ >= 0 ? Status::Ok() : f.failure("cannot open");
+  return f.fd_ >= 0 ? Status::Ok() : f.failure("を開けません");
 }
 
 Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
   f.fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  return f.fd_ >= 0 ? Status::Ok() : f.failure("cannot create");
+  return f.fd_ >= 0 ? Status::Ok() : f.failure("を作れません");
 }
 
 bool File::isOpen() const { return fd_ >= 0; }
@@ -64,7 +64,7 @@ Status File::ReadAll(std::string& out) {
     const ssize_t n = ::read(fd_, buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return failure("cannot read");
+      return failure("を読めません");
     }
     if (n == 0) return Status::Ok();
     out.append(buf, static_cast<size_t>(n));
@@ -77,7 +77,7 @@ Status File::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
     const ssize_t n = ::pread(fd_, buf + got, len - got, static_cast<off_t>(offset + got));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return failure("cannot read");
+      return failure("を読めません");
     }
     if (n == 0) break;
     got += static_cast<size_t>(n);
@@ -90,14 +90,14 @@ Status File::Write(std::string_view bytes) {
     const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return failure("cannot write");
+      return failure("に書き込めません");
     }
     done += static_cast<size_t>(n);
   }
   return Status::Ok();
 }
 
-Status File::Sync() { return ::fsync(fd_) == 0 ? Status::Ok() : failure("cannot flush"); }
+Status File::Sync() { return ::fsync(fd_) == 0 ? Status::Ok() : failure("をディスクに書き出せません"); }
 
 void File::StartWriteBack() {
 #ifdef __linux__
@@ -107,7 +107,7 @@ void File::StartWriteBack() {
 
 Status File::Close() {
   const int fd = std::exchange(fd_, -1);
-  return ::close(fd) == 0 ? Status::Ok() : failure("cannot close");
+  return ::close(fd) == 0 ? Status::Ok() : failure("に書き込めません");
 }
 
 // The names are compared byte for byte here: what exists is spelled as asked.
@@ -115,7 +115,7 @@ std::filesystem::path OnDiskName(const std::filesystem::path& p) { return p; }
 
 Status Replace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
-  return Status::IoError("cannot replace " + PathText(to) + ": " + ErrnoText(errno));
+  return FileFailure(to, "を置き換えられません", ErrnoText(errno));
 }
 
 void RemoveFile(const std::filesystem::path& p) { ::unlink(p.c_str()); }
@@ -130,11 +130,11 @@ void SyncFolder(const std::filesystem::path& dir) {
 Status SyncFileSystem(const std::filesystem::path& p) {
 #ifdef __linux__
   const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Status::IoError("cannot open " + PathText(p) + ": " + ErrnoText(errno));
+  if (fd < 0) return FileFailure(p, "を開けません", ErrnoText(errno));
   const int rc = ::syncfs(fd);
   const int err = errno;
   ::close(fd);
-  if (rc != 0) return Status::IoError("cannot flush " + PathText(p) + ": " + ErrnoText(err));
+  if (rc != 0) return FileFailure(p, "をディスクに書き出せません", ErrnoText(err));
 #else
   (void)p;
   ::sync();

@@ -56,7 +56,7 @@ File& File::operator=(File&& other) noexcept {
 }
 
 Status File::failure(const char* what) const {
-  return Status::IoError(std::string(what) + " " + PathText(path_) + ": " + SystemErrorText(GetLastError()));
+  return FileFailure(path_, what, SystemErrorText(GetLastError()));
 }
 
 Status File::OpenForReading(const std::filesystem::path& p, File& f) {
@@ -66,8 +66,8 @@ Status File::OpenForReading(const std::filesystem::path& p, File& f) {
   f.handle_ = OpenHandle(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                          FILE_FLAG_SEQUENTIAL_SCAN);
   if (f.handle_ != nullptr) return Status::Ok();
-  if (IsMissing(GetLastError())) return Status::NotFound("file not found: " + PathText(p));
-  return f.failure("cannot open");
+  if (IsMissing(GetLastError())) return FileNotFound(p);
+  return f.failure("を開けません");
 }
 
 Status File::OpenForSync(const std::filesystem::path& p, File& f) {
@@ -75,14 +75,14 @@ Status File::OpenForSync(const std::filesystem::path& p, File& f) {
   f.path_ = p;
   // FlushFileBuffers needs write access.
   f.handle_ = OpenHandle(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, 0);
-  return f.handle_ != nullptr ? Status::Ok() : f.failure("cannot open");
+  return f.handle_ != nullptr ? Status::Ok() : f.failure("を開けません");
 }
 
 Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
   f = File();
   f.path_ = p;
   f.handle_ = OpenHandle(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS, 0);
-  return f.handle_ != nullptr ? Status::Ok() : f.failure("cannot create");
+  return f.handle_ != nullptr ? Status::Ok() : f.failure("を作れません");
 }
 
 bool File::isOpen() const { return handle_ != nullptr; }
@@ -93,7 +93,7 @@ Status File::ReadAll(std::string& out) {
   char buf[1 << 16];
   for (;;) {
     DWORD n = 0;
-    if (!::ReadFile(Handle(handle_), buf, sizeof buf, &n, nullptr)) return failure("cannot read");
+    if (!::ReadFile(Handle(handle_), buf, sizeof buf, &n, nullptr)) return failure("を読めません");
     if (n == 0) return Status::Ok();
     out.append(buf, n);
   }
@@ -111,7 +111,7 @@ Status File::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
     DWORD n = 0;
     if (!::ReadFile(Handle(handle_), buf + got, want, &n, &at)) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
-      return failure("cannot read");
+      return failure("を読めません");
     }
     if (n == 0) break;
     got += n;
@@ -123,19 +123,19 @@ Status File::Write(std::string_view bytes) {
   for (size_t done = 0; done < bytes.size();) {
     const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
     DWORD n = 0;
-    if (!WriteFile(Handle(handle_), bytes.data() + done, want, &n, nullptr)) return failure("cannot write");
+    if (!WriteFile(Handle(handle_), bytes.data() + done, want, &n, nullptr)) return failure("に書き込めません");
     done += n;
   }
   return Status::Ok();
 }
 
-Status File::Sync() { return FlushFileBuffers(Handle(handle_)) ? Status::Ok() : failure("cannot flush"); }
+Status File::Sync() { return FlushFileBuffers(Handle(handle_)) ? Status::Ok() : failure("をディスクに書き出せません"); }
 
 void File::StartWriteBack() {}
 
 Status File::Close() {
   HANDLE h = Handle(std::exchange(handle_, nullptr));
-  return CloseHandle(h) ? Status::Ok() : failure("cannot close");
+  return CloseHandle(h) ? Status::Ok() : failure("に書き込めません");
 }
 
 std::filesystem::path OnDiskName(const std::filesystem::path& p) {
@@ -157,7 +157,7 @@ Status Replace(const std::filesystem::path& from, const std::filesystem::path& t
     const DWORD attributes = GetFileAttributesW(to.c_str());
     if (!IsPassingLock(err) || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))) break;
   }
-  return Status::IoError("cannot replace " + PathText(to) + ": " + SystemErrorText(err));
+  return FileFailure(to, "を置き換えられません", SystemErrorText(err));
 }
 
 void RemoveFile(const std::filesystem::path& p) { DeleteFileW(p.c_str()); }

@@ -43,6 +43,40 @@ TEST(Cp932, ValidityCheckAgreesWithTheConverter) {
   }
 }
 
+// A path becomes message text through PathText: a Japanese folder name reads back whole, and a
+// name CP932 cannot hold costs one '?' per character, not the rest of the message.
+TEST(Cp932, PathsBecomeMessageTextWhole) {
+  const std::filesystem::path p = PathFromUtf8("/data/競馬ﾃﾞｰﾀ/2024年05月11日.jvRA");
+  EXPECT_EQ(PathText(p), Sj("/data/競馬ﾃﾞｰﾀ/2024年05月11日.jvRA"));
+  EXPECT_EQ(*Utf8ToCp932(PathToUtf8(p.filename())), Sj("2024年05月11日.jvRA"));
+  EXPECT_EQ(PathText(PathFromUtf8("a\xF0\x9F\x90\x8E/b")), "a?/b");                 // U+1F40E
+#ifndef _WIN32
+  EXPECT_EQ(PathText(std::filesystem::path("x\xFFy")), "x?y");  // Linux names need not be UTF-8
+#endif
+  EXPECT_EQ(Utf8ToCp932Lossy("\xE6\x9D\xB1\xE4"), Sj("東") + "?");                 // a cut character
+}
+
+// Every message of the file layer names its file in Japanese; with a Japanese folder the whole
+// message is still CP932 that the window can show.
+TEST(FileIo, MessagesNameTheirFileInJapanese) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path() / PathFromUtf8("競馬データ");
+  ASSERT_TRUE(EnsureDir(folder).ok());
+  auto missing = ReadFile(folder / PathFromUtf8("2024年05月11日.jvRA"));
+  ASSERT_TRUE(missing.status().isNotFound());
+  const auto text = Cp932ToUtf8(missing.status().message());
+  ASSERT_TRUE(text.ok());
+  EXPECT_NE(text->find("競馬データ/2024年05月11日.jvRA」が見つかりません"), std::string::npos) << *text;
+  auto folderRead = ReadFile(folder);
+  ASSERT_FALSE(folderRead.ok());
+  EXPECT_NE(Cp932ToUtf8(folderRead.status().message())->find("競馬データ」を"), std::string::npos);
+  testing::WriteBytes(folder / PathFromUtf8("ファイル"), "x");
+  Status notFolder = EnsureDir(folder / PathFromUtf8("ファイル") / "sub");
+  ASSERT_TRUE(notFolder.isIoError());
+  EXPECT_NE(Cp932ToUtf8(notFolder.message())->find("ファイル/sub」を作れません："), std::string::npos)
+      << *Cp932ToUtf8(notFolder.message());
+}
+
 TEST(FileIo, AtomicWriteKeepsOldFileOnFault) {
   TempDir dir;
   auto p = dir / "a.txt";

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/recorded_jv_link.h"
 #include "test_support.h"
@@ -213,15 +214,17 @@ TEST_F(RecordedJvLinkTest, TornOrMisshapenFilesServeWhatIsWholeThenReport403) {
   while (link().JVStatus() < downloadcount_) {
   }
   EXPECT_EQ(readAll(), (Events{"1272:A.dat", "-403"}));
-  EXPECT_NE(link().lastProblem().find("lacks CR LF"), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("行末（CR LF）がありません")), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("A.dat」の1272バイト目")), std::string::npos) << link().lastProblem();
+  EXPECT_EQ(static_cast<JvLink&>(link()).lastProblem(), link().lastProblem());
   std::string buff, file;
   int size = 0;
   EXPECT_EQ(link().JVRead(buff, size, file), -1);  // file A is passed
   EXPECT_EQ(readAll(), (Events{"-403"}));  // bytes that are not Shift-JIS
-  EXPECT_NE(link().lastProblem().find("not Shift-JIS"), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("Shift-JIS（CP932）でない文字")), std::string::npos) << link().lastProblem();
   EXPECT_EQ(readAll(), (Events{"-1", "-403"}));  // an empty line
   EXPECT_EQ(readAll(), (Events{"-1", "-403"}));  // the overlong line
-  EXPECT_NE(link().lastProblem().find("longer than 60000"), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("60000バイトを超えています")), std::string::npos) << link().lastProblem();
   EXPECT_EQ(readAll(), (Events{"-1", "719:D.dat", "-1", "0"}));
 }
 
@@ -270,11 +273,36 @@ TEST_F(RecordedJvLinkTest, FullDiskDuringDownloadIsReportedAndRetryable) {
 TEST_F(RecordedJvLinkTest, MissingFeedFolderFailsClearly) {
   ready();
   EXPECT_EQ(open("RACE"), -401);
-  EXPECT_NE(link().lastProblem().find("feed folder not found"), std::string::npos);
+  EXPECT_NE(link().lastProblem().find(Sj("フィードフォルダ「")), std::string::npos);
+  EXPECT_NE(link().lastProblem().find(Sj("」がありません。")), std::string::npos);
   EXPECT_EQ(link().JVRTOpen("0B12", "20240512"), -401);
   EXPECT_EQ(link().JVMVCheck("202405120511"), 0);
   EXPECT_EQ(link().version(), "0490");
   EXPECT_EQ(link().JVClose(), 0);
+}
+
+// A folder that is not a feed is named as what it is, not served as a feed with nothing new.
+TEST_F(RecordedJvLinkTest, FolderThatIsNoFeedIsNamedAsSuch) {
+  EXPECT_TRUE(CheckFeedFolder(feed()).isNotFound());
+  WriteBytes(dir_ / "file", "x");
+  Status notFolder = CheckFeedFolder(dir_ / "file");
+  EXPECT_NE(notFolder.message().find(Sj("」はフォルダではありません。")), std::string::npos);
+  WriteBytes(feed() / "version.txt", "0490");
+  ready();
+  EXPECT_EQ(open("RACE"), -401);
+  EXPECT_NE(link().lastProblem().find(Sj("」はJV-Dataのフィードフォルダではありません")), std::string::npos);
+  // A chooser lets the user pick another: the text says how.
+  class NoChoice : public FolderChooser {
+    bool choose(const std::string&, const std::string&, std::string&) override { return false; }
+  } chooser;
+  link().setFolderChooser(&chooser);
+  EXPECT_EQ(open("RACE"), -401);
+  EXPECT_NE(link().lastProblem().find(Sj("「JVLink設定」でフィードフォルダを選んでください。")), std::string::npos);
+  // A feed with nothing stored yet is a feed: nothing new, no failure.
+  std::filesystem::create_directories(feed() / "realtime");
+  EXPECT_EQ(open("RACE"), -1);
+  EXPECT_TRUE(link().lastProblem().empty());
+  EXPECT_TRUE(CheckFeedFolder(feed()).ok());
 }
 
 TEST_F(RecordedJvLinkTest, VideosAndVersion) {
@@ -301,11 +329,11 @@ TEST_F(RecordedJvLinkTest, OversizedInjectAndVersionFilesAreIgnored) {
   WriteBytes(feed() / "inject.txt", inject);
   WriteBytes(feed() / "version.txt", "0500" + std::string(64 * 1024, ' '));
   ready();
-  EXPECT_NE(link().lastProblem().find("inject.txt ignored"), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("inject.txt を無視しました")), std::string::npos) << link().lastProblem();
   EXPECT_EQ(open("RACE"), 0);
   EXPECT_EQ(link().JVClose(), 0);
   EXPECT_EQ(link().version(), "0490");
-  EXPECT_NE(link().lastProblem().find("version.txt ignored"), std::string::npos) << link().lastProblem();
+  EXPECT_NE(link().lastProblem().find(Sj("version.txt を無視しました")), std::string::npos) << link().lastProblem();
   // At the limit both are still read.
   inject.resize(64 * 1024);
   WriteBytes(feed() / "inject.txt", inject);
@@ -335,8 +363,12 @@ TEST_F(RecordedJvLinkTest, SettingsDialogChoosesTheFeedFolder) {
   chooser.answer = (dir_ / "nowhere").string();
   EXPECT_EQ(link().JVSetUIProperties(), -100);
   EXPECT_EQ(link().feedFolder(), feed());
+  // A folder that exists but holds no feed is refused too, and says so.
   WriteBytes(dir_ / "other" / "version.txt", "0500");
   chooser.answer = (dir_ / "other").string();
+  EXPECT_EQ(link().JVSetUIProperties(), -100);
+  EXPECT_NE(link().lastProblem().find(Sj("フィードフォルダではありません")), std::string::npos);
+  std::filesystem::create_directories(dir_ / "other" / "realtime");
   EXPECT_EQ(link().JVSetUIProperties(), 0);
   EXPECT_EQ(link().feedFolder(), dir_ / "other");
   EXPECT_EQ(link().version(), "0500");

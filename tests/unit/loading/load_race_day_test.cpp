@@ -7,6 +7,7 @@
 #include "store/stored_paths.h"
 #include "records/code_tables.h"
 #include "day/load_race_day.h"
+#include "day/load_report.h"
 #include "store/master_index.h"
 #include "test_support.h"
 
@@ -468,6 +469,104 @@ TEST_F(LoadTest, YearZeroRaceTakesASlotButNoListItem) {
   EXPECT_EQ(obs.items[0], CourseNameW("05", 2) + Sj(" 1回 2日 2R"));
   EXPECT_EQ(day->Races[1].RaRecord.field(26, 2), "02");
   EXPECT_EQ(obs.upDown, std::make_pair(0, 0));
+}
+
+// The problems a load tells, and how often: each file that cannot be used as it is, once.
+int Told(const std::vector<std::string>& problems, const std::string& what) {
+  int n = 0;
+  for (const auto& p : problems) n += p.find(what) != std::string::npos;
+  return n;
+}
+
+// A torn race file in a folder with a Japanese name: one message, about the race file, whole
+// CP932 text naming it; the odds placeholders are made from its whole records without a word.
+TEST(LoadProblems, TornRaceFileIsNamedOnceUnderAJapaneseFolder) {
+  TempDir dir;
+  const std::filesystem::path home = dir.path() / PathFromUtf8("競馬データ");
+  const std::string date = DateText("20240511");
+  std::string ra;
+  for (int r = 1; r <= 8; ++r) ra += Race("20240511", "05", r, 0);
+  testing::WriteBytes(DataPath(home, date, ".jvRA"), ra + std::string(100, 'x'));
+  auto day = MakeRaceDay();
+  RecordingObserver obs;
+  LoadInputs in;
+  in.dateText = date;
+  in.programFolder = home;
+  ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());
+  EXPECT_EQ(day->RaceCount, 8);
+  ASSERT_EQ(obs.problems.size(), 1u);
+  auto text = Cp932ToUtf8(obs.problems[0]);
+  ASSERT_TRUE(text.ok());
+  EXPECT_EQ(*text, "「2024年05月11日.jvRA」の長さ（10276バイト）がレコード長1272バイトの倍数ではありません。"
+                   "完全なレコードだけを読みました。");
+  EXPECT_EQ(*FileSize(DataPath(home, date, ".jvO1")), 8u * kLenO1);
+}
+
+// Entry files that would show runners without horses, jockeys or trainers: each is named, once
+// however many races use it.
+TEST_F(LoadTest, EntryFilesThatCannotBeUsedAreNamed) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 2) + Race("20240512", "05", 2, 2));
+  const std::filesystem::path se = Data(CourseNameW("05", 2) + ".jvSEr");
+  const std::string name = Sj("「2024年05月12日") + CourseNameW("05", 2) + Sj(".jvSEr」");
+  ASSERT_TRUE(Load().ok());  // missing
+  EXPECT_EQ(Told(obs.problems, name + Sj("がありません。")), 1);
+  EXPECT_EQ(obs.problems.size(), 1u);
+  obs.problems.clear();
+  Write(se, "");  // empty
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, name + Sj("は空です")), 1);
+  EXPECT_EQ(obs.problems.size(), 1u);
+  obs.problems.clear();
+  std::filesystem::remove(se);
+  std::filesystem::create_directories(se);  // a folder in its place
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, name + Sj("はファイルではありません")), 1);
+  EXPECT_EQ(obs.problems.size(), 1u);
+  obs.problems.clear();
+  std::filesystem::remove(se);
+  // Cut short at 100 of its 216 lines; and a runner whose name bytes are not CP932.
+  std::string bad = Entry("20240512", "05", 1, 1, "2019100001");
+  bad[40] = '\x82';
+  bad[41] = '\x20';
+  WriteEntries({{0, bad}, {1, Entry("20240512", "05", 1, 2, "2019100002")}}, 116 * kLenSE);
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, name + Sj("は100行しかありません（216行のはず）")), 1);
+  EXPECT_EQ(obs.problems.size(), 1u) << "one file, one message";
+  obs.problems.clear();
+  WriteEntries({{0, bad}, {1, Entry("20240512", "05", 1, 2, "2019100002")}});
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, name + Sj("の1件目にShift-JISでない文字があります")), 1);
+  EXPECT_FALSE(day->Races[0].Runners[0].SeRecord.empty());  // still shown, with the damage told
+}
+
+TEST_F(LoadTest, EmptyMastersAndGarbageHistoriesAreNamed) {
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}});
+  Write(Data(".jvUM2"), "");
+  // Whole 555-byte lines, but not entry records: none becomes a past run.
+  Write(HorsePath(home.path(), "2019100001"), Rec("ZZ", kLenSE) + std::string(kLenSE, 'g'));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, Sj("「2024年05月12日.jvUM2」は空です")), 1);
+  EXPECT_EQ(Told(obs.problems, Sj("「2019100001.jvSEI」の1件目はレコードではありません")), 1);
+  EXPECT_EQ(obs.problems.size(), 2u);
+  EXPECT_TRUE(day->Races[0].Runners[0].PastRuns[0].SeRecord.empty());
+}
+
+TEST(LoadReport, OneBoxForEverythingTheLoadHasToTell) {
+  const std::string date = DateText("20240512");
+  EXPECT_EQ(LoadReport(date, Status::Ok(), 3, {}), "");
+  EXPECT_EQ(LoadReport(date, Status::NotFound("x"), 0, {}),
+            Sj("この日付のレースデータ（2024年05月12日.jvRA）が見つかりません。"));
+  std::vector<std::string> many;
+  for (int i = 0; i < 12; ++i) many.push_back("p" + std::to_string(i));
+  const std::string text = LoadReport(date, Status::Ok(), 0, many);
+  EXPECT_EQ(text.find(Sj("この日付にはレースがありません：2024年05月12日") + "\r\n" +
+                      Sj("読み込めなかったデータがあります：") + "\r\np0\r\n"),
+            0u)
+      << text;
+  EXPECT_NE(text.find("p9\r\n" + Sj("ほか2件")), std::string::npos);
+  EXPECT_EQ(text.find("p10"), std::string::npos);
+  EXPECT_EQ(LoadReport(date, Status::IoError(Sj("理由")), 0, {}), Sj("レースデータを読み込めませんでした：理由"));
 }
 
 TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {

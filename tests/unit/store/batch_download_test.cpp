@@ -101,7 +101,10 @@ TEST_F(BatchTest, ResentRaceReplacesItsLineAndTwoCoursesShareDayFiles) {
   EXPECT_TRUE(FileExists(Data("20240512", Tokyo() + ".jvSEr")));
   EXPECT_TRUE(FileExists(Data("20240512", CourseNameW("08", 2) + ".jvSEr")));
   EXPECT_EQ(batch_->fileCount(), 2);
-  EXPECT_EQ(batch_->label(), Sj("データ読込み完了(2/2)"));
+  // The end says what is on disk: seven lines filed into the .jvRA, the .jvHR and two .jvSEr.
+  EXPECT_EQ(batch_->linesSaved(), 7u);
+  EXPECT_EQ(batch_->filesSaved(), 4u);
+  EXPECT_EQ(batch_->label(), Sj("データ読込み完了(2/2)　4個のファイルに保存しました（取り込んだ記録7件）。"));
   EXPECT_EQ(batch_->listLines().front(), Sj("作成済み:01R/") + DateText("20240512") + ".jvRA");
 }
 
@@ -124,16 +127,22 @@ TEST_F(BatchTest, MastersGoOnlyToDatesTheRuleAllows) {
 TEST_F(BatchTest, BadRecordsAreSkippedAndLogged) {
   std::string notCp932 = RA('1', "20240512", "05", 2);
   notCp932[300] = '\x82';
+  // A horse number is a key field like the race number: "Z9" files nothing, not even the
+  // horse's history.
+  std::string horseZ9 = SE('7', "20240512", "05", 1, 9, "2020100009");
+  horseZ9.replace(28, 2, "Z9");
   jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "2024..12", "05", 1), SE('7', "20240512", "05", 1, 1, "..\\..\\abcd"),
-                notCp932, RA('1', "20240512", "05", 3).substr(0, 600) + "\r\n", RA('1', "20240512", "05", 4)}};
+                notCp932, RA('1', "20240512", "05", 3).substr(0, 600) + "\r\n", RA('1', "20240512", "05", 4), horseZ9}};
   Run();
   EXPECT_TRUE(batch_->outcome().ok());
-  EXPECT_EQ(batch_->recordsSkipped(), 4);
+  EXPECT_EQ(batch_->recordsSkipped(), 5);
   EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvRA"), kLenRA)->size(), 2u);
+  EXPECT_FALSE(FileExists(HorsePath(dir_.path(), "2020100009")));
   auto log = *ReadTextLines(dir_ / "ErrorLog.txt");
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 5u);
   EXPECT_NE(log[0].find(Sj("開催年月日が数字ではありません")), std::string::npos);
   EXPECT_NE(log[1].find(Sj("血統登録番号")), std::string::npos);
+  EXPECT_NE(log[4].find(Sj("馬番が数字ではありません「Z9」")), std::string::npos);
   for (auto& e : std::filesystem::recursive_directory_iterator(dir_.path()))
     EXPECT_EQ(e.path().string().find(".."), std::string::npos) << e.path();
 }
@@ -211,6 +220,9 @@ TEST_F(BatchTest, FullDiskIsReportedAndNothingIsTorn) {
     EXPECT_EQ(testing::ReadBytes(p), before);
     ASSERT_FALSE(prompts_.infos.empty());
     EXPECT_NE(prompts_.infos.back().find("No space left on device"), std::string::npos);
+    // What was saved is told, not what was read: here nothing.
+    EXPECT_EQ(batch_->filesSaved(), 0u);
+    EXPECT_NE(prompts_.infos.back().find(Sj("保存したファイルはありません。")), std::string::npos);
     EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", "none"), "none");  // not advanced past lost data
     EXPECT_EQ(jv_.calls.back(), "JVClose");
   }
@@ -271,12 +283,25 @@ TEST_F(BatchTest, OpenResultsAndReadErrors) {
   Run();
   EXPECT_EQ(prompts_.infos.back(), Sj("JVOpenエラー:認証エラーが発生しました。(-301)"));
   EXPECT_EQ(jv_.closes, 2);
+  // What the backend can tell of a failure follows on its own line.
+  jv_.why = Sj("理由");
+  Run();
+  EXPECT_EQ(prompts_.infos.back(), Sj("JVOpenエラー:認証エラーが発生しました。(-301)") + "\r\n" + Sj("理由"));
+  jv_.why.clear();
   jv_.openResult = 0;
   jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2)}};
   jv_.failReadAt = 2;
+  jv_.why = Sj("レコードの説明");
   Run();
-  EXPECT_EQ(prompts_.infos.back(), Sj("JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)"));
-  EXPECT_EQ(jv_.closes, 3);
+  // The read stops as JV-Link wants; the box and the log name the feed file and the record.
+  const std::string stopped = Sj("JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)") + "\r\n" +
+                              Sj("フィードファイル「F0」の3件目のレコードで読込みが止まりました。") + "\r\n" +
+                              Sj("レコードの説明");
+  EXPECT_EQ(prompts_.infos.back(), stopped);
+  auto log = *ReadTextLines(dir_ / "ErrorLog.txt");
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log.back().find(Sj("フィードファイル「F0」の3件目")), std::string::npos) << log.back();
+  EXPECT_EQ(jv_.closes, 4);
   EXPECT_EQ(ReadRecordLines(Data("20240512", ".jvRA"), kLenRA)->size(), 2u);  // flushed before the box
   EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", "none"), "none");
 }

@@ -106,7 +106,9 @@ class ScriptedJvLink : public JvLink {
   int JVMVCheck(const std::string&) override { return 0; }
   int JVMVPlay(const std::string&) override { return 0; }
   std::string version() override { return "0490"; }
+  const std::string& lastProblem() const override { return why; }
   std::function<void()> onRead;
+  std::string why;  // what the backend tells of its failures
 
  private:
   size_t file_ = 0, rec_ = 0;

@@ -1,0 +1,61 @@
+// What every command of zelkova-cli checks before it starts, as the program checks it at start:
+// the program folder with its fixed files, and a feed folder given with --feed.
+#include <ostream>
+
+#include "app/startup.h"
+#include "base/cp932.h"
+#include "base/file_io.h"
+#include "cli/commands.h"
+#include "jvlink/recorded_jv_link.h"
+
+namespace zelkova::cli {
+
+int CheckStart(const CliContext& ctx, bool programFolder) {
+  if (!ctx.feedFolder.empty()) {
+    if (Status s = CheckFeedFolder(PathFromUtf8(ctx.feedFolder)); !s.ok()) {
+      *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+      return 1;
+    }
+  }
+  if (!programFolder) return 0;
+  if (std::string why = ProgramFolderProblem(ctx.programFolder); !why.empty()) {
+    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(why) << "\n";
+    return 1;
+  }
+  const FixedFiles fixed = LoadFixedFiles(ctx.programFolder);
+  for (const std::string& m : fixed.messages) *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(m) << "\n";
+  return fixed.messages.empty() ? 0 : 1;
+}
+
+std::string UsageText() {
+  return "usage: zelkova-cli [--home DIR] [--feed DIR] COMMAND [ARGS]\n"
+         "  --home DIR  the program folder (default: the folder of zelkova-cli); it must hold\n"
+         "              RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl, as the program's folder does\n"
+         "  --feed DIR  the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
+         "              remembered in the program folder's zelkova.ini for later runs\n"
+         "commands:\n"
+         "  dates       the stored dates, newest first\n"
+         "  download [--from \"yyyy/mm/dd hh:nn:ss\"] [--write-through]\n"
+         "              batch download of stored JV-Data newer than --from; without it, newer than\n"
+         "              the time remembered from the last download (at first: 8 days ago)\n"
+         "  figures DATE [--race N] [--samples N] [--weight-switch 0|1] [--excel]\n"
+         "              every runner's figures as CSV on stdout (docs/figures-csv.md)\n"
+         "              DATE            yyyymmdd or yyyy年mm月dd日\n"
+         "              --race N        1..12: that race only (default: every race of the day)\n"
+         "              --samples N     3..20: past runs in the average margin (default: the\n"
+         "                              program's setting, at first 13)\n"
+         "              --weight-switch 0 ignores, 1 corrects for burden weight in the last-3F\n"
+         "                              figures (default: the program's setting, at first 0)\n"
+         "              --excel         UTF-8 with a BOM and CR LF line ends, for spreadsheets\n"
+         "  csv DATE... | csv --from yyyymmdd --to yyyymmdd\n"
+         "              the CSV export of each date (CSV/yyyymmdd.csv)\n"
+         "  hit-report DATE [--threshold N]\n"
+         "              the hit report of a date (HPupload), payouts above N yen (0..999999999)\n"
+         "  record-feed --out DIR [--from \"yyyy/mm/dd hh:nn:ss\"] [--option 1..4] [--realtime yyyymmdd]\n"
+         "              records JV-Link's data (or --feed's) as a feed folder\n"
+         "Messages go to stderr; stdout carries only the output of the command.\n"
+         "exit status: 0 done; 1 a folder, a file or the data failed (said on stderr);\n"
+         "             2 bad arguments (usage on stderr)\n";
+}
+
+}  // namespace zelkova::cli

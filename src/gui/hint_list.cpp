@@ -1,0 +1,22 @@
+#include "gui/hint_list.h"
+
+#include <QPainter>
+#include <QVariant>
+
+namespace zelkova::gui {
+
+void HintListWidget::SetHint(QListWidget* list, const QString& hint) {
+  list->setProperty("hint", hint);
+  list->viewport()->update();
+}
+
+void HintListWidget::paintEvent(QPaintEvent* e) {
+  QListWidget::paintEvent(e);
+  const QString hint = property("hint").toString();
+  if (count() > 0 || hint.isEmpty()) return;
+  QPainter p(viewport());
+  p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+  p.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, hint);
+}
+
+}  // namespace zelkova::gui
