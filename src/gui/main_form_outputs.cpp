@@ -4,6 +4,7 @@
 #include <QListWidget>
 
 #include "base/cp932.h"
+#include "base/file_io.h"
 #include "base/fixed_fields.h"
 #include "gui/all_print_form.h"
 #include "gui/main_form.h"
@@ -71,7 +72,7 @@ void TMainForm::HitReportClick(int threshold) {
     return;
   }
   if (env.shell && !files->opened)
-    Tell(ctx_, ::zelkova::Sj("的中レポートを開けませんでした：") + ::zelkova::gui::Sj(QString::fromStdString(files->txt.string())));
+    Tell(ctx_, ::zelkova::Sj("的中レポートを開けませんでした：") + PathText(files->txt));
 }
 
 }  // namespace zelkova::gui

@@ -124,7 +124,7 @@ Status PageRecorder::WritePdf(const std::filesystem::path& file, const QString& 
   const std::string fail = Sj("PDFファイルを保存できませんでした：");
   if (pageCount() == 0) return Status::InvalidArgument(fail + Sj("印刷するページがありません。"));
   if (!file.has_parent_path() || !DirExists(file.parent_path()))
-    return Status::IoError(fail + Sj("フォルダがありません：") + file.parent_path().string());
+    return Status::IoError(fail + Sj("フォルダがありません：") + PathText(file.parent_path()));
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {

@@ -89,7 +89,7 @@ int PrintPdfMain(int argc, char** argv) {
     std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(s.message()).c_str());
     return 1;
   }
-  std::printf("%s\n", out.string().c_str());
+  std::printf("%s\n", PathToUtf8(out).c_str());
   return 0;
 }
 

@@ -33,7 +33,7 @@ Status StoreCache::Finish(const std::filesystem::path& p, Entry& e) {
     Status s = SaveLines(p, e.lines);
     if (s.ok()) {
       ++linesSaved_;
-      written_.insert(p.string());
+      written_.insert(p.native());
     }
     return s;
   }
@@ -66,7 +66,7 @@ Status StoreCache::Flush() {
   // All changed files are written beside their targets first and replace them together, so the
   // disk is flushed once per Flush() rather than once per file.
   AtomicWriteBatch batch;
-  std::vector<std::pair<const std::string*, Entry*>> staged;
+  std::vector<std::pair<const Key*, Entry*>> staged;
   for (const auto& key : dirty_) {
     auto it = files_.find(key);
     if (it == files_.end()) continue;

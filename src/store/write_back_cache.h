@@ -60,7 +60,7 @@ class StoreCache {
   std::vector<Key> dirty_;  // keys of files_ in the order they first changed
   size_t heldBytes_ = 0;
   size_t linesSaved_ = 0;
-  std::unordered_set<std::string> written_;
+  std::unordered_set<Key> written_;
   Entry scratch_;                   // write-through works on this one
 };
 
