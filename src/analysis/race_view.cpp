@@ -599,6 +599,25 @@ size_t Index(ViewGridId id) { return static_cast<size_t>(id); }
 
 const char* ViewGridName(ViewGridId id) { return Specs()[Index(id)].name; }
 
+const std::string& ViewGridCaption(ViewGridId id) {
+  static const std::array<std::string, kViewGridCount> captions = [] {
+    const char* const utf8[kViewGridCount] = {"基本情報", "血統", "実績一覧", "着RT",    "人RT",         "展RT",
+                                              "馬体重",   "RT一覧", "軸推理1",  "軸推理2", "出馬表(馬柱)", "出馬表"};
+    std::array<std::string, kViewGridCount> out;
+    for (size_t i = 0; i < out.size(); ++i) out[i] = Sj(utf8[i]);
+    return out;
+  }();
+  return captions[Index(id)];
+}
+
+const std::array<ViewGridId, kViewGridCount>& ViewGridsInPageOrder() {
+  static const std::array<ViewGridId, kViewGridCount> order{
+      ViewGridId::RTList,     ViewGridId::ChakuRT, ViewGridId::NinRT, ViewGridId::TenRT,
+      ViewGridId::Jiku1,      ViewGridId::Jiku2,   ViewGridId::Umabashira, ViewGridId::Jisseki,
+      ViewGridId::Kihon,      ViewGridId::Kettou,  ViewGridId::Bataiju,    ViewGridId::Shutuba};
+  return order;
+}
+
 bool ViewGridByName(std::string_view name, ViewGridId& id) {
   for (size_t i = 0; i < Specs().size(); ++i)
     if (name == Specs()[i].name) {

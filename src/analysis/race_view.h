@@ -38,8 +38,12 @@ enum class ViewGridId {
 inline constexpr int kViewGridCount = 12;
 inline constexpr int kSortedGridCount = 10;  // the rating grids, each with a 並べ替え group
 
-// "StringGrid7" and so on.
+// "StringGrid7" and so on; the caption of the grid's page (CP932), "軸推理1"/"軸推理2" for the two
+// grids of the 軸推理 page.
 const char* ViewGridName(ViewGridId id);
+const std::string& ViewGridCaption(ViewGridId id);
+// The grids in the order of the main window's pages (the hidden 出馬表 last).
+const std::array<ViewGridId, kViewGridCount>& ViewGridsInPageOrder();
 // The grid of that component name; false when the name is not a race-view grid.
 bool ViewGridByName(std::string_view name, ViewGridId& id);
 // The 並べ替え group's handler name ("SpeedButton39" ...) and its buttons, 馬番 first.

@@ -185,28 +185,6 @@ const std::vector<FigureColumn>& Columns() {
   return cols;
 }
 
-// A number option's value: a message for err when it is missing, not a number or out of range.
-struct NumberOption {
-  const char* name;
-  int lo, hi;
-  const char* what;  // what the number is, for the message
-};
-
-std::string CheckNumber(const NumberOption& o, const std::string* value, int& v) {
-  const std::string range = std::to_string(o.lo) + ".." + std::to_string(o.hi);
-  if (!value || value->empty() || value->rfind("--", 0) == 0)
-    return std::string(o.name) + " needs a value: " + o.what + ", " + range;
-  const std::string& t = *value;
-  const std::string digits = t[0] == '-' ? t.substr(1) : t;
-  if (digits.empty() || !IsAllDigits(digits))
-    return std::string(o.name) + " '" + t + "' is not a number: " + o.what + " is " + range;
-  const int n = digits.size() > 6 ? o.hi + 1 : std::stoi(digits);
-  if (t[0] == '-' || n < o.lo || n > o.hi)
-    return std::string(o.name) + " " + t + " is out of range: " + o.what + " is " + range;
-  v = n;
-  return {};
-}
-
 }  // namespace
 
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {

@@ -22,10 +22,19 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args);
 int CmdCsv(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args);
 int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args);
+int CmdView(CliContext& ctx, const std::vector<std::string>& args);
 
 // A DATE operand of `cmd` (yyyymmdd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
 // says why it is none (the command then ends with status 2).
 bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::string& date);
+// A number option (`--race N` …) and the range it takes; `what` names the number in messages.
+struct NumberOption {
+  const char* name;
+  int lo, hi;
+  const char* what;
+};
+// Sets v from the option's value, or returns why it cannot (missing, not a number, out of range).
+std::string CheckNumber(const NumberOption& o, const std::string* value, int& v);
 // False, after saying so, when the program folder does not exist (the command ends with 1).
 bool ProgramFolderReady(CliContext& ctx, const char* cmd);
 

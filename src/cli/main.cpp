@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   }
   const std::string cmd = args[i];
   if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
-      cmd != "record-feed") {
+      cmd != "record-feed" && cmd != "view") {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
   if (cmd == "csv") return zelkova::cli::CmdCsv(ctx, rest);
   if (cmd == "hit-report") return zelkova::cli::CmdHitReport(ctx, rest);
   if (cmd == "record-feed") return zelkova::cli::CmdRecordFeed(ctx, rest);
+  if (cmd == "view") return zelkova::cli::CmdView(ctx, rest);
   std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
   return 2;
 }

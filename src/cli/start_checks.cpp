@@ -53,6 +53,9 @@ std::string UsageText() {
          "              the hit report of a date (HPupload), payouts above N yen (0..999999999)\n"
          "  record-feed --out DIR [--from \"yyyy/mm/dd hh:nn:ss\"] [--option 1..4] [--realtime yyyymmdd]\n"
          "              records JV-Link's data (or --feed's) as a feed folder\n"
+         "  view DATE [--race N] [--grid NAME] [--sort BUTTON] [--samples N] [--weight-switch 0|1]\n"
+         "              race N of the race list (default 1) as the window shows it: the labels,\n"
+         "              then each grid as tab-separated rows\n"
          "Messages go to stderr; stdout carries only the output of the command.\n"
          "exit status: 0 done; 1 a folder, a file or the data failed (said on stderr);\n"
          "             2 bad arguments (usage on stderr)\n";

@@ -1,0 +1,178 @@
+// view: one race of a date as the main window shows it: the header labels, then each grid as
+// tab-separated rows exactly as its cells read (title row first), after the chosen sort, then
+// the payouts.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/race_view.h"
+#include "app/headless_day.h"
+#include "base/cp932.h"
+#include "cli/commands.h"
+#include "output/race_list.h"
+
+namespace zelkova::cli {
+
+namespace {
+
+std::string U(std::string_view cp932) { return Cp932ToUtf8Lossy(cp932); }
+
+
+// A grid named by its component name ("StringGrid7") or its page caption ("着RT").
+bool FindGrid(const std::string& utf8, ViewGridId& id) {
+  if (ViewGridByName(utf8, id)) return true;
+  for (ViewGridId g : ViewGridsInPageOrder())
+    if (U(ViewGridCaption(g)) == utf8) {
+      id = g;
+      return true;
+    }
+  return false;
+}
+
+int ButtonIndex(ViewGridId id, const std::string& utf8) {
+  const auto& buttons = SortButtons(id);
+  for (size_t i = 0; i < buttons.size(); ++i)
+    if (U(buttons[i].caption) == utf8) return static_cast<int>(i);
+  return -1;
+}
+
+std::string Captions(ViewGridId id) {
+  std::string out;
+  for (const SortButton& b : SortButtons(id)) out += (out.empty() ? "" : " ") + U(b.caption);
+  return out;
+}
+
+void PrintGrid(std::string& out, const ViewGrid& g, ViewGridId id) {
+  out += "[" + g.name() + " " + U(ViewGridCaption(id)) + "]\n";
+  for (int r = 0; r < g.rowCount(); ++r) {
+    for (int c = 0; c < g.colCount(); ++c) out += (c ? "\t" : "") + U(g.cell(r, c));
+    out += "\n";
+  }
+}
+
+template <size_t N>
+void PrintPayouts(std::string& out, const char* kind, const std::array<PayoutRow, N>& rows) {
+  for (const PayoutRow& r : rows)
+    if (!r.combo.empty()) out += std::string(kind) + "\t" + U(r.combo) + "\t" + U(r.popularity) + "\t" + U(r.amount) + "\n";
+}
+
+}  // namespace
+
+int CmdView(CliContext& ctx, const std::vector<std::string>& args) {
+  static const NumberOption kRace{"--race", 1, MaxRaces, "a race of the race list"};
+  static const NumberOption kSamples{"--samples", 3, 20, "the number of past runs in the average margin"};
+  static const NumberOption kSwitch{"--weight-switch", 0, 1, "0 (ignore burden weight) or 1 (correct for it)"};
+  std::string date, gridArg, sortArg;
+  int race = 1, samples = -1, weightSwitch = -1;
+  auto usage = [&](const std::string& why) {
+    *ctx.err << "zelkova-cli: view: " << why << "\n" << UsageText();
+    return 2;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+    const NumberOption* o = a == "--race" ? &kRace : a == "--samples" ? &kSamples : a == "--weight-switch" ? &kSwitch : nullptr;
+    if (o) {
+      int& target = o == &kRace ? race : o == &kSamples ? samples : weightSwitch;
+      if (std::string why = CheckNumber(*o, value, target); !why.empty()) return usage(why);
+      ++i;
+    } else if ((a == "--grid" || a == "--sort") && value) {
+      (a == "--grid" ? gridArg : sortArg) = args[++i];
+    } else if (!a.empty() && a[0] == '-') {
+      return usage("unknown option '" + a + "'");
+    } else if (!date.empty()) {
+      return usage("one DATE only, not also '" + a + "'");
+    } else if (!DateOperand(ctx, "view", a, date)) {
+      return 2;
+    }
+  }
+  if (date.empty()) return usage("DATE is missing");
+  ViewGridId only = ViewGridId::Kihon;
+  const bool oneGrid = !gridArg.empty();
+  if (oneGrid && !FindGrid(gridArg, only)) {
+    *ctx.err << "zelkova-cli: view: no grid '" << gridArg << "'; grids:";
+    for (ViewGridId g : ViewGridsInPageOrder()) *ctx.err << " " << ViewGridName(g) << "(" << U(ViewGridCaption(g)) << ")";
+    *ctx.err << "\n";
+    return 2;
+  }
+  if (!sortArg.empty()) {
+    bool any = false;
+    for (ViewGridId g : ViewGridsInPageOrder())
+      if ((!oneGrid || g == only) && ButtonIndex(g, sortArg) >= 0) any = true;
+    if (!any) {
+      *ctx.err << "zelkova-cli: view: no sort button '" << sortArg << "'";
+      if (oneGrid) *ctx.err << " in " << ViewGridName(only) << "; buttons: " << Captions(only);
+      *ctx.err << "\n";
+      return 2;
+    }
+  }
+
+  if (!ProgramFolderReady(ctx, "view")) return 1;
+  auto day = MakeRaceDay();
+  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
+    *ctx.err << "zelkova-cli: view: warning: " << U(text) << "\n";
+  });
+  if (!load.ok()) {
+    *ctx.err << "zelkova-cli: view: " << U(load.status().message()) << "\n";
+    return 1;
+  }
+  RaceViewOptions options;
+  options.samples = samples >= 0 ? samples : load->samples;
+  options.weightSwitch = weightSwitch >= 0 ? weightSwitch : load->weightSwitch;
+  options.dateText = date;
+  const std::vector<int> slots = RaceListSlots(*day);
+  const int slot = race <= static_cast<int>(slots.size()) ? slots[static_cast<size_t>(race - 1)] : -1;
+  if (slot < 0) {
+    *ctx.err << "zelkova-cli: view: " << U(date) << " has no race " << race << " in its race list\n";
+    return 1;
+  }
+  auto view = std::make_unique<RaceView>();
+  RaceViewResult shown = RunRaceView(*day, slot, options, *view);
+  if (!shown.shown) {
+    *ctx.err << "zelkova-cli: view: " << U(shown.message) << "\n";
+    return 1;
+  }
+  if (!sortArg.empty())
+    for (ViewGridId g : ViewGridsInPageOrder())
+      if (int b = ButtonIndex(g, sortArg); b >= 0 && (!oneGrid || g == only)) PressSortButton(*view, g, b);
+
+  std::string out;
+  const RaceHeader& h = view->header;
+  for (auto [name, text] : std::initializer_list<std::pair<const char*, const std::string*>>{
+           {"TitleLabel1", &h.TitleLabel1},
+           {"TitleLabel2", &h.TitleLabel2},
+           {"TitleLabel3", &h.TitleLabel3},
+           {"TitleLabel4", &h.TitleLabel4},
+           {"TitleLabel5", &h.TitleLabel5},
+           {"BashoLabel", &h.BashoLabel},
+           {"RaceLabel", &h.RaceLabel},
+           {"BabaTurfLabel", &h.BabaTurfLabel},
+           {"BabaDirtLabel", &h.BabaDirtLabel},
+           {"O1Time", &h.O1Time.text},
+           {"O2Time", &h.O2Time.text},
+           {"NinSenyuLabel", &h.NinSenyuLabel},
+           {"F3AveLabel", &h.F3AveLabel}})
+    out += std::string(name) + "\t" + U(*text) + "\n";
+  for (ViewGridId g : ViewGridsInPageOrder()) {
+    if (oneGrid ? g != only : g == ViewGridId::Shutuba) continue;
+    out += "\n";
+    PrintGrid(out, view->grid(g), g);
+  }
+  if (!oneGrid) {
+    const PayoutRows& p = view->payouts;
+    out += "\n[payouts]\n";
+    PrintPayouts(out, "単勝", p.win);
+    PrintPayouts(out, "複勝", p.place);
+    PrintPayouts(out, "枠連", p.bracket);
+    PrintPayouts(out, "馬連", p.quinella);
+    PrintPayouts(out, "ワイド", p.wide);
+    PrintPayouts(out, "馬単", p.exacta);
+    PrintPayouts(out, "3連複", p.trio);
+    PrintPayouts(out, "3連単", p.trifecta);
+  }
+  *ctx.out << out;
+  ctx.out->flush();
+  return ctx.out->good() ? 0 : 1;
+}
+
+}  // namespace zelkova::cli
