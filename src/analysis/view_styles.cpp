@@ -250,8 +250,9 @@ PaintList RecordCardCell(const RaceInfo& race, int runner, int col, int width, i
   const Runner& r = race.Runners[static_cast<size_t>(runner - 1)];
   const SeImage& se = r.SeRecord;
   const UmImage& um = r.UmRecord;
-  const PaintFont big = Font(13, true), bold = Font(10, true), small = Font(8);
-  const int step = height / 5;  // five lines of counts fill the card
+  // Five lines of counts fill the card: 8 points would not fit five lines into a 50-pixel row.
+  const PaintFont big = Font(13, true), bold = Font(10, true), small = Font(8), lines5 = Font(7);
+  const int step = (height - 2) / 5;
   switch (col) {
     case 0: {
       const int b = static_cast<int>(se.fieldInt(28, 1));
@@ -301,7 +302,7 @@ PaintList RecordCardCell(const RaceInfo& race, int runner, int col, int width, i
       p.Fill(0, 0, width, height, kPaleCyan);
       const auto& lines = col == 9 ? CT().record : CT().distance;
       for (size_t i = 0; i < lines.size(); ++i)
-        p.Text(2, static_cast<int>(i) * step, lines[i].label + CountsText(Counts(um, lines[i].groups)), small,
+        p.Text(2, 1 + static_cast<int>(i) * step, lines[i].label + CountsText(Counts(um, lines[i].groups)), lines5,
                lines[i].colour);
       break;
     }
@@ -312,7 +313,7 @@ PaintList RecordCardCell(const RaceInfo& race, int runner, int col, int width, i
       for (size_t i = 0; i < lines.size(); ++i) {
         const auto c = Counts(um, lines[i].groups);
         const std::string t = FmtInt("%4lld", RateScore(Total(c), c[0]));
-        p.Text((width - TextWidth(t, small.size)) / 2, static_cast<int>(i) * step, t, small, lines[i].colour);
+        p.Text((width - TextWidth(t, lines5.size)) / 2, 1 + static_cast<int>(i) * step, t, lines5, lines[i].colour);
       }
       break;
     }
@@ -353,13 +354,15 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   auto colour = [grey](Rgb c) { return grey ? kGrey : c; };
   const PaintFont f8 = Font(8), f9 = Font(9), f9b = Font(9, true);
   const int x = 2;
-  int y = 1;
+  int y = 0;  // seven lines fill the 67-pixel row
   // 1: date, meeting, racecourse, day, weather, going; the finish at the right.
   const long long track = ra.fieldInt(706, 2);
   std::string l1 = std::string(ra.field(12, 4)) + "." + std::string(ra.field(16, 2)) + "." + std::string(ra.field(18, 2)) +
                    " " + PadNumber(ra.field(22, 2)) + CourseNameW(ra.field(20, 2), 2) + PadNumber(ra.field(24, 2)) +
                    WeatherName(ra.field(888, 1)) + GoingName(track > 22 ? ra.field(890, 1) : ra.field(889, 1), 0);
   p.Text(x, y, l1, f8, colour(kBlack));
+  // Texts at a fixed place are drawn on their own background over whatever ran into it.
+  p.Fill(width - 18, y, width, y + LineHeight(f9b.size), kWhite);
   const std::string_view fin = se.field(335, 2);
   const int pos = static_cast<int>(ParseInt(fin, 0));
   const std::string posText = IsBlank(fin) || fin == "00" ? "  " : FmtInt("%2lld", pos);
@@ -447,8 +450,10 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       break;
     }
     case 2: {
-      p.Fill(0, 0, width, height, ResultHighlight(static_cast<int>(se.fieldInt(335, 2))));
+      const Rgb background = ResultHighlight(static_cast<int>(se.fieldInt(335, 2)));
+      p.Fill(0, 0, width, height, background);
       p.Text(x, y, CT().sire + Stripped(um.field(215, 36)), f8);
+      p.Fill(width - 80, y, width, y + LineHeight(f8.size), background);
       p.Text(width - 80, y, SexName(se.field(79, 1)) + PadNumber(se.field(83, 2)) + " " + CoatColourName(se.field(81, 2)),
              f8);
       y += LineHeight(f8.size);

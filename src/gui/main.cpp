@@ -35,12 +35,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelkova [--home DIR] [--feed DIR] [--screenshot FILE.png]\n"
+    "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME]]\n"
+    "               [--screenshot FILE.png]\n"
     "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
     "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
     "                         RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl\n"
     "  --feed DIR             the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
     "                         remembered in the settings, like a folder chosen with JVLink設定\n"
+    "  --date yyyymmdd        loads that stored date at start\n"
+    "  --race N               selects race N of the race list (default 1)\n"
+    "  --page NAME            shows that page of the race view: its tab caption or its grid (StringGrid4 …)\n"
     "  --screenshot FILE.png  shows the main window, saves it as a PNG and exits\n"
     "  --print-pdf FILE.pdf   prints the analysis of the day --date to a PDF and exits\n"
     "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
@@ -106,16 +110,28 @@ int main(int argc, char** argv) {
 
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
   std::string feed, screenshot;
+  QString date, page;
+  int race = 0;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    const bool known = a == "--home" || a == "--feed" || a == "--screenshot";
+    const bool known = a == "--home" || a == "--feed" || a == "--screenshot" || a == "--date" ||
+                       a == "--race" || a == "--page";
     if (!known) return Usage("unknown option '" + a.toStdString() + "'");
     if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
-    std::string v = args[++i].toStdString();  // UTF-8
-    if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
-    else if (a == "--feed") feed = v;
-    else screenshot = v;
+    const QString value = args[++i];
+    if (a == "--date" || a == "--page") {
+      (a == "--date" ? date : page) = value;
+    } else if (a == "--race") {
+      bool ok = false;
+      race = value.toInt(&ok);
+      if (!ok || race < 1) return Usage("--race takes a race of the race list (1, 2, ...), not '" + value.toStdString() + "'");
+    } else {
+      std::string v = value.toStdString();  // UTF-8
+      if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
+      else if (a == "--feed") feed = v;
+      else screenshot = v;
+    }
   }
   zelkova::gui::QtPrompts startPrompts;
   startPrompts.setQuiet(!screenshot.empty());
@@ -219,6 +235,7 @@ int main(int argc, char** argv) {
   mainForm.setWaitForm(&waitForm);
   zelkova::gui::THenkoForm henkoForm(ctx.settingsPath());
   zelkova::gui::TKakosoForm kakosoForm(ctx.settingsPath());
+  mainForm.setKakosoForm(&kakosoForm);
   if (mainForm.terminationRequested()) {
     // The messages were shown during creation; end before the message loop, writing nothing.
     if (splash) splash->close();
@@ -243,14 +260,23 @@ int main(int argc, char** argv) {
 
   mainForm.show();
   mainForm.activateWindow();
+  if (!date.isEmpty() || race > 0 || !page.isEmpty()) {
+    QString why;
+    if (!mainForm.ShowRace(date, race, page, &why)) {
+      std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
+      if (!screenshot.empty()) return 1;
+    }
+  }
   if (!screenshot.empty()) {
     // The show handling (JVInit, version check) ran inside show(); give layout a moment. The
     // picture shows the analysis area with its pages, as it appears once a day is loaded.
     // With stored dates the newest is loaded, as a user would pick it.
-    mainForm.Panel12()->show();
-    if (mainForm.DateCombo()->count() > 0) {
-      mainForm.DateCombo()->setCurrentIndex(0);
-      mainForm.DateComboChange();
+    if (date.isEmpty() && race == 0 && page.isEmpty()) {
+      mainForm.Panel12()->show();
+      if (mainForm.DateCombo()->count() > 0) {
+        mainForm.DateCombo()->setCurrentIndex(0);
+        mainForm.DateComboChange();
+      }
     }
     QTimer::singleShot(500, &mainForm, [&] {
       if (splash) splash->close();

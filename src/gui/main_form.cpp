@@ -35,10 +35,14 @@
 #include "gui/folder_viewer_ex.h"
 #include "gui/get_data_form.h"
 #include "gui/hint_list.h"
+#include "gui/kakoso_form.h"
 #include "gui/qt_platform.h"
+#include "gui/race_grid.h"
+#include "gui/race_view_pages.h"
 #include "gui/reference_page.h"
 #include "gui/wait_form.h"
 #include "day/load_report.h"
+#include "output/race_list.h"
 #include "store/legacy_um.h"
 #include "store/stored_paths.h"
 #include "jvlink/software_id.h"
@@ -46,7 +50,7 @@
 namespace zelkova::gui {
 
 TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), ctx_(ctx), ini_(ctx.settingsPath()) {
+    : QMainWindow(parent), ctx_(ctx), ini_(ctx.settingsPath()), view_(std::make_unique<RaceView>()) {
   setObjectName("MainForm");
   setWindowTitle("Zelkova");
   // Settings, fixed files, folders and the error log; the messages are shown before any window.
@@ -153,9 +157,11 @@ void TMainForm::buildPages() {
   panel12_->setObjectName("Panel12");
   auto* p12 = new QVBoxLayout(panel12_);
   p12->setContentsMargins(0, 0, 0, 0);
-  raceTitle_ = new QLabel(panel12_);
-  raceTitle_->setObjectName("RaceTitleLabel");
-  p12->addWidget(raceTitle_);
+  pages_ = new RaceViewPages(*view_, this);
+  connect(pages_, &RaceViewPages::cellClicked, this, [this](ViewGridId id, int r, int c) { raceGridClick(id, r, c); });
+  connect(pages_, &RaceViewPages::gridPressed, this, [this](QTableWidget* g) { currentGrid_ = g; });
+  connect(pages_, &RaceViewPages::filtersChanged, this, [this] { rerunView(); });
+  p12->addWidget(pages_->buildHeader(panel12_));
   pageControl1_ = new QTabWidget(panel12_);
   pageControl1_->setObjectName("PageControl1");
   p12->addWidget(pageControl1_);
@@ -169,10 +175,20 @@ void TMainForm::buildPages() {
     pageControl1_->addTab(w, QString::fromUtf8(caption));
     return w;
   };
-  addGrid(page("RT一覧", "TabSheetRT"), "StringGrid11");
-  addGrid(page("着RT", "TabSheetChakuRT"), "StringGrid7");
-  addGrid(page("人RT", "TabSheetNinRT"), "StringGrid8");
-  addGrid(page("展RT", "TabSheetTenRT"), "StringGrid9");
+  // The race view's grids also take the copy popup and report mouse-downs through the pages.
+  auto viewGrid = [this](QWidget* w, ViewGridId id) {
+    RaceGrid* g = pages_->addGrid(w, id);
+    g->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(g, &QTableWidget::customContextMenuRequested, this, [this, g](const QPoint& p) {
+      currentGrid_ = g;
+      if (popup_) popup_->exec(g->viewport()->mapToGlobal(p));
+    });
+    return g;
+  };
+  viewGrid(page("RT一覧", "TabSheetRT"), ViewGridId::RTList);
+  viewGrid(page("着RT", "TabSheetChakuRT"), ViewGridId::ChakuRT);
+  viewGrid(page("人RT", "TabSheetNinRT"), ViewGridId::NinRT);
+  viewGrid(page("展RT", "TabSheetTenRT"), ViewGridId::TenRT);
 
   QWidget* jiku = page("軸推理", "TabSheetJiku");
   auto* controls = new QWidget(jiku);
@@ -193,27 +209,27 @@ void TMainForm::buildPages() {
   }
   cl->addStretch();
   jiku->layout()->addWidget(controls);
-  addGrid(jiku, "StringGrid16");
-  addGrid(jiku, "StringGrid17");
+  viewGrid(jiku, ViewGridId::Jiku1);
+  viewGrid(jiku, ViewGridId::Jiku2);
+  // SpinEdit3Change and RadioGroup1Click: the setting, then the view with the new value.
   connect(spinEdit3_, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!state_.terminate) reportWrite(ini_.WriteInteger("AvChakusa", "samplesu", v));
+    if (state_.terminate) return;
+    reportWrite(SpinEdit3Change(ini_, v));
+    rerunView();
   });
   connect(radioGroup1_, &QButtonGroup::idClicked, this, [this](int v) {
-    if (!state_.terminate) reportWrite(ini_.WriteInteger("Futanjuryo", "Ignore", v));
+    if (state_.terminate) return;
+    reportWrite(RadioGroup1Click(ini_, v));
+    rerunView();
   });
 
-  addGrid(page("出馬表(馬柱)", "TabSheetUmabashira"), "StringGrid6");
-  addGrid(page("実績一覧", "TabSheetJisseki"), "StringGrid4");
-  for (auto [caption, name] : {std::pair{"ｵｯｽﾞ", "TabSheetOdds"}, {"成績結果", "TabSheetKekka"}}) {
-    QWidget* w = page(caption, name);
-    auto* l = new QLabel(w);
-    l->setObjectName(QString(name) + "Label");
-    l->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    w->layout()->addWidget(l);
-  }
-  addGrid(page("基本情報", "TabSheetKihon"), "StringGrid1");
-  addGrid(page("血統", "TabSheetKettou"), "StringGrid3");
-  addGrid(page("馬体重", "TabSheetBataiju"), "StringGrid10");
+  viewGrid(page("出馬表(馬柱)", "TabSheetUmabashira"), ViewGridId::Umabashira);
+  viewGrid(page("実績一覧", "TabSheetJisseki"), ViewGridId::Jisseki);
+  pages_->buildOddsPage(page("ｵｯｽﾞ", "TabSheetOdds"));
+  pages_->buildPayoutPage(page("成績結果", "TabSheetKekka"));
+  viewGrid(page("基本情報", "TabSheetKihon"), ViewGridId::Kihon);
+  viewGrid(page("血統", "TabSheetKettou"), ViewGridId::Kettou);
+  viewGrid(page("馬体重", "TabSheetBataiju"), ViewGridId::Bataiju);
 
   QWidget* deme = page("出目一覧", "TabSheetDeme");
   auto* courses = new QTabWidget(deme);
@@ -268,7 +284,7 @@ void TMainForm::buildPages() {
     if (!state_.terminate) reportWrite(ini_.WriteInteger("ShukeiSpan", "tuki", v));
   });
 
-  addGrid(page("出馬表", "TabSheet1"), "StringGrid2");
+  viewGrid(page("出馬表", "TabSheet1"), ViewGridId::Shutuba);
   addGrid(page("買い目", "TabSheet6"), "StringGrid5");
   pageControl1_->addTab(buildReferencePage(), QString::fromUtf8("参考資料"));
   // These pages are kept for their grids but never offered.
@@ -445,8 +461,18 @@ void TMainForm::OzReadBtnClick() { notYet("オッズ取込"); }
 void TMainForm::HrReadBtnClick() { notYet("払戻取込"); }
 void TMainForm::BataijuReadBtnClick() { notYet("馬体重読込"); }
 void TMainForm::KaisaiReadBtnClick() { notYet("開催読込"); }
-void TMainForm::kakosoBtnClick() { notYet("過去走"); }
-void TMainForm::SaveCheckBtnClick() { notYet("Saveチェック"); }
+// The past-runs window of CurrentRunner; its contents come with the past-runs view.
+void TMainForm::kakosoBtnClick() {
+  if (!kakosoForm_) return;
+  kakosoForm_->show();
+  kakosoForm_->raise();
+}
+
+void TMainForm::SaveCheckBtnClick() {
+  if (!day_ || !loaded_) return;
+  if (Status s = ::zelkova::SaveCheckBtnClick(*day_); !s.ok())
+    info(::zelkova::Sj("チェックマークを保存できませんでした：") + s.message());
+}
 void TMainForm::HindoRankBtnClick() { notYet("集計保存"); }
 void TMainForm::HindoReadBtnClick() { notYet("読込"); }
 
@@ -618,31 +644,75 @@ void TMainForm::UpDown1Click(bool up) {
   DatListClick();
 }
 
-// The race view itself comes later; choosing a race shows its title and the analysis area.
+// The race view (DatListClick) of the race list's selected race.
 void TMainForm::DatListClick() {
   const int row = datList_->currentRow();
-  if (!loaded_ || !day_ || row < 0 || row >= datList_->count()) {
-    notYet("レース分析");
+  if (!loaded_ || !day_ || row < 0 || row >= datList_->count()) return;
+  const std::vector<int> items = RaceListSlots(*day_);
+  if (row >= static_cast<int>(items.size())) return;
+  const int slot = items[static_cast<size_t>(row)];
+  RaceViewOptions options;
+  options.samples = spinEdit3_->value();
+  options.weightSwitch = std::max(radioGroup1_->checkedId(), 0);
+  options.dateText = ::zelkova::gui::Sj(dateCombo_->currentText());
+  options.clock = ctx_.clock;
+  Timer3.stop();
+  RaceViewResult result = RunRaceView(*day_, slot, options, *view_);
+  panel12_->setVisible(view_->panel12Visible);
+  if (!result.shown) {
+    info(result.message);
     return;
   }
-  // Race list item k is the k-th race slot that got an item (blank-year slots get none).
-  int slot = -1;
-  for (int r = 0, item = -1; r < day_->RaceCount; ++r) {
-    const RaImage& ra = day_->Races[r].RaRecord;
-    if (ra.empty() || ra.field(12, 4) == "0000") continue;
-    if (++item == row) {
-      slot = r;
-      break;
-    }
-  }
-  if (slot < 0) return;
-  day_->CurrentRace = slot;
+  pages_->refresh();
+  if (view_->timer3Enabled) Timer3.start();
   upDownPosition_ = row;
-  raceTitle_->setText(Q(std::string(day_->Races[slot].Figures.Title.View())));
-  panel12_->show();
   if (dd1_->isChecked()) panel5_->hide();
-  notYet("レース分析");
 }
+
+bool TMainForm::ShowRace(const QString& yyyymmdd, int race, const QString& page, QString* why) {
+  auto fail = [why](const QString& text) {
+    if (why) *why = text;
+    return false;
+  };
+  int index = yyyymmdd.isEmpty() && dateCombo_->count() > 0 ? 0 : -1;
+  if (!yyyymmdd.isEmpty()) {
+    const QString text = yyyymmdd.left(4) + U("年") + yyyymmdd.mid(4, 2) + U("月") + yyyymmdd.mid(6, 2) + U("日");
+    index = dateCombo_->findText(text);
+  }
+  if (index < 0) return fail(yyyymmdd.isEmpty() ? "no stored date" : "no stored date " + yyyymmdd);
+  dateCombo_->setCurrentIndex(index);
+  DateComboChange();
+  if (!loaded_) return fail("the date did not load");
+  if (race > 0) {
+    if (race > datList_->count()) return fail(QString("the race list has %1 races").arg(datList_->count()));
+    datList_->setCurrentRow(race - 1);
+    DatListClick();
+  }
+  if (!page.isEmpty()) {
+    int tab = -1;
+    for (int i = 0; i < pageControl1_->count(); ++i)
+      if (pageControl1_->tabText(i) == page || pageControl1_->widget(i)->objectName() == page) tab = i;
+    if (tab < 0 || !pageControl1_->isTabVisible(tab)) return fail("no page " + page);
+    pageControl1_->setCurrentIndex(tab);
+  }
+  return true;
+}
+
+void TMainForm::rerunView() {
+  if (loaded_ && datList_->currentRow() >= 0) DatListClick();
+}
+
+void TMainForm::raceGridClick(ViewGridId id, int row, int col) {
+  if (!day_ || !loaded_) return;
+  ClickResult r = GridClick(*day_, *view_, id, row, col);
+  if (r.action == ClickAction::OpenPastRuns) {
+    kakosoBtnClick();
+  } else if (r.action == ClickAction::CheckToggled) {
+    pages_->refreshGrid(id);
+    if (!r.saved.ok()) info(::zelkova::Sj("チェックマークを保存できませんでした：") + r.saved.message());
+  }
+}
+
 void TMainForm::KekkaGetBtnClick() { notYet("結果情報"); }
 void TMainForm::SokuhoOddsBtnClick() { notYet("速報ｵｯｽﾞ"); }
 void TMainForm::GetBataijuBtnClick() { notYet("馬体重"); }

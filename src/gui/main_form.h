@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/race_view.h"
 #include "app/app_context.h"
 #include "settings/ini_gt.h"
 #include "app/startup.h"
@@ -34,9 +35,11 @@ class QWidget;
 
 namespace zelkova::gui {
 
+class RaceViewPages;
 class ReferencePage;
 class TAllPrintForm;
 class TFolderViewerEx;
+class TKakosoForm;
 class TWaitForm;
 
 class TMainForm : public QMainWindow {
@@ -62,6 +65,12 @@ class TMainForm : public QMainWindow {
   int upDownMaximum() const { return upDownMax_; }
   // The loaded race day; null before the first load.
   const RaceDay* raceDay() const { return day_.get(); }
+  // What the race view shows (the model behind the analysis pages).
+  const RaceView& raceView() const { return *view_; }
+  RaceViewPages* raceViewPages() const { return pages_; }
+  // The past-runs window that a click on a horse name opens.
+  void setKakosoForm(TKakosoForm* f) { kakosoForm_ = f; }
+  TKakosoForm* kakosoForm() const { return kakosoForm_; }
   bool dayLoaded() const { return loaded_; }
   // The wait window shown while a day loads (the program's TWaitForm); without one the form
   // makes its own.
@@ -69,6 +78,11 @@ class TMainForm : public QMainWindow {
   TWaitForm* waitForm();
   // Called after the batch window changed the feed folder; stored in JVLink/FeedFolder.
   std::function<void()> onBatchDownloadClosed;
+
+  // Opens date yyyymmdd (empty: the newest stored date), race `race` of its race list (1-based;
+  // 0 keeps the first) and the page whose caption or name is `page` (empty: the current one), as a
+  // user would pick them. False, with the reason, when one of them is not there.
+  bool ShowRace(const QString& yyyymmdd, int race, const QString& page, QString* why);
 
   // Hidden operations, performed by name.
   void MakeDataListBtnClick();
@@ -147,6 +161,10 @@ class TMainForm : public QMainWindow {
   void updateHints();
   // A settings write that failed is told to the user, not dropped.
   void reportWrite(const Status& s);
+  // A click on a race-view grid cell: the past-runs window or a check mark.
+  void raceGridClick(ViewGridId id, int row, int col);
+  // The view again after one of its inputs changed, when a race is shown.
+  void rerunView();
 
   AppContext& ctx_;
   TIniGT ini_;
@@ -178,7 +196,9 @@ class TMainForm : public QMainWindow {
   LoadScratch scratch_;
   TWaitForm* waitForm_ = nullptr;
   std::unique_ptr<TWaitForm> ownWaitForm_;
-  QLabel* raceTitle_ = nullptr;
+  std::unique_ptr<RaceView> view_;
+  RaceViewPages* pages_ = nullptr;
+  TKakosoForm* kakosoForm_ = nullptr;
 
   friend class MainFormLoadObserver;
 };

@@ -40,6 +40,12 @@ QFont PaintListFont(const PaintFont& font, double unitsPerInch) {
   return f;
 }
 
+QFont FixedPitchFont(int pixelSize) {
+  PaintFont f;
+  f.size = pixelSize * 72.0 / 96.0;
+  return PaintListFont(f, 96.0);
+}
+
 void ReplayPaintList(QPainter& painter, const PaintList& list, double unitsPerInch) {
   painter.save();
   for (const PaintOp& op : list.ops()) {

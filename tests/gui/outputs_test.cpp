@@ -225,8 +225,11 @@ class OutputsTest : public QObject {
 
   void mainWindowCommandsOnALoadedDay() {
     std::string ra;
-    for (int r = 1; r <= 3; ++r) ra += testing::RaceRecord("20240512", "05", r);
+    for (int r = 1; r <= 3; ++r) ra += testing::RaceRecord("20240512", "05", r, 1);
     Put(home->filePath(U8("DATA/2024年05月12日.jvRA")), QByteArray::fromStdString(ra));
+    // One entry per race: the race view shows each race it is asked for.
+    Put(home->filePath(U8("DATA/2024年05月12日東京.jvSEr")),
+        QByteArray::fromStdString(testing::EntryFile("20240512", "05", 3, 1)));
     TMainForm w(ctx);
     int printed = 0;
     w.printShow = [&](TAllPrintForm& f) {

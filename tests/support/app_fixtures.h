@@ -61,4 +61,28 @@ inline std::string RaceRecord(const std::string& yyyymmdd, const std::string& co
   return r;
 }
 
+// An entry file (.jvSEr) of `races` races at `course` on `yyyymmdd`, each with `runners` entries
+// (horse numbers 1..runners, registration numbers 20200000nn); the file keeps 18 records per race.
+inline std::string EntryFile(const std::string& yyyymmdd, const std::string& course, int races, int runners) {
+  auto two = [](int n) { return std::string{static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)}; };
+  std::string out;
+  for (int race = 1; race <= races; ++race)
+    for (int h = 1; h <= 18; ++h) {
+      std::string r(kLenSE, ' ');
+      if (h <= runners) {
+        r.replace(0, 3, "SE7");
+        r.replace(11, 8, yyyymmdd);
+        r.replace(19, 2, course);
+        r.replace(21, 2, "02");
+        r.replace(23, 2, "03");
+        r.replace(25, 2, two(race));
+        r.replace(28, 2, two(h));
+        r.replace(30, 10, "20200000" + two(h));
+      }
+      r.replace(kLenSE - 2, 2, "\r\n");
+      out += r;
+    }
+  return out;
+}
+
 }  // namespace zelkova::testing
