@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTableView>
 #include <QStyledItemDelegate>
 
 #include "gui/paint_list_painter.h"
@@ -79,6 +81,70 @@ RaceGrid::RaceGrid(const ViewGrid& grid, QWidget* parent) : QTableWidget(parent)
     setColumnHidden(c, w == 0);
   }
   horizontalHeader()->setFixedHeight(20);
+  if (grid.fixedCols() > 0) buildFrozen();
+}
+
+void RaceGrid::buildFrozen() {
+  frozen_ = new QTableView(this);
+  frozen_->setObjectName(objectName() + "Fixed");
+  frozen_->setModel(model());
+  frozen_->setItemDelegate(itemDelegate());
+  frozen_->setFont(font());
+  frozen_->setFocusPolicy(Qt::NoFocus);
+  frozen_->setSelectionMode(QAbstractItemView::NoSelection);
+  frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  frozen_->setWordWrap(false);
+  frozen_->verticalHeader()->hide();
+  frozen_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen_->verticalHeader()->setMinimumSectionSize(1);
+  frozen_->verticalHeader()->setDefaultSectionSize(grid_.rowHeight());
+  frozen_->horizontalHeader()->setFont(horizontalHeader()->font());
+  frozen_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  frozen_->horizontalHeader()->setHighlightSections(false);
+  frozen_->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
+  frozen_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  frozen_->setVerticalScrollMode(verticalScrollMode());
+  frozen_->setFrameShape(QFrame::NoFrame);
+  for (int c = 0; c < grid_.colCount(); ++c) {
+    frozen_->setColumnWidth(c, columnWidth(c));
+    frozen_->setColumnHidden(c, c >= grid_.fixedCols() || isColumnHidden(c));
+  }
+  frozen_->viewport()->setMouseTracking(true);
+  frozen_->viewport()->installEventFilter(this);
+  viewport()->stackUnder(frozen_);
+  connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
+  connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(), &QAbstractSlider::setValue);
+  // Clicks on the fixed columns are clicks on the grid.
+  connect(frozen_, &QAbstractItemView::pressed, this, [this](const QModelIndex& i) { emit cellPressed(i.row(), i.column()); });
+  connect(frozen_, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { emit cellClicked(i.row(), i.column()); });
+  placeFrozen();
+}
+
+void RaceGrid::placeFrozen() {
+  if (!frozen_) return;
+  int w = 0;
+  for (int c = 0; c < grid_.fixedCols() && c < columnCount(); ++c) w += isColumnHidden(c) ? 0 : columnWidth(c);
+  frozen_->setGeometry(frameWidth(), frameWidth(), w + 1, viewport()->height() + horizontalHeader()->height());
+}
+
+void RaceGrid::resizeEvent(QResizeEvent* e) {
+  QTableWidget::resizeEvent(e);
+  placeFrozen();
+}
+
+bool RaceGrid::eventFilter(QObject* o, QEvent* e) {
+  if (frozen_ && o == frozen_->viewport()) {
+    if (e->type() == QEvent::MouseButtonPress) emit pressed();
+    if (e->type() == QEvent::MouseMove)
+      updateCursor(frozen_->viewport(), frozen_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint()));
+  }
+  return QTableWidget::eventFilter(o, e);
+}
+
+void RaceGrid::updateCursor(QWidget* port, const QModelIndex& i) {
+  const bool hand = i.isValid() && handCursorAt && handCursorAt(i.row() + 1, i.column());
+  port->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void RaceGrid::refresh() {
@@ -86,6 +152,7 @@ void RaceGrid::refresh() {
   setRowCount(rows);
   for (int r = 0; r < rows; ++r) {
     setRowHeight(r, grid_.rowHeight());
+    if (frozen_) frozen_->setRowHeight(r, grid_.rowHeight());
     for (int c = 0; c < grid_.colCount(); ++c) {
       const QString text = Q(grid_.cell(r + 1, c));
       if (QTableWidgetItem* it = item(r, c)) {
@@ -96,6 +163,7 @@ void RaceGrid::refresh() {
     }
   }
   viewport()->update();
+  placeFrozen();
 }
 
 void RaceGrid::mousePressEvent(QMouseEvent* e) {
@@ -105,9 +173,7 @@ void RaceGrid::mousePressEvent(QMouseEvent* e) {
 
 void RaceGrid::mouseMoveEvent(QMouseEvent* e) {
   QTableWidget::mouseMoveEvent(e);
-  const QModelIndex i = indexAt(e->position().toPoint());
-  const bool hand = i.isValid() && handCursorAt && handCursorAt(i.row() + 1, i.column());
-  viewport()->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  updateCursor(viewport(), indexAt(e->position().toPoint()));
 }
 
 }  // namespace zelkova::gui
