@@ -162,6 +162,9 @@ void RaceGrid::refresh() {
       }
     }
   }
+  // No taller than its rows (and a scroll bar), so two grids on a page share the room well.
+  setMaximumHeight(2 * frameWidth() + horizontalHeader()->height() + rows * grid_.rowHeight() +
+                   horizontalScrollBar()->sizeHint().height() + 2);
   viewport()->update();
   placeFrozen();
 }

@@ -32,6 +32,7 @@ QTableWidget* PlainTable(QWidget* parent, const char* name, int rows, int cols, 
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   t->setSelectionMode(QAbstractItemView::NoSelection);
   t->setFocusPolicy(Qt::NoFocus);
+  t->setTextElideMode(Qt::ElideNone);
   t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   t->horizontalHeader()->setDefaultSectionSize(colWidth);
@@ -172,6 +173,9 @@ QButtonGroup* RaceViewPages::sortGroup(QWidget* parent, ViewGridId id) {
   auto* bar = new QWidget(parent);
   bar->setObjectName(QString(SortGroupName(id)) + "Bar");
   bar->setStyleSheet(kButtonStyle);
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  policy.setHeightForWidth(true);
+  bar->setSizePolicy(policy);
   auto* row = new FlowLayout(bar, 1);
   row->addWidget(new QLabel(U("並べ替え"), bar));
   auto* group = new QButtonGroup(bar);
@@ -230,6 +234,9 @@ QWidget* RaceViewPages::cardFilters(QWidget* parent) {
 }
 
 RaceGrid* RaceViewPages::addGrid(QWidget* page, ViewGridId id) {
+  // The page ends with a stretch, so the grids (no taller than their rows) sit at its top.
+  QLayout* box = page->layout();
+  if (box->count() > 0 && box->itemAt(box->count() - 1)->spacerItem()) delete box->takeAt(box->count() - 1);
   if (Index(id) < kSortedGridCount) groups_[Index(id)] = sortGroup(page, id);
   if (id == ViewGridId::Umabashira) page->layout()->addWidget(cardFilters(page));
   auto* g = new RaceGrid(view_.grid(id), page);
@@ -241,7 +248,8 @@ RaceGrid* RaceViewPages::addGrid(QWidget* page, ViewGridId id) {
     connect(g, &QTableWidget::cellPressed, this, [this, id](int r, int c) { emit cellClicked(id, r + 1, c); });
   else
     connect(g, &QTableWidget::cellClicked, this, [this, id](int r, int c) { emit cellClicked(id, r + 1, c); });
-  page->layout()->addWidget(g);
+  static_cast<QVBoxLayout*>(box)->addWidget(g, 1);
+  static_cast<QVBoxLayout*>(box)->addStretch(0);
   return g;
 }
 
@@ -262,8 +270,8 @@ void RaceViewPages::buildOddsPage(QWidget* outer) {
   winOdds_->setHorizontalHeaderLabels({U("単勝")});
   popular_ = PlainTable(page, "PopularGrid", 18, 2, 44);
   popular_->setHorizontalHeaderLabels({U("馬番"), U("単勝")});
-  quinella_ = PlainTable(page, "QuinellaMatrix", 18, 18, 44);
-  bracket_ = PlainTable(page, "BracketMatrix", 8, 8, 44);
+  quinella_ = PlainTable(page, "QuinellaMatrix", 18, 18, 48);
+  bracket_ = PlainTable(page, "BracketMatrix", 8, 8, 48);
   QStringList numbers, brackets;
   for (int i = 1; i <= 18; ++i) numbers << QString::number(i);
   for (int i = 1; i <= 8; ++i) brackets << QString::number(i);
