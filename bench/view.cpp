@@ -21,6 +21,7 @@
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "day/load_race_day.h"
+#include "output/race_list.h"
 #include "records/record.h"
 #include "settings/gate_table.h"
 #include "store/stored_paths.h"
@@ -204,11 +205,7 @@ int main(int argc, char** argv) {
   gDay = day.get();
   LoadObserver obs;
   if (!LoadRaceDay(*gDay, Inputs(), obs).ok()) Die("the day does not load");
-  for (int item = 0;; ++item) {
-    const int slot = RaceListSlot(*gDay, item);
-    if (slot < 0) break;
-    gSlots.push_back(slot);
-  }
+  gSlots = RaceListSlots(*gDay);
   if (gSlots.empty()) Die("the day has no races");
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

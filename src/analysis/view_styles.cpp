@@ -332,7 +332,8 @@ namespace {
 
 // Whether the race card greys a past run: a local or overseas race, or one the filters leave out.
 bool Greyed(const RaImage& past, const RaImage& today, SurfaceFilter surface, DistanceFilter distance) {
-  const std::string_view course = TrimBlanks(CourseName(past.field(20, 2)));
+  const std::string name = CourseName(past.field(20, 2));
+  const std::string_view course = TrimBlanks(name);
   if (course == CT().local || course == CT().abroad) return true;
   const std::string_view track = past.field(706, 2);
   const long long t = past.fieldInt(706, 2);
