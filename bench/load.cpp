@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "analysis/rating_tables.h"
+#include "bench_support.h"
 #include "settings/gate_table.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -52,23 +53,6 @@ fs::path gWork;
     fs::remove_all(gWork, ec);
   }
   std::exit(1);
-}
-
-// The latest date whose race file holds the most races.
-std::string PickDate(const fs::path& home, int& races) {
-  std::string best;
-  uintmax_t bestSize = 0;
-  for (auto& e : fs::directory_iterator(ChildPath(home, "Data"))) {
-    if (e.path().extension() != ".jvRA") continue;
-    auto name = Utf8ToCp932(e.path().stem().string());
-    if (!name.ok() || name->size() != 14) continue;
-    if (e.file_size() > bestSize || (e.file_size() == bestSize && *name > best)) {
-      bestSize = e.file_size();
-      best = *name;
-    }
-  }
-  races = static_cast<int>(bestSize / kLenRA);
-  return best;
 }
 
 // Meeting keys (yyyymmdd + course) of the stored SEIR files, ascending.
@@ -243,16 +227,6 @@ void BM_LoadRaceDay(benchmark::State& state) {
   state.counters["past_runs_per_runner"] = gFixture->pastRuns;
 }
 
-// A second per benchmark unless the command line (or BENCHMARK_MIN_TIME) sets the time: a
-// MinTime() of the benchmark would override --benchmark_min_time. The flag has to be looked
-// for before benchmark::Initialize takes it out of argv.
-bool MinTimeGiven(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::string(argv[i]).rfind("--benchmark_min_time", 0) == 0) return true;
-  const char* env = std::getenv("BENCHMARK_MIN_TIME");
-  return env && *env;
-}
-
 void RegisterBenchmarks(bool minTimeGiven) {
   for (auto* b : {benchmark::RegisterBenchmark("BM_ReadFloor", BM_ReadFloor),
                   benchmark::RegisterBenchmark("BM_LoadRaceDay", BM_LoadRaceDay)}) {
@@ -261,37 +235,18 @@ void RegisterBenchmarks(bool minTimeGiven) {
   }
 }
 
-// Keeps the mean real time of each run to form the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // Keyed by the function name: the full name carries arguments such as "/min_time:1.000".
-    // With --benchmark_repetitions the mean stands for the runs; other aggregates are not times.
-    for (const auto& r : runs) {
-      if (r.error_occurred) continue;
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "mean") continue;
-      if (r.run_type == Run::RT_Iteration && seenMean.count(r.run_name.function_name)) continue;
-      if (r.run_type == Run::RT_Aggregate) seenMean.insert(r.run_name.function_name);
-      times[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-  std::set<std::string> seenMean;
-};
-
 }  // namespace
 }  // namespace zelkova
 
 int main(int argc, char** argv) {
   using namespace zelkova;
-  RegisterBenchmarks(MinTimeGiven(argc, argv));
+  RegisterBenchmarks(bench::MinTimeGiven(argc, argv));
   benchmark::Initialize(&argc, argv);
   Fixture fx;
   for (int i = 1; i + 1 < argc; ++i)
     if (std::string(argv[i]) == "--home") fx.home = argv[i + 1];
   if (fx.home.empty() || !DirExists(fx.home)) Die("--home DIR: a program folder with a downloaded season (see bench/load)");
-  fx.date = PickDate(fx.home, fx.races);
+  fx.date = bench::PickBusiestDate(fx.home, &fx.races);
   if (fx.date.empty()) Die("no race file in " + fx.home.string());
   try {
     Prepare(fx);
@@ -302,10 +257,7 @@ int main(int argc, char** argv) {
   // Ratings run with the shipped tables when they are beside the executable.
   RatingTables tables;
   GateTable gates;
-  fs::path bin = fs::absolute(argv[0]).parent_path();
-  bool ratings = tables.Load(bin).ok();
-  if (auto g = LoadGateTable(bin / "SetGate.tbl"); g.ok()) gates = *g;
-  else ratings = false;
+  const bool ratings = bench::LoadShippedTables(argv[0], tables, gates);
   if (ratings) {
     gTables = &tables;
     gGates = &gates;
@@ -323,7 +275,7 @@ int main(int argc, char** argv) {
     ListFiles(fx, *day);
   }
   gFixture = &fx;
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::error_code ec;
   fs::remove_all(fx.work, ec);

@@ -11,13 +11,12 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "analysis/race_view.h"
 #include "analysis/rating_tables.h"
+#include "bench_support.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "day/load_race_day.h"
@@ -45,22 +44,6 @@ std::vector<int> gSlots;  // the race slots of the day's race list
     fs::remove_all(gWork, ec);
   }
   std::exit(1);
-}
-
-// The latest date whose race file holds the most races.
-std::string PickDate(const fs::path& home) {
-  std::string best;
-  uintmax_t bestSize = 0;
-  for (auto& e : fs::directory_iterator(ChildPath(home, "Data"))) {
-    if (e.path().extension() != ".jvRA") continue;
-    auto name = Utf8ToCp932(e.path().stem().string());
-    if (!name.ok() || name->size() != 14) continue;
-    if (e.file_size() > bestSize || (e.file_size() == bestSize && *name > best)) {
-      bestSize = e.file_size();
-      best = *name;
-    }
-  }
-  return best;
 }
 
 // A program folder that shares the season's files of the day; what a load writes stays here.
@@ -134,30 +117,7 @@ void BM_RaceViewAndCards(benchmark::State& state) {
   benchmark::DoNotOptimize(ops);
 }
 
-bool MinTimeGiven(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::string(argv[i]).rfind("--benchmark_min_time", 0) == 0) return true;
-  const char* env = std::getenv("BENCHMARK_MIN_TIME");
-  return env && *env;
-}
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) {
-      if (r.error_occurred) continue;
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "mean") continue;
-      if (r.run_type == Run::RT_Iteration && seenMean.count(r.run_name.function_name)) continue;
-      if (r.run_type == Run::RT_Aggregate) seenMean.insert(r.run_name.function_name);
-      times[r.run_name.function_name] = r.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-  std::set<std::string> seenMean;
-};
-
-void PrintRatio(const RatioReporter& rep, const char* name, const char* over, const char* under) {
+void PrintRatio(const bench::RatioReporter& rep, const char* name, const char* over, const char* under) {
   auto a = rep.times.find(over), b = rep.times.find(under);
   if (a == rep.times.end() || b == rep.times.end() || !(b->second > 0)) {
     std::printf("%s=n/a\n", name);
@@ -172,7 +132,7 @@ void PrintRatio(const RatioReporter& rep, const char* name, const char* over, co
 
 int main(int argc, char** argv) {
   using namespace zelkova;
-  const bool minTime = MinTimeGiven(argc, argv);
+  const bool minTime = bench::MinTimeGiven(argc, argv);
   for (auto* b : {benchmark::RegisterBenchmark("BM_LoadRaceDay", BM_LoadRaceDay),
                   benchmark::RegisterBenchmark("BM_RaceView", BM_RaceView),
                   benchmark::RegisterBenchmark("BM_RaceViewAndCards", BM_RaceViewAndCards)}) {
@@ -184,7 +144,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i)
     if (std::string(argv[i]) == "--home") home = argv[i + 1];
   if (home.empty() || !DirExists(home)) Die("--home DIR: a program folder with a downloaded season (see bench/view)");
-  gDate = PickDate(home);
+  gDate = bench::PickBusiestDate(home);
   if (gDate.empty()) Die("no race file in " + home.string());
   try {
     Prepare(home);
@@ -193,10 +153,7 @@ int main(int argc, char** argv) {
   }
   RatingTables tables;
   GateTable gates;
-  const fs::path bin = fs::absolute(argv[0]).parent_path();
-  bool ratings = tables.Load(bin).ok();
-  if (auto g = LoadGateTable(bin / "SetGate.tbl"); g.ok()) gates = *g;
-  else ratings = false;
+  const bool ratings = bench::LoadShippedTables(argv[0], tables, gates);
   if (ratings) {
     gTables = &tables;
     gGates = &gates;
@@ -207,7 +164,7 @@ int main(int argc, char** argv) {
   if (!LoadRaceDay(*gDay, Inputs(), obs).ok()) Die("the day does not load");
   gSlots = RaceListSlots(*gDay);
   if (gSlots.empty()) Die("the day has no races");
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::error_code ec;
   fs::remove_all(gWork, ec);

@@ -422,13 +422,18 @@ std::string WinOdds(double v) { return v > 0 ? Fmt("%6.1f", v) : std::string(6, 
 
 std::string AverageMargin(double v) { return v < 999 ? Fmt("%5.2f", v) : std::string(4, ' '); }
 
+// The columns both 軸推理 grids begin with: the common ones, 負担, 単配当 and its order.
+void PutJikuHead(ViewGrid& g, int row, const RowContext& c) {
+  PutCommon(g, row, c);
+  g.setCell(row, 6, TenthsText(c.se.field(289, 3)));
+  g.setCell(row, 7, WinOdds(c.f.WinOdds[c.h]));
+  g.setCell(row, 8, Rank(c.f.PopularityOrder[c.h]));
+}
+
 void FillJiku1(ViewGrid& g, int row, const RowContext& c) {
   const int h = c.h;
   const RaceFigures& f = c.f;
-  PutCommon(g, row, c);
-  g.setCell(row, 6, TenthsText(c.se.field(289, 3)));
-  g.setCell(row, 7, WinOdds(f.WinOdds[h]));
-  g.setCell(row, 8, Rank(f.PopularityOrder[h]));
+  PutJikuHead(g, row, c);
   g.setCell(row, 9, Complement(f.FinishComplement[h]));
   g.setCell(row, 10, Complement(f.PopularityComplement[h]));
   g.setCell(row, 11, Complement(f.PositionComplement[h]));
@@ -448,10 +453,7 @@ void FillJiku1(ViewGrid& g, int row, const RowContext& c) {
 void FillJiku2(ViewGrid& g, int row, const RowContext& c) {
   const int h = c.h;
   const RaceFigures& f = c.f;
-  PutCommon(g, row, c);
-  g.setCell(row, 6, TenthsText(c.se.field(289, 3)));
-  g.setCell(row, 7, WinOdds(f.WinOdds[h]));
-  g.setCell(row, 8, Rank(f.PopularityOrder[h]));
+  PutJikuHead(g, row, c);
   g.setCell(row, 9, AverageMargin(f.AverageMargin[h]));
   g.setCell(row, 10, f.AverageMargin[h] < 999 ? Rank(f.AverageMarginRank[h]) : T().wide1);
   for (int j = 0; j < 5; ++j) {
@@ -547,29 +549,28 @@ void FillOdds(const RaceInfo& race, OddsLabels& o) {
     if (f.BracketOdds[i] > 0) o.bracket[i] = Fmt("%7.1f", f.BracketOdds[i]);
 }
 
+// A payout row: the combination, the popularity when there is one, the amount.
+PayoutRow Payout(std::string combo, int popularity, int amount) {
+  return {std::move(combo), popularity >= 1 ? FmtInt("%2lld", popularity) : std::string(), FmtInt("%8lld", amount)};
+}
+
+// Win and place rows: a horse number, none for 0.
 template <size_t N, size_t M>
 void HorseRows(std::array<PayoutRow, N>& rows, const RaceFigures& f, size_t from, const std::array<int, M>& pop,
                const std::array<int, M>& amount) {
   for (size_t j = 0; j < N; ++j) {
-    rows[j] = {};
     const int horse = f.PayHorse[from + j];
-    if (horse == 0) continue;
-    rows[j].combo = FmtInt("%2lld", horse);
-    if (pop[from + j] >= 1) rows[j].popularity = FmtInt("%2lld", pop[from + j]);
-    rows[j].amount = FmtInt("%8lld", amount[from + j]);
+    rows[j] = horse == 0 ? PayoutRow{} : Payout(FmtInt("%2lld", horse), pop[from + j], amount[from + j]);
   }
 }
 
+// Combination rows: none for a blank combination or the empty marker.
 template <size_t N, size_t M, size_t T, size_t C>
 void ComboRows(std::array<PayoutRow, N>& rows, const std::array<FixedText<T>, C>& combos, size_t from,
                const std::array<int, M>& pop, const std::array<int, M>& amount, std::string_view empty) {
   for (size_t j = 0; j < N; ++j) {
-    rows[j] = {};
-    std::string_view combo = combos[from + j].View();
-    if (IsBlank(combo) || combo == empty) continue;
-    rows[j].combo = std::string(combo);
-    if (pop[from + j] >= 1) rows[j].popularity = FmtInt("%2lld", pop[from + j]);
-    rows[j].amount = FmtInt("%8lld", amount[from + j]);
+    const std::string_view combo = combos[from + j].View();
+    rows[j] = IsBlank(combo) || combo == empty ? PayoutRow{} : Payout(std::string(combo), pop[from + j], amount[from + j]);
   }
 }
 
