@@ -108,6 +108,7 @@ class FirstHourTest : public QObject {
     auto w = make();
     loadDate(*w, U8("2024年05月12日"));
     QVERIFY(w->dayLoaded());
+    const bool viewShown = !w->Panel12()->isHidden();  // a race without runners hides the view
     bool started = false;
     QTimer::singleShot(0, this, [&] {
       QWidget* form = QApplication::activeModalWidget();
@@ -122,7 +123,7 @@ class FirstHourTest : public QObject {
     QCOMPARE(w->DateCombo()->currentText(), U8("2024年05月12日"));
     QVERIFY(w->dayLoaded());
     QCOMPARE(w->DatList()->count(), 1);
-    QVERIFY(!w->Panel12()->isHidden());
+    QCOMPARE(!w->Panel12()->isHidden(), viewShown);
     // A rebuild whose list lost the date lets the day go.
     QVERIFY(QFile::remove(at(U8("DATA/2024年05月12日.jvRA"))));
     w->MakeDataListBtnClick();
@@ -138,8 +139,12 @@ class FirstHourTest : public QObject {
         testing::RaceRecord("20240519", "05", 1, 10) + testing::RaceRecord("20240519", "05", 2, 12));
     auto w = make();
     loadDate(*w, U8("2024年05月19日"));
-    QCOMPARE(infos().size(), 1);
-    const QString box = infos()[0];
+    // The race view of the first race says on its own that it has no runners; the load's
+    // problems come in one box.
+    QStringList boxes = infos();
+    boxes.removeIf([](const QString& b) { return b.endsWith(U8("レースはデータが不十分です。")); });
+    QVERIFY2(boxes.size() == 1, qPrintable(boxes.join("\n---\n")));
+    const QString box = boxes[0];
     QVERIFY2(box.startsWith(U8("読み込めなかったデータがあります：")), qPrintable(box));
     QCOMPARE(box.count(U8("「2024年05月19日東京.jvSEr」がありません。")), 1);
     // A race file without races: that, and its damage, in one box.

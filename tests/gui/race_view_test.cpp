@@ -94,10 +94,10 @@ class RaceViewTest : public QObject {
     QVERIFY(QDir().mkpath(home));
     QVERIFY(Run(bin + "/zelkova-feedgen",
                 {"--out", dir.filePath("feed"), "--scale", "test", "--seed", "7", "--today", "2024-05-12"}));
-    QVERIFY(Run(bin + "/zelkova-cli",
-                {"--home", home, "--feed", dir.filePath("feed"), "download", "--from", "2000/01/01 00:00:00"}));
     for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
       QVERIFY(QFile::copy(bin + "/" + f, home + "/" + f));
+    QVERIFY(Run(bin + "/zelkova-cli",
+                {"--home", home, "--feed", dir.filePath("feed"), "download", "--from", "2000/01/01 00:00:00"}));
     ctx.programFolder = home.toStdString();
     ctx.prompts = &prompts;
     ctx.clock = &clock;
