@@ -33,6 +33,41 @@ std::string CheckNumber(const NumberOption& o, const std::string* value, int& v)
   return {};
 }
 
+int ParseDayArguments(CliContext& ctx, const char* cmd, const std::vector<std::string>& args, DayArguments& day,
+                      const OwnOption& own) {
+  static const NumberOption kSamples{"--samples", 3, 20, "the number of past runs in the average margin"};
+  static const NumberOption kSwitch{"--weight-switch", 0, 1, "0 (ignore burden weight) or 1 (correct for it)"};
+  auto usage = [&](const std::string& why) {
+    *ctx.err << "zelkova-cli: " << cmd << ": " << why << "\n" << UsageText();
+    return 2;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+    const NumberOption* o = a == "--race" ? &day.race : a == "--samples" ? &kSamples : a == "--weight-switch" ? &kSwitch : nullptr;
+    if (o) {
+      int& target = o == &day.race ? day.raceNumber : o == &kSamples ? day.samples : day.weightSwitch;
+      if (std::string why = CheckNumber(*o, value, target); !why.empty()) return usage(why);
+      ++i;
+      continue;
+    }
+    std::string why;
+    const int took = own ? own(a, value, why) : 0;
+    if (took < 0) return usage(why);
+    if (took > 0) {
+      i += static_cast<size_t>(took - 1);
+    } else if (!a.empty() && a[0] == '-') {
+      return usage("unknown option '" + a + "'");
+    } else if (!day.date.empty()) {
+      return usage("one DATE only, not also '" + a + "'");
+    } else if (!DateOperand(ctx, cmd, a, day.date)) {
+      return 2;
+    }
+  }
+  if (day.date.empty()) return usage("DATE is missing");
+  return 0;
+}
+
 bool ProgramFolderReady(CliContext& ctx, const char* cmd) {
   const std::string why = ProgramFolderProblem(ctx.programFolder);
   if (why.empty()) return true;

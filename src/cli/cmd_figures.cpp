@@ -188,35 +188,18 @@ const std::vector<FigureColumn>& Columns() {
 }  // namespace
 
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
-  static const NumberOption kRace{"--race", 1, 12, "a race number"};
-  static const NumberOption kSamples{"--samples", 3, 20, "the number of past runs in the average margin"};
-  static const NumberOption kSwitch{"--weight-switch", 0, 1, "0 (ignore burden weight) or 1 (correct for it)"};
-  std::string date;
-  int race = 0, samples = -1, weightSwitch = -1;
+  DayArguments given({"--race", 1, 12, "a race number"});
   bool excel = false;
-  auto usage = [&](const std::string& why) {
-    *ctx.err << "zelkova-cli: figures: " << why << "\n" << UsageText();
-    return 2;
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-    const NumberOption* o = a == "--race" ? &kRace : a == "--samples" ? &kSamples : a == "--weight-switch" ? &kSwitch : nullptr;
-    if (o) {
-      int& target = o == &kRace ? race : o == &kSamples ? samples : weightSwitch;
-      if (std::string why = CheckNumber(*o, value, target); !why.empty()) return usage(why);
-      ++i;
-    } else if (a == "--excel") {
-      excel = true;
-    } else if (!a.empty() && a[0] == '-') {
-      return usage("unknown option '" + a + "'");
-    } else if (!date.empty()) {
-      return usage("one DATE only, not also '" + a + "'");
-    } else if (!DateOperand(ctx, "figures", a, date)) {
-      return 2;
-    }
-  }
-  if (date.empty()) return usage("DATE is missing");
+  if (int bad = ParseDayArguments(ctx, "figures", args, given,
+                                  [&](const std::string& a, const std::string*, std::string&) {
+                                    if (a != "--excel") return 0;
+                                    excel = true;
+                                    return 1;
+                                  }))
+    return bad;
+  const std::string& date = given.date;
+  const int race = given.raceNumber;
+  int samples = given.samples, weightSwitch = given.weightSwitch;
 
   // The program folder and its fixed files were checked at start, as the program checks them.
   auto day = MakeRaceDay();

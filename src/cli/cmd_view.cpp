@@ -59,34 +59,23 @@ void PrintPayouts(std::string& out, const char* kind, const std::array<PayoutRow
 }  // namespace
 
 int CmdView(CliContext& ctx, const std::vector<std::string>& args) {
-  static const NumberOption kRace{"--race", 1, MaxRaces, "a race of the race list"};
-  static const NumberOption kSamples{"--samples", 3, 20, "the number of past runs in the average margin"};
-  static const NumberOption kSwitch{"--weight-switch", 0, 1, "0 (ignore burden weight) or 1 (correct for it)"};
-  std::string date, gridArg, sortArg;
-  int race = 1, samples = -1, weightSwitch = -1;
-  auto usage = [&](const std::string& why) {
-    *ctx.err << "zelkova-cli: view: " << why << "\n" << UsageText();
-    return 2;
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-    const NumberOption* o = a == "--race" ? &kRace : a == "--samples" ? &kSamples : a == "--weight-switch" ? &kSwitch : nullptr;
-    if (o) {
-      int& target = o == &kRace ? race : o == &kSamples ? samples : weightSwitch;
-      if (std::string why = CheckNumber(*o, value, target); !why.empty()) return usage(why);
-      ++i;
-    } else if ((a == "--grid" || a == "--sort") && value) {
-      (a == "--grid" ? gridArg : sortArg) = args[++i];
-    } else if (!a.empty() && a[0] == '-') {
-      return usage("unknown option '" + a + "'");
-    } else if (!date.empty()) {
-      return usage("one DATE only, not also '" + a + "'");
-    } else if (!DateOperand(ctx, "view", a, date)) {
-      return 2;
-    }
-  }
-  if (date.empty()) return usage("DATE is missing");
+  DayArguments given({"--race", 1, MaxRaces, "a race of the race list"});
+  given.raceNumber = 1;
+  std::string gridArg, sortArg;
+  if (int bad = ParseDayArguments(ctx, "view", args, given,
+                                  [&](const std::string& a, const std::string* value, std::string& why) {
+                                    if (a != "--grid" && a != "--sort") return 0;
+                                    if (!value) {
+                                      why = a + " needs a value";
+                                      return -1;
+                                    }
+                                    (a == "--grid" ? gridArg : sortArg) = *value;
+                                    return 2;
+                                  }))
+    return bad;
+  const std::string& date = given.date;
+  const int race = given.raceNumber;
+  const int samples = given.samples, weightSwitch = given.weightSwitch;
   ViewGridId only = ViewGridId::Kihon;
   const bool oneGrid = !gridArg.empty();
   if (oneGrid && !FindGrid(gridArg, only)) {

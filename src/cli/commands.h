@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -35,6 +36,23 @@ struct NumberOption {
 };
 // Sets v from the option's value, or returns why it cannot (missing, not a number, out of range).
 std::string CheckNumber(const NumberOption& o, const std::string* value, int& v);
+// The arguments of a command that shows a day's figures: DATE, --race N (`race` gives its range
+// and meaning), --samples N and --weight-switch 0|1, each checked with a message naming the value.
+struct DayArguments {
+  explicit DayArguments(NumberOption r) : race(r) {}
+  NumberOption race;
+  std::string date;          // CP932 date text
+  int raceNumber = 0;        // as given, else the caller's default
+  int samples = -1;          // -1: the program's setting
+  int weightSwitch = -1;     // -1: the program's setting
+};
+// A command's own option: returns 0 when `arg` is not one, 1 when it is a flag, 2 when it took
+// `*value` (null when none follows), or -1 after naming what is wrong with it in `why`.
+using OwnOption = std::function<int(const std::string& arg, const std::string* value, std::string& why)>;
+// Reads the arguments into `day`, passing any other option to `own`; 0 when they are good, else 2
+// after the usage text on err. DATE is required.
+int ParseDayArguments(CliContext& ctx, const char* cmd, const std::vector<std::string>& args, DayArguments& day,
+                      const OwnOption& own = {});
 // False, after saying so, when the program folder does not exist (the command ends with 1).
 bool ProgramFolderReady(CliContext& ctx, const char* cmd);
 

@@ -93,16 +93,9 @@ class FiguresE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    fs::path feed = dir_->path() / "feed", home = dir_->path() / "home";
-    fs::create_directories(home);
-    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
-      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home / f);
-    Proc gen = Shell(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 11 --today 2024-05-12",
-                    dir_->path() / "feedgen.err");
-    ASSERT_EQ(gen.status, 0) << "feedgen failed";
-    Proc dl = Shell(Bin("zelkova-cli") + " --home '" + home.string() + "' --feed '" + feed.string() + "' download --from \"2000/01/01 00:00:00\"",
-                   dir_->path() / "download.err");
-    ASSERT_EQ(dl.status, 0) << "download failed: " << dl.out;
+    const fs::path home = dir_->path() / "home";
+    const std::string failed = zelkova::testing::MakeDownloadedHome(dir_->path(), 11);
+    ASSERT_TRUE(failed.empty()) << failed;
     // The date whose race file holds the most races (a three-racecourse day of 36).
     uintmax_t best = 0;
     for (auto& e : fs::directory_iterator(home / "Data")) {

@@ -79,19 +79,9 @@ class OutputsE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    fs::path feed = dir_->path() / "feed";
     home_ = dir_->path() / "home";
-    fs::create_directories(home_);
-    // An installed program folder: the CLI checks its fixed files as the program does.
-    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
-      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home_ / f);
-    Proc gen = zelkova::testing::RunCommand(
-        Bin("zelkova-feedgen") + " --out " + Q(feed) + " --scale test --seed 11 --today 2024-05-12", dir_->path() / "gen.err");
-    ASSERT_EQ(gen.status, 0) << gen.err;
-    Proc dl = zelkova::testing::RunCommand(Bin("zelkova-cli") + " --home " + Q(home_) + " --feed " + Q(feed) +
-                                               " download --from \"2000/01/01 00:00:00\"",
-                                           dir_->path() / "dl.err");
-    ASSERT_EQ(dl.status, 0) << dl.err;
+    const std::string failed = zelkova::testing::MakeDownloadedHome(dir_->path(), 11);
+    ASSERT_TRUE(failed.empty()) << failed;
   }
   static void TearDownTestSuite() {
     delete dir_;

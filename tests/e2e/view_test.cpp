@@ -54,21 +54,9 @@ class ViewE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    fs::path feed = dir_->path() / "feed";
     home_ = dir_->path() / "home";
-    fs::create_directories(home_);
-    // An installed program folder: the CLI checks its fixed files as the program does.
-    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
-      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home_ / f);
-    CommandRun gen = zelkova::testing::RunCommand(zelkova::testing::BinPath("zelkova-feedgen") + " --out '" +
-                                                      feed.string() + "' --scale test --seed 7 --today 2024-05-12",
-                                                  dir_->path() / "gen.err");
-    ASSERT_EQ(gen.status, 0) << zelkova::testing::ReadBytes(dir_->path() / "gen.err");
-    CommandRun dl = zelkova::testing::RunCommand(zelkova::testing::BinPath("zelkova-cli") + " --home '" +
-                                                     home_.string() + "' --feed '" + feed.string() +
-                                                     "' download --from \"2000/01/01 00:00:00\"",
-                                                 dir_->path() / "dl.err");
-    ASSERT_EQ(dl.status, 0) << zelkova::testing::ReadBytes(dir_->path() / "dl.err");
+    const std::string failed = zelkova::testing::MakeDownloadedHome(dir_->path(), 7);
+    ASSERT_TRUE(failed.empty()) << failed;
   }
   static void TearDownTestSuite() {
     delete dir_;

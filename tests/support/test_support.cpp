@@ -156,6 +156,23 @@ CommandRun RunProgram(const std::string& name, const std::vector<std::string>& a
 
 std::string BinPath(const std::string& name) { return "'" + std::string(ZELKOVA_BIN_DIR) + "/" + name + "'"; }
 
+std::string MakeDownloadedHome(const std::filesystem::path& dir, int seed) {
+  namespace fs = std::filesystem;
+  const fs::path feed = dir / "feed", home = dir / "home";
+  std::error_code ec;
+  fs::create_directories(home, ec);
+  for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+    if (!fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, home / f, fs::copy_options::overwrite_existing, ec))
+      return std::string("cannot install ") + f + ": " + ec.message();
+  const CommandRun gen = RunProgram("zelkova-feedgen", {"--out", U8(feed), "--scale", "test", "--seed", std::to_string(seed),
+                                                       "--today", "2024-05-12"});
+  if (gen.status != 0) return "zelkova-feedgen failed: " + gen.err;
+  const CommandRun dl = RunProgram("zelkova-cli", {"--home", U8(home), "--feed", U8(feed), "download", "--from",
+                                                   "2000/01/01 00:00:00"});
+  if (dl.status != 0) return "the download failed: " + dl.err;
+  return {};
+}
+
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream ss;

@@ -65,6 +65,11 @@ CommandRun RunProgram(const std::string& name, const std::vector<std::string>& a
 // The path of one of the built executables, quoted for the shell.
 std::string BinPath(const std::string& name);
 
+// An installed program folder `dir`/home (the fixed files copied beside the executables) that
+// has downloaded a generated test-scale feed of `seed` (made in `dir`/feed, "today" 2024-05-12).
+// Empty when all went well, else what failed with its standard error.
+std::string MakeDownloadedHome(const std::filesystem::path& dir, int seed);
+
 // A path from UTF-8 text (a plain std::string is taken in the ANSI code page on Windows).
 std::filesystem::path U8Path(const std::string& utf8);
 // A path as UTF-8 text, for arguments and comparisons.

@@ -11,6 +11,7 @@
 #include "base/cp932.h"
 #include "base/platform.h"
 #include "racedata/race_day.h"
+#include "record_images.h"
 
 namespace zelkova::testing {
 
@@ -20,17 +21,6 @@ class FakeClipboard : public Clipboard {
   void setText(const std::string& t) override { texts.push_back(t); }
   std::vector<std::string> texts;
 };
-
-template <size_t L>
-void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
-  std::memcpy(img.bytes.data() + pos - 1, text.data(), text.size());
-}
-
-inline std::string Two(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", n % 100);
-  return b;
-}
 
 // Race slot r of a day on 2024-05-12: racecourse 05 (東京) for the first twelve, 08 (京都)
 // after; race number r % 12 + 1; turf left 1600 m, 16 runners, grade C, 3歳上1勝ｸﾗｽ.

@@ -6,13 +6,9 @@
 #include <string_view>
 
 #include "racedata/race_day.h"
+#include "record_images.h"
 
 namespace zelkova::testing {
-
-template <size_t L>
-void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
-  std::memcpy(img.bytes.data() + pos - 1, text.data(), text.size());
-}
 
 // A race of `runners` entries: RA year, kind, condition, track, distance and runner count.
 inline std::unique_ptr<RaceInfo> MakeRace(int runners, std::string_view condition = "005",

@@ -10,19 +10,9 @@
 #include "analysis/race_view.h"
 #include "base/cp932.h"
 #include "racedata/race_day.h"
+#include "record_images.h"
 
 namespace zelkova::testing {
-
-template <size_t L>
-void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
-  std::memcpy(img.bytes.data() + pos - 1, text.data(), text.size());
-}
-
-inline std::string Two(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", n % 100);
-  return b;
-}
 
 // A day whose slot 0 is race `raceNo` of Tokyo on 2024-05-19 (a Sunday) with `runners` entries,
 // 1600 m on turf, a 3-year-olds-and-up 1勝ｸﾗｽ race. Runner n has horse number n, frame (n+1)/2.
