@@ -1,10 +1,12 @@
 // hit-report: the 的中 report of one stored date, written as the program writes it (HPupload),
 // without opening it or touching the clipboard.
+#include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "analysis/selection_figures.h"
+#include "analysis/race_view.h"
 #include "app/headless_day.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -49,10 +51,20 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
       *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(load.status().message()) << "\n";
     return 1;
   }
-  // Each race is looked at as the race view would show it, with the stored settings.
+  // Each race is shown by the race view, as the program shows it, with the stored settings; a race
+  // it cannot show is named once.
   const std::vector<int> slots = RaceListSlots(*day);
+  auto view = std::make_unique<RaceView>();
+  RaceViewOptions options;
+  options.samples = load->samples;
+  options.weightSwitch = load->weightSwitch;
+  std::set<std::string> told;
   HitReportEnv env;
-  env.showRace = [&](int item) { SelectionFigures(day->Races[slots[item]], load->samples, load->weightSwitch); };
+  env.showRace = [&](int item) {
+    const RaceViewResult r = RunRaceView(*day, slots[static_cast<size_t>(item)], options, *view);
+    if (!r.shown && told.insert(r.message).second)
+      *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(r.message) << "\n";
+  };
   auto files = HitReport(*day, ctx.programFolder, date, static_cast<int>(threshold), env);
   if (!files.ok()) {
     *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(files.status().message()) << "\n";

@@ -42,6 +42,7 @@
 #include "gui/reference_page.h"
 #include "gui/wait_form.h"
 #include "day/load_report.h"
+#include "output/grid_clipboard.h"
 #include "output/race_list.h"
 #include "store/legacy_um.h"
 #include "store/stored_paths.h"
@@ -126,12 +127,7 @@ QTableWidget* TMainForm::addGrid(QWidget* page, const QString& name) {
   auto* g = new QTableWidget(page);
   g->setObjectName(name);
   g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  g->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(g, &QTableWidget::customContextMenuRequested, this, [this, g](const QPoint& p) {
-    currentGrid_ = g;
-    if (popup_) popup_->exec(g->viewport()->mapToGlobal(p));
-  });
-  connect(g, &QTableWidget::cellPressed, this, [this, g] { currentGrid_ = g; });
+  attachCopyMenu(g);
   page->layout()->addWidget(g);
   return g;
 }
@@ -159,7 +155,6 @@ void TMainForm::buildPages() {
   p12->setContentsMargins(0, 0, 0, 0);
   pages_ = new RaceViewPages(*view_, this);
   connect(pages_, &RaceViewPages::cellClicked, this, [this](ViewGridId id, int r, int c) { raceGridClick(id, r, c); });
-  connect(pages_, &RaceViewPages::gridPressed, this, [this](QTableWidget* g) { currentGrid_ = g; });
   connect(pages_, &RaceViewPages::filtersChanged, this, [this] { rerunView(); });
   p12->addWidget(pages_->buildHeader(panel12_));
   pageControl1_ = new QTabWidget(panel12_);
@@ -175,14 +170,10 @@ void TMainForm::buildPages() {
     pageControl1_->addTab(w, QString::fromUtf8(caption));
     return w;
   };
-  // The race view's grids also take the copy popup and report mouse-downs through the pages.
+  // The race view's text grids also take the copy popup.
   auto viewGrid = [this](QWidget* w, ViewGridId id) {
     RaceGrid* g = pages_->addGrid(w, id);
-    g->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(g, &QTableWidget::customContextMenuRequested, this, [this, g](const QPoint& p) {
-      currentGrid_ = g;
-      if (popup_) popup_->exec(g->viewport()->mapToGlobal(p));
-    });
+    if (HasCopyMenu(id)) attachCopyMenu(g);
     return g;
   };
   viewGrid(page("RT一覧", "TabSheetRT"), ViewGridId::RTList);
@@ -737,7 +728,6 @@ void TMainForm::Dd1Click() {
 }
 
 void TMainForm::J1Click() { notYet("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定"); }
-void TMainForm::N10Click() { notYet("表をクリップボードへコピー"); }
 void TMainForm::SumBtnClick() { notYet("集計"); }
 
 }  // namespace zelkova::gui

@@ -156,6 +156,8 @@ class TMainForm : public QMainWindow {
   QTableWidget* addGrid(QWidget* page, const QString& name);
   void notYet(const char* what);
   void HitReportClick(int threshold);
+  // The grid takes the popup menu and becomes the copy target (CurrentGrid) when pressed.
+  void attachCopyMenu(QTableWidget* g);
   void info(const std::string& cp932);
   // The status bar and the empty race list say what to do next: get data, or choose a date.
   void updateHints();

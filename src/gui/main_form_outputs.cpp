@@ -1,7 +1,11 @@
-// TMainForm's output commands: the CSV export, the analysis print and the hit report. Kept apart
-// from main_form.cpp; they use the window only through its public accessors.
+// TMainForm's output commands: the CSV export, the analysis print, the hit report and the grid
+// copy. Kept apart from main_form.cpp.
 #include <QComboBox>
+#include <QHeaderView>
 #include <QListWidget>
+#include <QMenu>
+#include <QTableWidget>
+#include <set>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -9,8 +13,10 @@
 #include "gui/all_print_form.h"
 #include "gui/main_form.h"
 #include "gui/qt_platform.h"
+#include "gui/race_grid.h"
 #include "output/analysis_print.h"
 #include "output/csv_export.h"
+#include "output/grid_clipboard.h"
 #include "output/hit_report.h"
 
 namespace zelkova::gui {
@@ -19,6 +25,67 @@ namespace {
 
 void Tell(AppContext& ctx, const std::string& cp932) {
   if (ctx.prompts) ctx.prompts->information(cp932);
+}
+
+// The prompts of a run that shows race after race: each information text is shown once, with a
+// busy cursor throughout; everything else passes through.
+class OnceEachPrompts : public Prompts {
+ public:
+  OnceEachPrompts(AppContext& ctx) : ctx_(ctx), inner_(ctx.prompts) {
+    ctx_.prompts = this;
+    if (inner_) inner_->busyCursor(true);
+  }
+  ~OnceEachPrompts() override {
+    if (inner_) inner_->busyCursor(false);
+    ctx_.prompts = inner_;
+  }
+  void beep() override {
+    if (inner_) inner_->beep();
+  }
+  void information(const std::string& text) override {
+    if (inner_ && told_.insert(text).second) {
+      inner_->busyCursor(false);
+      inner_->information(text);
+      inner_->busyCursor(true);
+    }
+  }
+  bool confirm(const std::string& text) override { return inner_ && inner_->confirm(text); }
+  void statusText(const std::string& text) override {
+    if (inner_) inner_->statusText(text);
+  }
+  void processEvents() override {
+    if (inner_) inner_->processEvents();
+  }
+  void busyCursor(bool) override {}
+
+ private:
+  AppContext& ctx_;
+  Prompts* inner_;
+  std::set<std::string> told_;
+};
+
+// The texts of a grid: a race-view grid's from its model; another grid's from its cells, its
+// column titles as row 0 when they are shown.
+GridCells CellsOf(const QTableWidget& g) {
+  if (const auto* race = qobject_cast<const RaceGrid*>(&g)) return CellsOf(race->viewGrid());
+  GridCells cells;
+  cells.columns = g.columnCount();
+  if (!g.horizontalHeader()->isHidden()) {
+    cells.cells.emplace_back();
+    for (int c = 0; c < g.columnCount(); ++c) {
+      const QTableWidgetItem* it = g.horizontalHeaderItem(c);
+      cells.cells.back().push_back(it ? ::zelkova::gui::Sj(it->text()) : std::string());
+    }
+  }
+  for (int r = 0; r < g.rowCount(); ++r) {
+    cells.cells.emplace_back();
+    for (int c = 0; c < g.columnCount(); ++c) {
+      const QTableWidgetItem* it = g.item(r, c);
+      cells.cells.back().push_back(it ? ::zelkova::gui::Sj(it->text()) : std::string());
+    }
+  }
+  cells.rows = static_cast<int>(cells.cells.size());
+  return cells;
 }
 
 }  // namespace
@@ -61,18 +128,41 @@ void TMainForm::HitReportClick(int threshold) {
   HitReportEnv env;
   env.clipboard = ctx_.clipboard;
   env.shell = ctx_.shellOpen;
-  // Each race is selected and shown, as the user would see it, before its payouts are read.
+  // Each race is selected and shown, as the user would see it, before its payouts are read. The
+  // races are shown once per rating: a race the view cannot show says so once, not eight times.
   env.showRace = [this](int item) {
     DatList()->setCurrentRow(item);
     DatListClick();
   };
-  auto files = HitReport(*day, ctx_.programFolder, ::zelkova::gui::Sj(DateCombo()->currentText()), threshold, env);
+  auto files = [&] {
+    OnceEachPrompts once(ctx_);
+    return HitReport(*day, ctx_.programFolder, ::zelkova::gui::Sj(DateCombo()->currentText()), threshold, env);
+  }();
   if (!files.ok()) {
     Tell(ctx_, files.status().message());
     return;
   }
   if (env.shell && !files->opened)
     Tell(ctx_, ::zelkova::Sj("的中レポートを開けませんでした：") + PathText(files->txt));
+}
+
+void TMainForm::attachCopyMenu(QTableWidget* g) {
+  g->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(g, &QTableWidget::customContextMenuRequested, this, [this, g](const QPoint& p) {
+    currentGrid_ = g;
+    if (popup_) popup_->exec(g->viewport()->mapToGlobal(p));
+  });
+  if (auto* race = qobject_cast<RaceGrid*>(g))
+    connect(race, &RaceGrid::pressed, this, [this, g] { currentGrid_ = g; });
+  else
+    connect(g, &QTableWidget::cellPressed, this, [this, g] { currentGrid_ = g; });
+}
+
+// N10: the grid last pressed, whole (title row and hidden columns included, rows as sorted), under
+// the race title; nothing before any grid was pressed.
+void TMainForm::N10Click() {
+  if (!currentGrid_ || !ctx_.clipboard) return;
+  CopyWholeGrid(*ctx_.clipboard, CellsOf(*currentGrid_), view_->header.TitleLabel1);
 }
 
 }  // namespace zelkova::gui

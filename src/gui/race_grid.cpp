@@ -1,5 +1,6 @@
 #include "gui/race_grid.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -81,6 +82,7 @@ RaceGrid::RaceGrid(const ViewGrid& grid, QWidget* parent) : QTableWidget(parent)
     setColumnHidden(c, w == 0);
   }
   horizontalHeader()->setFixedHeight(20);
+  horizontalHeader()->viewport()->installEventFilter(this);
   if (grid.fixedCols() > 0) buildFrozen();
 }
 
@@ -112,6 +114,7 @@ void RaceGrid::buildFrozen() {
   }
   frozen_->viewport()->setMouseTracking(true);
   frozen_->viewport()->installEventFilter(this);
+  frozen_->horizontalHeader()->viewport()->installEventFilter(this);
   viewport()->stackUnder(frozen_);
   connect(frozen_->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(), &QAbstractSlider::setValue);
   connect(verticalScrollBar(), &QAbstractSlider::valueChanged, frozen_->verticalScrollBar(), &QAbstractSlider::setValue);
@@ -134,11 +137,19 @@ void RaceGrid::resizeEvent(QResizeEvent* e) {
 }
 
 bool RaceGrid::eventFilter(QObject* o, QEvent* e) {
-  if (frozen_ && o == frozen_->viewport()) {
+  const bool frozenCells = frozen_ && o == frozen_->viewport();
+  // The title row and the fixed columns are the grid too: a press there makes it the copy target
+  // and the pop-up menu comes up there as over the cells.
+  if (frozenCells || o == horizontalHeader()->viewport() || (frozen_ && o == frozen_->horizontalHeader()->viewport())) {
     if (e->type() == QEvent::MouseButtonPress) emit pressed();
-    if (e->type() == QEvent::MouseMove)
-      updateCursor(frozen_->viewport(), frozen_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint()));
+    if (e->type() == QEvent::ContextMenu && contextMenuPolicy() == Qt::CustomContextMenu) {
+      const QPoint at = static_cast<QWidget*>(o)->mapToGlobal(static_cast<QContextMenuEvent*>(e)->pos());
+      emit customContextMenuRequested(viewport()->mapFromGlobal(at));
+      return true;
+    }
   }
+  if (frozenCells && e->type() == QEvent::MouseMove)
+    updateCursor(frozen_->viewport(), frozen_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint()));
   return QTableWidget::eventFilter(o, e);
 }
 

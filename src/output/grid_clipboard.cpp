@@ -38,4 +38,33 @@ void CopyWholeGrid(Clipboard& clipboard, const GridCells& grid, const std::strin
   CopyGridToClipboard(clipboard, grid, 0, 0, heading, grid.rows - 1, grid.columns - 1);
 }
 
+GridCells CellsOf(const ViewGrid& grid) {
+  GridCells cells;
+  cells.columns = grid.colCount();
+  cells.rows = grid.rowCount();
+  cells.cells.reserve(static_cast<size_t>(grid.rowCount()));
+  for (int r = 0; r < grid.rowCount(); ++r) cells.cells.push_back(grid.row(r));
+  return cells;
+}
+
+bool HasCopyMenu(ViewGridId id) {
+  switch (id) {
+    case ViewGridId::Kihon:
+    case ViewGridId::Kettou:
+    case ViewGridId::ChakuRT:
+    case ViewGridId::NinRT:
+    case ViewGridId::TenRT:
+    case ViewGridId::Bataiju:
+    case ViewGridId::RTList:
+    case ViewGridId::Jiku1:
+    case ViewGridId::Jiku2:
+      return true;
+    case ViewGridId::Jisseki:
+    case ViewGridId::Umabashira:
+    case ViewGridId::Shutuba:
+      return false;
+  }
+  return false;
+}
+
 }  // namespace zelkova

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/race_view.h"
+#include "analysis/view_grid.h"
 #include "base/platform.h"
 
 namespace zelkova {
@@ -33,5 +35,14 @@ void CopyGridToClipboard(Clipboard& clipboard, const GridCells& grid, int left, 
 
 // N10: the whole grid, fixed rows and columns included, under `heading`.
 void CopyWholeGrid(Clipboard& clipboard, const GridCells& grid, const std::string& heading);
+
+// The texts of a race-view grid as they stand (sorted rows in their shown order), the title row
+// and the hidden spacer columns included.
+GridCells CellsOf(const ViewGrid& grid);
+
+// True iff the grid carries the copy pop-up and becomes the copy target when pressed: the rating
+// grids written as text (StringGrid1, 3, 7 to 11, 16 and 17). The record card and the race cards
+// are drawn from the model, so their cell texts are only sort keys.
+bool HasCopyMenu(ViewGridId id);
 
 }  // namespace zelkova

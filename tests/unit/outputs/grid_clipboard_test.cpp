@@ -1,6 +1,9 @@
-// CopyGridToClipboard's range rules.
+// CopyGridToClipboard's range rules, and the race view's grids as copied.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "analysis/race_view.h"
 #include "output/grid_clipboard.h"
 #include "output_fixtures.h"
 
@@ -43,6 +46,49 @@ TEST(GridClipboard, RangesAreCheckedThenClamped) {
   GridCells ragged = g;
   ragged.cells[1].resize(2);
   EXPECT_EQ(GridClipboardText(ragged, 0, 1, "h", 1, 4), "h\r\na1\tb1\t\t\t\r\n");
+}
+
+TEST(GridClipboard, RaceViewGridAsShownAfterASort) {
+  auto day = testing::MakeDay(1);
+  RaceFigures& f = day->Races[0].Figures;
+  f.FinishRating[4] = 0.9;  // horse 5 first, horse 2 second
+  f.FinishRatingRank[4] = 1;
+  f.FinishRating[1] = 0.5;
+  f.FinishRatingRank[1] = 2;
+  RaceView view;
+  ASSERT_TRUE(RunRaceView(*day, 0, {}, view).shown);
+  PressSortButton(view, ViewGridId::ChakuRT, 3);  // 着ＲＴ
+  FakeClipboard clip;
+  CopyWholeGrid(clip, CellsOf(view.grid(ViewGridId::ChakuRT)), view.header.TitleLabel1);
+  const std::string& text = clip.texts.at(0);
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  ASSERT_EQ(lines.size(), 18u);  // the race title, the titles, 16 runners
+  EXPECT_EQ(lines[0], view.header.TitleLabel1);
+  for (const std::string& l : lines) {
+    if (&l == &lines[0]) continue;
+    EXPECT_EQ(std::count(l.begin(), l.end(), '\t'), 27) << l;
+  }
+  // The hidden spacer between the runner columns and the past runs is an empty cell.
+  EXPECT_EQ(lines[1].substr(0, lines[1].find(Sj("馬名"))), Sj("枠\t馬\tＢ\t"));
+  EXPECT_NE(lines[1].find(Sj("歳") + "\t\t 1\t"), std::string::npos) << lines[1];
+  // Sorted by rank: horse 5, then horse 2 (column 1).
+  auto horse = [&](size_t line) {
+    const size_t tab = lines[line].find('\t');
+    return lines[line].substr(tab + 1, lines[line].find('\t', tab + 1) - tab - 1);
+  };
+  EXPECT_EQ(horse(2), " 5");
+  EXPECT_EQ(horse(3), " 2");
+  EXPECT_EQ(horse(4), " 1");
+}
+
+TEST(GridClipboard, OnlyTheTextGridsCarryTheCopyMenu) {
+  std::vector<std::string> with;
+  for (int i = 0; i < kViewGridCount; ++i)
+    if (HasCopyMenu(static_cast<ViewGridId>(i))) with.push_back(ViewGridName(static_cast<ViewGridId>(i)));
+  EXPECT_EQ(with, (std::vector<std::string>{"StringGrid1", "StringGrid3", "StringGrid7", "StringGrid8", "StringGrid9",
+                                            "StringGrid10", "StringGrid11", "StringGrid16", "StringGrid17"}));
 }
 
 }  // namespace
