@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,6 +28,7 @@
 #include "../support/app_fixtures.h"
 #include "../support/test_support.h"
 #include "gui_fakes.h"
+#include "season_home.h"
 
 using namespace zelkova;
 using zelkova::gui::RaceGrid;
@@ -36,12 +36,6 @@ using zelkova::gui::TMainForm;
 using testing::U8;
 
 namespace {
-
-bool Run(const QString& exe, const QStringList& args) {
-  QProcess p;
-  p.start(exe, args);
-  return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 QByteArray Read(const QString& path) {
   QFile f(path);
@@ -123,17 +117,9 @@ class GridCopyTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(dir.isValid());
-    const QString bin = ZELKOVA_BIN_DIR;
-    if (!QFile::exists(bin + "/zelkova-feedgen") || !QFile::exists(bin + "/zelkova-cli"))
-      QSKIP("zelkova-feedgen and zelkova-cli are not built");
+    if (!testing::SeasonToolsBuilt()) QSKIP("zelkova-feedgen and zelkova-cli are not built");
     home = dir.filePath("home");
-    QVERIFY(QDir().mkpath(home));
-    QVERIFY(Run(bin + "/zelkova-feedgen",
-                {"--out", dir.filePath("feed"), "--scale", "test", "--seed", "7", "--today", "2024-05-12"}));
-    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
-      QVERIFY(QFile::copy(bin + "/" + f, home + "/" + f));
-    QVERIFY(Run(bin + "/zelkova-cli",
-                {"--home", home, "--feed", dir.filePath("feed"), "download", "--from", "2000/01/01 00:00:00"}));
+    QVERIFY(testing::DownloadedSeason(home, dir.filePath("feed"), 7));
     ctx.programFolder = home.toStdString();
     ctx.prompts = &prompts;
     ctx.clock = &clock;
@@ -224,7 +210,7 @@ class GridCopyTest : public QObject {
     }
     const QByteArray gui = Read(home + "/HPupload/TK20240511.html");
     QVERIFY(gui.count("<font color=\"") > 8);
-    QVERIFY(Run(QString(ZELKOVA_BIN_DIR) + "/zelkova-cli",
+    QVERIFY(testing::RunProgram(QString(ZELKOVA_BIN_DIR) + "/zelkova-cli",
                 {"--home", home, "hit-report", "20240511", "--threshold", "5000"}));
     QCOMPARE(Read(home + "/HPupload/TK20240511.html"), gui);
 

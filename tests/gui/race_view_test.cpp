@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -28,6 +27,7 @@
 #include "settings/ini_gt.h"
 #include "../support/app_fixtures.h"
 #include "../support/test_support.h"
+#include "season_home.h"
 
 using namespace zelkova;
 using zelkova::gui::RaceGrid;
@@ -46,12 +46,6 @@ struct Prompts_ : Prompts {
   void busyCursor(bool) override {}
   QStringList infos;
 };
-
-bool Run(const QString& exe, const QStringList& args) {
-  QProcess p;
-  p.start(exe, args);
-  return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 }  // namespace
 
@@ -87,17 +81,9 @@ class RaceViewTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(dir.isValid());
-    const QString bin = ZELKOVA_BIN_DIR;
-    if (!QFile::exists(bin + "/zelkova-feedgen") || !QFile::exists(bin + "/zelkova-cli"))
-      QSKIP("zelkova-feedgen and zelkova-cli are not built");
+    if (!testing::SeasonToolsBuilt()) QSKIP("zelkova-feedgen and zelkova-cli are not built");
     home = dir.filePath("home");
-    QVERIFY(QDir().mkpath(home));
-    QVERIFY(Run(bin + "/zelkova-feedgen",
-                {"--out", dir.filePath("feed"), "--scale", "test", "--seed", "7", "--today", "2024-05-12"}));
-    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
-      QVERIFY(QFile::copy(bin + "/" + f, home + "/" + f));
-    QVERIFY(Run(bin + "/zelkova-cli",
-                {"--home", home, "--feed", dir.filePath("feed"), "download", "--from", "2000/01/01 00:00:00"}));
+    QVERIFY(testing::DownloadedSeason(home, dir.filePath("feed"), 7));
     ctx.programFolder = home.toStdString();
     ctx.prompts = &prompts;
     ctx.clock = &clock;
