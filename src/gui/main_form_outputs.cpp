@@ -31,7 +31,7 @@ void Tell(AppContext& ctx, const std::string& cp932) {
 // busy cursor throughout; everything else passes through.
 class OnceEachPrompts : public Prompts {
  public:
-  OnceEachPrompts(AppContext& ctx) : ctx_(ctx), inner_(ctx.prompts) {
+  explicit OnceEachPrompts(AppContext& ctx) : ctx_(ctx), inner_(ctx.prompts) {
     ctx_.prompts = this;
     if (inner_) inner_->busyCursor(true);
   }

@@ -242,7 +242,6 @@ RaceGrid* RaceViewPages::addGrid(QWidget* page, ViewGridId id) {
   auto* g = new RaceGrid(view_.grid(id), page);
   g->handCursorAt = [id](int row, int col) { return HandCursorAt(id, row, col); };
   grids_[Index(id)] = g;
-  connect(g, &RaceGrid::pressed, this, [this, g] { emit gridPressed(g); });
   // The race card acts on the mouse-down; the rating grids on the click.
   if (id == ViewGridId::Umabashira)
     connect(g, &QTableWidget::cellPressed, this, [this, id](int r, int c) { emit cellClicked(id, r + 1, c); });

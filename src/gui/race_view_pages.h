@@ -38,7 +38,6 @@ class RaceViewPages : public QObject {
  signals:
   // A click on a data cell (core row and column); the race card reports its mouse-down.
   void cellClicked(zelkova::ViewGridId id, int row, int col);
-  void gridPressed(QTableWidget* grid);
   // A race card filter changed: the view is to be run again.
   void filtersChanged();
 
