@@ -56,6 +56,10 @@ std::string UsageText() {
          "  view DATE [--race N] [--grid NAME] [--sort BUTTON] [--samples N] [--weight-switch 0|1]\n"
          "              race N of the race list (default 1) as the window shows it: the labels,\n"
          "              then each grid as tab-separated rows\n"
+         "  history DATE --race N --horse H [--course CODE]\n"
+         "              one runner's past runs (馬成績) as tab-separated rows\n"
+         "  frequency --from yyyymmdd [--to yyyymmdd]\n"
+         "              the 集計 table and hit shares over the stored dates of the range\n"
          "Messages go to stderr; stdout carries only the output of the command.\n"
          "exit status: 0 done; 1 a folder, a file or the data failed (said on stderr);\n"
          "             2 bad arguments (usage on stderr)\n";

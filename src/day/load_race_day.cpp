@@ -1,5 +1,6 @@
 #include "day/load_race_day.h"
 
+#include "analysis/rank_frequency.h"
 #include "analysis/rating_stage.h"
 #include "output/support_figures.h"
 
@@ -15,9 +16,30 @@ class DayStages : public LoadStages {
   }
   void AfterOdds(RaceInfo& race) override { RatingStageAfterOdds(race); }
   void PerRaceListItem(RaceDay& day) override { CalcBtn1(day); }
+  void HindoRankBtn(RaceDay& day, LoadObserver& obs) override {
+    // Without ratings every rank is 0: the stored counts of an earlier load are worth more.
+    if (!in_.tables || !in_.gates) return;
+    RankFrequency counts{};
+    Status s = zelkova::HindoRankBtn(day, counts);
+    obs.ShowRankFrequency(counts);
+    if (!s.ok()) {
+      obs.Problem(s.message());
+      unsaved_ = true;
+    }
+  }
+  void HindoReadBtn(RaceDay& day, LoadObserver& obs) override {
+    if (unsaved_) return;  // the file is older than the counts just shown
+    RankFrequency counts{};
+    Status s = zelkova::HindoReadBtn(day, counts);
+    if (s.ok())
+      obs.ShowRankFrequency(counts);
+    else if (!s.isNotFound())
+      obs.Problem(UnusableFrequencyText(day.DateText, s));
+  }
 
  private:
   const LoadInputs& in_;
+  bool unsaved_ = false;
 };
 
 }  // namespace

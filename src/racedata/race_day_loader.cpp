@@ -381,8 +381,8 @@ Status Loader::Run() {
   bool today = in_.clock && TodayText(in_.clock->now()) == date_;
   obs_.SetTimer4(day_.AutoResultMinutes, today);
   // 18
-  obs_.HindoRankBtn(day_);
-  obs_.HindoReadBtn(day_);
+  stages_.HindoRankBtn(day_, obs_);
+  stages_.HindoReadBtn(day_, obs_);
   if (!listSlots_.empty()) obs_.SelectRace(day_, 0);
   obs_.SetMainWindowEnabled(true);
   return Status::Ok();

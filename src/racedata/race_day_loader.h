@@ -12,6 +12,7 @@
 #include "base/platform.h"
 #include "base/status.h"
 #include "store/master_index.h"
+#include "store/stored_files.h"
 #include "racedata/race_day.h"
 
 namespace zelkova {
@@ -41,8 +42,8 @@ class LoadObserver {
   virtual void SetUpDown(int /*maximum*/, int /*position*/) {}
   virtual void CloseWaitWindow() {}
   virtual void SetTimer4(int /*minutes*/, bool /*running*/) {}
-  virtual void HindoRankBtn(RaceDay&) {}
-  virtual void HindoReadBtn(RaceDay&) {}
+  // The day's rank-frequency counts, for the 集計 table (StringGrid15).
+  virtual void ShowRankFrequency(const HindCounts&) {}
   // Selects race list item `item` and runs the race view.
   virtual void SelectRace(RaceDay&, int /*item*/) {}
   // A stored file that could not be used as it is (the load goes on).
@@ -60,6 +61,10 @@ class LoadStages {
   virtual void AfterOdds(RaceInfo&) {}
   // Follow-up, once per race list item with day.BetRace set to it.
   virtual void PerRaceListItem(RaceDay&) {}
+  // Last steps, before the first race is shown: the day's rank-frequency counts are made and
+  // stored, then read back.
+  virtual void HindoRankBtn(RaceDay&, LoadObserver&) {}
+  virtual void HindoReadBtn(RaceDay&, LoadObserver&) {}
 };
 
 struct RecordLoadInputs {
