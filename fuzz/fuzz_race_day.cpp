@@ -1,6 +1,7 @@
 // Arbitrary bytes as the stored files of one race day (race, entry, payout, odds, masters,
 // check marks, a horse history and a meeting file), then a full load with ratings. Whatever the
-// files hold, the load returns, keeps within the model and leaves no figure NaN.
+// files hold, the load returns, keeps within the model and leaves no figure NaN; every runner's
+// past-runs window fills, the 出目一覧 cells draw, and the stored rank counts read back.
 // Input: RA sep SE sep HR sep O1 sep O2 sep UM2 sep KS sep CH sep CKIM sep SEI sep SERA
 // (sep: see fuzz_support.h); a corpus is made by joining a downloaded day's files.
 #include <cmath>
@@ -9,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "analysis/past_runs_view.h"
+#include "analysis/rank_frequency.h"
 #include "analysis/rating_tables.h"
 #include "settings/gate_table.h"
 #include "base/file_io.h"
@@ -83,5 +86,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          std::isfinite(f.EstimatedSupport[h]));
   }
   for (char c : day->CheckMarks) ZELKOVA_FUZZ_CHECK(c == '0' || c == '1');
+  for (int r = 0; r < day->RaceCount; ++r) {
+    for (int h = 0; h < MaxRunners; ++h) {
+      KakosoView v = FillKakosoView(day->Races[r], h);
+      ZELKOVA_FUZZ_CHECK(v.grid.size() >= 2 && v.grid.size() <= 1 + kKakosoRuns);
+      for (const auto& row : v.grid) ZELKOVA_FUZZ_CHECK(row.size() == kKakosoColumns);
+      ZELKOVA_FUZZ_CHECK(KakosoCopyText(v).rfind(v.UmaLabel, 0) == 0);
+    }
+    for (int col = 0; col < kDemeColumns; ++col) (void)DemeCell(*day, 0, col, r + 1, 90, 25);
+  }
+  if (FileExists(day->HindPath)) {
+    auto counts = ReadDayFrequency(day->HindPath);
+    ZELKOVA_FUZZ_CHECK(counts.ok() && *counts == RankDay(*day));
+  }
   return 0;
 }
