@@ -1,11 +1,24 @@
-// TKakosoForm: the past-runs window (馬成績) of one horse. Its grid is filled by the past-runs
-// view; this shell keeps its geometry in locateKakoso.
+// TKakosoForm: the past-runs window (馬成績) of one horse. It shows a KakosoView built by core
+// code: the header and record labels, the note, the speed and last-3F labels, the grid with its
+// colours, the sort buttons and the copy command. It keeps its geometry in locateKakoso.
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
+#include "analysis/past_runs_view.h"
+
+class QButtonGroup;
+class QLabel;
+class QMenu;
 class QTableWidget;
+
+namespace zelkova {
+class Clipboard;
+}
 
 namespace zelkova::gui {
 
@@ -13,14 +26,38 @@ class TKakosoForm : public QWidget {
   Q_OBJECT
  public:
   TKakosoForm(std::filesystem::path settingsFile, QWidget* parent = nullptr);
+  ~TKakosoForm() override;
   QTableWidget* grid() const { return grid_; }
+
+  // Shows `view` in No. order (kakosoBtnClick fills the view for the current runner, then shows
+  // the window).
+  void fill(KakosoView view);
+  const KakosoView& view() const { return view_; }
+
+  // The grids' shared row sort, which the sort buttons use; until it is set they do nothing.
+  void setSortRows(SortRowsFn sortRows) { sortRows_ = std::move(sortRows); }
+  // Where the copy command puts its text; the system clipboard by default.
+  void setClipboard(Clipboard* clipboard) { clipboard_ = clipboard; }
+
+  void SpeedButton77Click();
+  void N10Click();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  void showGrid();
+
   std::filesystem::path settings_;
+  KakosoView view_;
+  SortRowsFn sortRows_;
+  Clipboard* clipboard_ = nullptr;
+  std::unique_ptr<Clipboard> systemClipboard_;
+  QLabel* umaLabel_ = nullptr;
+  std::vector<QLabel*> labels_;  // every label named in the view, in the view's order
   QTableWidget* grid_;
+  QButtonGroup* sortGroup_ = nullptr;
+  QMenu* popup_ = nullptr;
 };
 
 }  // namespace zelkova::gui

@@ -1,0 +1,115 @@
+// The past-runs window showing a hand-built runner: its labels and grid come from the core view,
+// the 着 cells carry their colours, the sort buttons use the grids' row sort, the copy command
+// puts the header line first, and the window keeps its place.
+#include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/cp932.h"
+#include "base/platform.h"
+#include "gui/kakoso_form.h"
+#include "settings/ini_gt.h"
+
+using namespace zelkova;
+
+namespace {
+
+QString U8(const char* s) { return QString::fromUtf8(s); }
+
+template <size_t L>
+void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
+  std::memcpy(img.bytes.data() + pos - 1, text.data(), text.size());
+}
+
+void SetRun(Runner& r, int slot, const char* date, const char* finish) {
+  PastRun& run = r.PastRuns[static_cast<size_t>(slot)];
+  Put(run.SeRecord, 12, date);
+  Put(run.SeRecord, 335, finish);
+  Put(run.SeRecord, 332, "0");
+  Put(run.RaRecord, 12, date);
+  Put(run.RaRecord, 20, "05");
+  Put(run.RaRecord, 698, "1600");
+}
+
+class RecordingClipboard : public Clipboard {
+ public:
+  void setText(const std::string& t) override { text = t; }
+  std::string text;
+};
+
+}  // namespace
+
+class KakosoFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void showsTheViewSortsAndCopies() {
+    QTemporaryDir dir;
+    const std::filesystem::path ini = dir.filePath("zelkova.ini").toStdString();
+    auto race = std::make_unique<RaceInfo>();
+    Runner& r = race->Runners[2];
+    Put(r.SeRecord, 12, "20240512");
+    Put(r.SeRecord, 41, Sj("ゼルコヴァ"));
+    Put(r.UmRecord, 12, "2020100001");
+    Put(r.UmRecord, 1107, "001000002000000003");
+    SetRun(r, 0, "20240407", "03");
+    SetRun(r, 1, "20240303", "01");
+    SetRun(r, 2, "20231008", "01");
+    race->Figures.SpeedByClass[2][0] = 990.5;
+
+    gui::TKakosoForm form(ini);
+    RecordingClipboard clip;
+    form.setClipboard(&clip);
+    form.fill(FillKakosoView(*race, 2));
+    QCOMPARE(form.windowTitle(), U8("馬成績"));
+    QVERIFY(form.findChild<QLabel*>("UmaLabel")->text().startsWith(U8("ゼルコヴァ")));
+    QCOMPARE(form.findChild<QLabel*>("SogoLabel")->text(), QString(" 1- 0- 2- 0- 0- 3"));
+    QCOMPARE(form.findChild<QLabel*>("SibaTanSPLabel")->text(), QString("990.5"));
+    QVERIFY(form.findChild<QLabel*>("DirtOmoFukLabel"));
+    QTableWidget* g = form.grid();
+    QCOMPARE(g->rowCount(), 3);
+    QCOMPARE(g->horizontalHeaderItem(14)->text(), U8("着"));
+    QCOMPARE(g->item(0, 14)->text(), QString(" 3"));
+    QCOMPARE(g->item(1, 14)->background().color(), QColor(255, 0, 255));
+    QCOMPARE(g->item(0, 14)->background().color(), QColor(0, 255, 255));
+
+    // Without the shared row sort the buttons leave the rows alone; with it 着順 sorts.
+    auto* finish = form.findChild<QToolButton*>("SpeedButton77_10");
+    QVERIFY(finish);
+    QCOMPARE(finish->text(), U8("着順"));
+    finish->click();
+    QCOMPARE(g->item(0, 0)->text(), QString(" 1"));
+    form.setSortRows([](TextGrid& t, int first, int last, int col, bool desc) {
+      std::sort(t.begin() + first, t.begin() + last + 1, [&](const auto& a, const auto& b) {
+        return desc ? b[static_cast<size_t>(col)] < a[static_cast<size_t>(col)]
+                    : a[static_cast<size_t>(col)] < b[static_cast<size_t>(col)];
+      });
+    });
+    finish->click();
+    QCOMPARE(g->item(0, 0)->text(), QString(" 2"));
+    QCOMPARE(g->item(1, 0)->text(), QString(" 3"));
+    QCOMPARE(g->item(2, 0)->text(), QString(" 1"));
+    QCOMPARE(g->item(0, 14)->background().color(), QColor(255, 0, 255));
+
+    form.N10Click();
+    QVERIFY(QString::fromStdString(Cp932ToUtf8Lossy(clip.text)).startsWith(form.findChild<QLabel*>("UmaLabel")->text() + "\r\nNo\t"));
+
+    // Refilled on every opening, back in No. order.
+    form.fill(FillKakosoView(*race, 2));
+    QCOMPARE(g->item(0, 0)->text(), QString(" 1"));
+
+    form.setGeometry(40, 50, 700, 400);
+    form.show();
+    form.close();
+    TIniGT settings(ini);
+    QCOMPARE(settings.ReadInteger("locateKakoso", "width", 0), 700);
+  }
+};
+
+QTEST_MAIN(KakosoFormTest)
+#include "kakoso_form_test.moc"
