@@ -239,6 +239,7 @@ std::string DamagedFrequencyText(std::string_view dateText, const Status& why) {
 SumResult SumFrequencyFiles(const std::vector<FrequencyFile>& files, int yearFrom, int monthFrom,
                             const RecomputeFn& recompute, SumObserver& obs) {
   SumResult res;
+  res.listed = static_cast<int>(files.size());
   const int from = yearFrom * 100 + monthFrom;
   for (const FrequencyFile& f : files) {
     if (f.dateText.empty()) {

@@ -104,6 +104,7 @@ using RecomputeFn = std::function<Result<RankFrequency>(const std::string& dateT
 
 struct SumResult {
   RankFrequency sum{};
+  int listed = 0;      // files in the list (none: the 集計 page keeps what it shows)
   int summed = 0;      // files added
   int recomputed = 0;  // damaged files made again from the stored data
   int skipped = 0;     // files that could not be used
