@@ -163,6 +163,8 @@ std::vector<std::string> PastRunRow(int j, const PastRun& run, double level, dou
   return c;
 }
 
+constexpr Rgb kCyan{0, 255, 255}, kMagenta{255, 0, 255}, kYellow{255, 255, 0};
+
 const std::array<const char*, 6> kSpeedNames = {"SibaTanSPLabel", "SibaChuSPLabel", "SibaChoSPLabel",
                                                 "DirtTanSPLabel", "DirtChuSPLabel", "DirtChoSPLabel"};
 const std::array<const char*, 6> kLast3FNames = {"SibaTan3FLabel", "SibaChu3FLabel", "SibaCho3FLabel",
@@ -170,22 +172,20 @@ const std::array<const char*, 6> kLast3FNames = {"SibaTan3FLabel", "SibaChu3FLab
 
 }  // namespace
 
-const std::array<std::string, kKakosoColumns>& KakosoColumnTitles() {
-  static const std::array<std::string, kKakosoColumns> titles = [] {
-    const char* t[kKakosoColumns] = {"No",   "年月日", "場所", "ﾚｰｽ名", "Ｇ",   "条件",   "重",    "ﾄﾗｯｸ", "距離", "場",
-                                     "騎手", "負担",   "頭",   "馬",    "着",   "人",     "着差",  "馬体", "増減", "ﾀｲﾑ",
-                                     "展開", "L前",    "L後",  "3F",    "速度m/分", "ﾚｰｽ格", "能力指", "獲得賞"};
-    std::array<std::string, kKakosoColumns> out;
-    for (int i = 0; i < kKakosoColumns; ++i) out[static_cast<size_t>(i)] = Sj(t[i]);
+ViewGrid KakosoView::KakosoGrid() {
+  static const char* const t[kKakosoColumns] = {
+      "No",   "年月日", "場所", "ﾚｰｽ名", "Ｇ",   "条件", "重",   "ﾄﾗｯｸ", "距離",     "場",     "騎手",   "負担", "頭",   "馬",
+      "着",   "人",     "着差", "馬体",  "増減", "ﾀｲﾑ", "展開", "L前",  "L後",      "3F",     "速度m/分", "ﾚｰｽ格", "能力指", "獲得賞"};
+  static const std::vector<std::string> titles = [] {
+    std::vector<std::string> out;
+    for (const char* x : t) out.push_back(Sj(x));
     return out;
   }();
-  return titles;
-}
-
-const std::array<int, kKakosoColumns>& KakosoColumnWidths() {
-  static const std::array<int, kKakosoColumns> widths = {20, 55, 40, 40, 20, 75, 20, 30, 30, 20, 55, 30, 20, 20,
-                                                         20, 20, 33, 33, 33, 40, 55, 30, 30, 30, 50, 40, 40, 40};
-  return widths;
+  ViewGrid g("StringGrid1", titles,
+             {20, 55, 40, 40, 20, 75, 20, 30, 30, 20, 55, 30, 20, 20, 20, 20, 33, 33, 33, 40, 55, 30, 30, 30, 50, 40, 40, 40},
+             18);
+  g.setStyleQuery(KakosoCellStyle);
+  return g;
 }
 
 std::string KakosoSpeedCaption() { return Sj("平均速度："); }
@@ -203,7 +203,6 @@ KakosoView FillKakosoView(const RaceInfo& race, int runner) {
     v.speed[i].name = kSpeedNames[i];
     v.last3f[i].name = kLast3FNames[i];
   }
-  v.grid.emplace_back(KakosoColumnTitles().begin(), KakosoColumnTitles().end());
   const bool inRace = runner >= 0 && runner < MaxRunners;
   const Runner* r = inRace ? &race.Runners[static_cast<size_t>(runner)] : nullptr;
   v.records = RecordRows(r && !r->UmRecord.empty() ? &r->UmRecord : nullptr);
@@ -219,79 +218,59 @@ KakosoView FillKakosoView(const RaceInfo& race, int runner) {
     for (int j = 1; j <= kKakosoRuns; ++j) {
       const PastRun& run = r->PastRuns[static_cast<size_t>(j - 1)];
       if (IsBlank(run.RaRecord.field(12, 4))) continue;
-      v.grid.push_back(PastRunRow(j, run, f.PastLevel[h][static_cast<size_t>(j - 1)],
-                                  f.PastAbility[h][static_cast<size_t>(j - 1)]));
+      std::vector<std::string> cells = PastRunRow(j, run, f.PastLevel[h][static_cast<size_t>(j - 1)],
+                                                  f.PastAbility[h][static_cast<size_t>(j - 1)]);
+      const int row = v.grid.rowCount();
+      v.grid.setRowCount(row + 1);
+      for (int c = 0; c < kKakosoColumns; ++c) v.grid.setCell(row, c, std::move(cells[static_cast<size_t>(c)]));
     }
   }
-  if (v.grid.size() == 1) v.grid.emplace_back(kKakosoColumns);
+  if (v.grid.rowCount() == 1) v.grid.setRowCount(2);
   return v;
 }
 
-const std::vector<KakosoSortButton>& KakosoSortButtons() {
-  static const std::vector<KakosoSortButton> buttons = [] {
+const std::vector<SortButton>& KakosoSortButtons() {
+  // Rows with equal texts show the newest run first (年月日 descending) unless given here.
+  static const std::vector<SortButton> buttons = [] {
     struct B {
       const char* caption;
       int column;
       bool descending;
-      int tie;
-      bool tieDescending;
+      int tie = 1;
+      bool tieDescending = true;
     };
-    const B b[] = {{"No.", 0, false, 1, true},     {"年月日", 1, false, 0, false}, {"場所", 2, false, 1, true},
-                   {"ｸﾞﾚｰﾄﾞ", 4, false, 1, true}, {"条件", 5, false, 1, true},   {"重量区", 6, false, 1, true},
-                   {"ﾄﾗｯｸ", 7, false, 22, true},  {"距離", 8, false, 1, true},   {"騎手", 10, false, 1, true},
-                   {"負担", 11, true, 1, true},    {"着順", 14, false, 1, true},  {"単人気", 15, false, 1, true},
-                   {"馬体重", 17, true, 1, true},  {"ﾗｯﾌﾟ前", 21, false, 1, true}, {"ﾗｯﾌﾟ後", 22, false, 1, true},
-                   {"3F", 23, false, 1, true},     {"速度", 24, true, 1, true},   {"ﾚｰｽ格", 25, true, 1, true},
-                   {"能力指", 26, true, 1, true},  {"獲得賞", 27, true, 1, true}};
-    std::vector<KakosoSortButton> out;
+    const B b[] = {{"No.", 0, false},       {"年月日", 1, false, 0, false}, {"場所", 2, false},     {"ｸﾞﾚｰﾄﾞ", 4, false},
+                   {"条件", 5, false},      {"重量区", 6, false},          {"ﾄﾗｯｸ", 7, false, 22}, {"距離", 8, false},
+                   {"騎手", 10, false},     {"負担", 11, true},            {"着順", 14, false},    {"単人気", 15, false},
+                   {"馬体重", 17, true},    {"ﾗｯﾌﾟ前", 21, false},         {"ﾗｯﾌﾟ後", 22, false},  {"3F", 23, false},
+                   {"速度", 24, true},      {"ﾚｰｽ格", 25, true},           {"能力指", 26, true},   {"獲得賞", 27, true}};
+    std::vector<SortButton> out;
     for (const B& x : b) out.push_back({Sj(x.caption), x.column, x.descending, x.tie, x.tieDescending});
     return out;
   }();
   return buttons;
 }
 
-void SortKakoso(TextGrid& grid, int button, const SortRowsFn& sortRows) {
+void SortKakoso(ViewGrid& grid, int button) {
   const auto& buttons = KakosoSortButtons();
-  if (!sortRows || button < 0 || static_cast<size_t>(button) >= buttons.size()) return;
-  const KakosoSortButton& b = buttons[static_cast<size_t>(button)];
-  const int last = static_cast<int>(grid.size()) - 1;
-  if (last < 2) return;
-  sortRows(grid, 1, last, b.column, b.descending);
-  const size_t p = static_cast<size_t>(b.column);
-  for (int start = 1; start <= last;) {
-    int end = start;
-    while (end < last && grid[static_cast<size_t>(end + 1)][p] == grid[static_cast<size_t>(start)][p]) ++end;
-    if (end > start) sortRows(grid, start, end, b.tieColumn, b.tieDescending);
-    start = end + 1;
-  }
+  if (button < 0 || static_cast<size_t>(button) >= buttons.size()) return;
+  SortByButton(grid, buttons[static_cast<size_t>(button)]);
 }
 
-CellStyle KakosoCellStyle(const TextGrid& grid, int row, int col) {
+CellStyle KakosoCellStyle(const ViewGrid& grid, int row, int col) {
   CellStyle s;
-  if (col == 0) s.background = kAqua;
-  if (col == 1) s.infoBackground = true;
-  if (col == 5) s.leftAligned = true;
-  if (col == 14 && row >= 1 && static_cast<size_t>(row) < grid.size() && grid[static_cast<size_t>(row)].size() > 14) {
-    switch (ParseInt(grid[static_cast<size_t>(row)][14])) {
-      case 1: s.background = kFuchsia; break;
+  if (col == 0) s.background = kCyan;
+  if (col == 1) s.background = kInfoBackground;
+  if (col == 5) s.align = CellStyle::Align::Left;
+  if (col == 14 && row >= 1) {
+    switch (ParseInt(grid.cell(row, 14))) {
+      case 1: s.background = kMagenta; break;
       case 2: s.background = kYellow; break;
-      case 3: s.background = kAqua; break;
+      case 3: s.background = kCyan; break;
       default: break;
     }
   }
   return s;
-}
-
-std::string KakosoCopyText(const KakosoView& view) {
-  std::string out = view.UmaLabel + "\r\n";
-  for (const auto& row : view.grid) {
-    for (size_t c = 0; c < row.size(); ++c) {
-      if (c) out += '\t';
-      out += row[c];
-    }
-    out += "\r\n";
-  }
-  return out;
 }
 
 std::string KakosoCopyCaption() { return Sj("表をクリップボードへコピー"); }

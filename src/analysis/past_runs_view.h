@@ -1,27 +1,20 @@
 // The past-runs window (馬成績) of one runner as plain data: the header line, the record labels
 // and their rates, the fixed note, the speed and last-3F labels, and the grid of up to 20 past
-// runs with its sort buttons, cell colours and copy text. The window only shows what this builds.
+// runs with its sort buttons and cell colours. The window only shows what this builds.
 // Texts are CP932.
 #pragma once
 
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "analysis/cell_style.h"
+#include "analysis/view_grid.h"
 #include "racedata/race_day.h"
 
 namespace zelkova {
 
 inline constexpr int kKakosoColumns = 28;
 inline constexpr int kKakosoRuns = 20;  // the grid shows at most this many past runs
-
-// A grid of cell texts; row 0 holds the titles. A sort exchanges whole rows.
-using TextGrid = std::vector<std::vector<std::string>>;
-
-// The row sort the analysis grids share: rows first..last (inclusive) by the text of `column`.
-using SortRowsFn = std::function<void(TextGrid& grid, int first, int last, int column, bool descending)>;
 
 // A label of the window: its component name (ASCII) and its text.
 struct KakosoLabel {
@@ -43,7 +36,11 @@ struct KakosoView {
   std::string note;
   std::array<KakosoLabel, 6> speed;   // SpeedByClass 1..6: 芝短 芝中 芝長 ダ短 ダ中 ダ長
   std::array<KakosoLabel, 6> last3f;  // Last3FByClass 1..6
-  TextGrid grid;                      // title row + one row per past run (one empty row when none)
+  // Title row + one row per past run (one empty row when none), with its cell colours.
+  ViewGrid grid = KakosoGrid();
+
+  // The grid with its titles, widths and colours and no data rows.
+  static ViewGrid KakosoGrid();
 };
 
 // Fills the window for runner slot `runner` (horse number - 1) of `race`, in No. order.
@@ -52,8 +49,6 @@ KakosoView FillKakosoView(const RaceInfo& race, int runner);
 
 // ---- the grid's fixed parts
 
-const std::array<std::string, kKakosoColumns>& KakosoColumnTitles();
-const std::array<int, kKakosoColumns>& KakosoColumnWidths();
 // The captions of the two label rows beside the speed and last-3F labels, and of their columns.
 std::string KakosoSpeedCaption();
 std::string KakosoLast3FCaption();
@@ -61,28 +56,15 @@ const std::array<std::string, 6>& KakosoClassCaptions();
 
 // ---- the sort button group (SpeedButton77Click)
 
-struct KakosoSortButton {
-  std::string caption;
-  int column = 0;
-  bool descending = false;
-  int tieColumn = 1;
-  bool tieDescending = true;
-};
-// The buttons in the window's order; button 0 (No.) is the one down at start.
-const std::vector<KakosoSortButton>& KakosoSortButtons();
+// The buttons in the window's order; button 0 (No.) is the one down at start. Rows with equal
+// texts go newest first unless a button says otherwise.
+const std::vector<SortButton>& KakosoSortButtons();
 
-// Sorts the data rows by button `button`: the primary column, then each run of equal primary
-// texts by the tie column. `sortRows` is the shared grid row sort.
-void SortKakoso(TextGrid& grid, int button, const SortRowsFn& sortRows);
+// Sorts the data rows by button `button` of the group (nothing for a button outside it).
+void SortKakoso(ViewGrid& grid, int button);
 
-// ---- drawing and copying
-
-// The style of data cell (row >= 1, col) of `grid`; row 0 keeps the grid's own title look.
-CellStyle KakosoCellStyle(const TextGrid& grid, int row, int col);
-
-// The copy command's text: the UmaLabel line, then every row of the grid (titles included),
-// cells joined by TAB, each line ended by CR LF.
-std::string KakosoCopyText(const KakosoView& view);
+// The style of data cell (row >= 1, col) of the grid; row 0 keeps the grid's own title look.
+CellStyle KakosoCellStyle(const ViewGrid& grid, int row, int col);
 
 // The caption of the pop-up menu item that copies the grid.
 std::string KakosoCopyCaption();

@@ -31,6 +31,7 @@ Rgb RankColour(int rank) {
 }
 
 constexpr Rgb kDemeBackground{255, 251, 240};
+constexpr Rgb kCyan{0, 255, 255};
 
 }  // namespace
 
@@ -111,29 +112,31 @@ Result<RankFrequency> ReadDayFrequency(const fs::path& p) {
   return *r;
 }
 
-std::vector<std::vector<std::string>> FrequencyGrid(const RankFrequency* counts) {
-  std::vector<std::vector<std::string>> g(kFrequencyGridRows, std::vector<std::string>(kFrequencyGridColumns));
-  for (int c = 0; c < kFrequencyCategories; ++c) {
-    g[0][static_cast<size_t>(3 * c + 1)] = FrequencyCategoryText(c);
+ViewGrid FrequencyGrid(const RankFrequency* counts) {
+  std::vector<std::string> titles(kFrequencyGridColumns);
+  for (int c = 0; c < kFrequencyCategories; ++c) titles[static_cast<size_t>(3 * c + 1)] = FrequencyCategoryText(c);
+  ViewGrid g("StringGrid15", std::move(titles), std::vector<int>(kFrequencyGridColumns, 30), 15);
+  g.setRowCount(kFrequencyGridRows);
+  for (int c = 0; c < kFrequencyCategories; ++c)
     for (int p = 1; p <= kFrequencyPositions; ++p) {
-      const size_t col = static_cast<size_t>(3 * c + p);
-      g[1][col] = Fmt("%1d", p) + Sj("着");
+      const int col = 3 * c + p;
+      g.setCell(1, col, Fmt("%1d", p) + Sj("着"));
       if (!counts) continue;
-      for (int r = 1; r <= kFrequencyRanks; ++r) g[static_cast<size_t>(r + 1)][col] = Fmt("%2d", (*counts)[FrequencyIndex(c, p, r)]);
+      for (int r = 1; r <= kFrequencyRanks; ++r) g.setCell(r + 1, col, Fmt("%2d", (*counts)[FrequencyIndex(c, p, r)]));
     }
-  }
-  for (int r = 1; r <= kFrequencyRanks; ++r) g[static_cast<size_t>(r + 1)][0] = Fmt("%2d", r);
+  for (int r = 1; r <= kFrequencyRanks; ++r) g.setCell(r + 1, 0, Fmt("%2d", r));
+  g.setStyleQuery(FrequencyCellStyle);
   return g;
 }
 
-CellStyle FrequencyCellStyle(int row, int col) {
+CellStyle FrequencyCellStyle(const ViewGrid&, int row, int col) {
   CellStyle s;
   if (row <= 1)
     s.background = kSilver;
   else if (col == 0)
-    s.background = kAqua;
+    s.background = kCyan;
   else
-    s.infoBackground = true;
+    s.background = kInfoBackground;
   return s;
 }
 
@@ -164,7 +167,7 @@ PaintList DemeCell(const RaceDay& day, int firstSlot, int col, int row, int widt
     return pl;
   }
   if (col == 0) {
-    pl.Fill(0, 0, width, height, kAqua);
+    pl.Fill(0, 0, width, height, kCyan);
     pl.Text(4, 5, Fmt("%2d", row), bold);
     return pl;
   }

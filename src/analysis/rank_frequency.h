@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/cell_style.h"
+#include "analysis/view_grid.h"
 #include "base/paint_list.h"
 #include "base/status.h"
 #include "racedata/race_day.h"
@@ -58,9 +58,10 @@ Result<RankFrequency> ReadDayFrequency(const std::filesystem::path& p);
 inline constexpr int kFrequencyGridColumns = 25;
 inline constexpr int kFrequencyGridRows = 20;
 
-// The fixed texts (categories, "1着".."3着", ranks) and, when `counts` is given, the counts.
-std::vector<std::vector<std::string>> FrequencyGrid(const RankFrequency* counts);
-CellStyle FrequencyCellStyle(int row, int col);
+// The grid with its fixed texts (categories in row 0, "1着".."3着" in row 1, ranks in column 0),
+// its sizes and colours, and, when `counts` is given, the counts.
+ViewGrid FrequencyGrid(const RankFrequency* counts);
+CellStyle FrequencyCellStyle(const ViewGrid& grid, int row, int col);
 
 // ---- the 出目一覧 grids (StringGrid12-14)
 

@@ -95,7 +95,7 @@ void SortByButton(ViewGrid& grid, const SortButton& button) {
   while (start <= last) {
     int end = start;
     while (end < last && grid.cell(end + 1, button.column) == grid.cell(start, button.column)) ++end;
-    if (end > start) SortRows(grid, start, end, button.tieColumn, false);
+    if (end > start) SortRows(grid, start, end, button.tieColumn, button.tieDescending);
     start = end + 1;
   }
 }

@@ -79,16 +79,17 @@ class ViewGrid {
 void SortRows(ViewGrid& grid, int firstRow, int lastRow, int column, bool descending);
 
 // One button of a 並べ替え group: its caption (CP932), the column it sorts by, the direction,
-// and the column that orders rows with equal texts (always ascending).
+// and the column that orders rows with equal texts (ascending unless tieDescending).
 struct SortButton {
   std::string caption;
   int column = 1;
   bool descending = false;
   int tieColumn = 1;
+  bool tieDescending = false;
 };
 
 // The group handler: every data row by the button's column, then each run of two or more rows
-// with equal texts in that column by the tie column, ascending.
+// with equal texts in that column by the tie column.
 void SortByButton(ViewGrid& grid, const SortButton& button);
 
 }  // namespace zelkova

@@ -7,14 +7,11 @@
 #include <vector>
 
 #include "analysis/rank_frequency.h"
+#include "app/headless_day.h"
 #include "app/startup.h"
 #include "base/cp932.h"
-#include "base/file_io.h"
-#include "base/platform.h"
 #include "cli/commands.h"
-#include "cli/day_args.h"
 #include "day/day_frequency.h"
-#include "settings/ini_gt.h"
 
 namespace zelkova::cli {
 
@@ -60,55 +57,39 @@ std::string SummaryLines(const RankFrequency& sum) {
 
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args) {
   std::string from, to;
+  auto usage = [&](const std::string& why) {
+    *ctx.err << "zelkova-cli: frequency: " << why << "\n" << UsageText();
+    return 2;
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
     std::string* target = a == "--from" ? &from : a == "--to" ? &to : nullptr;
-    if (target && hasValue && target->empty()) {
-      *target = DateArgument(args[i + 1]);
-      if (target->empty()) {
-        *ctx.err << "zelkova-cli: frequency: '" << args[i + 1] << "' is not a date (yyyymmdd or yyyy年mm月dd日)\n"
-                 << UsageText();
-        return 2;
-      }
-      ++i;
-    } else {
-      *ctx.err << "zelkova-cli: frequency: bad argument '" << a << "'\n" << UsageText();
-      return 2;
-    }
+    if (!target) return usage(a.empty() || a[0] != '-' ? "unexpected '" + a + "'" : "unknown option '" + a + "'");
+    if (i + 1 >= args.size()) return usage(a + " needs a date (yyyymmdd)");
+    if (!target->empty()) return usage(a + " is given twice");
+    if (!DateOperand(ctx, "frequency", args[++i], *target)) return 2;
   }
-  if (from.empty()) {
-    *ctx.err << "zelkova-cli: frequency: --from yyyymmdd is needed\n" << UsageText();
-    return 2;
-  }
+  if (from.empty()) return usage("--from yyyymmdd is missing");
   const int fromKey = DateTextKey(from), toKey = to.empty() ? 99999999 : DateTextKey(to);
-  if (toKey < fromKey) {
-    *ctx.err << "zelkova-cli: frequency: --to is before --from\n";
-    return 2;
-  }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: frequency: the program folder " << ctx.programFolder.string() << " does not exist\n";
-    return 1;
-  }
+  if (toKey < fromKey) return usage("--to is before --from");
 
-  TIniGT settings(ctx.programFolder, "zelkova");
-  RatingFiles rating;
-  LoadRatingFiles(ctx, "frequency", rating);
-  SystemClock clock;
-  LoadInputs in;
-  in.programFolder = ctx.programFolder;
-  in.settings = &settings;
-  in.clock = &clock;
-  if (rating.ok) {
-    in.tables = &rating.tables;
-    in.gates = &rating.gates;
-  }
+  if (!ProgramFolderReady(ctx, "frequency")) return 1;
   CliSumObserver obs(ctx);
-  SumResult res = SumFrequencyRange(in, DateList(ctx.programFolder), fromKey, toKey, obs);
+  // A day whose counts are missing or damaged is loaded as `view` and the program load it; the
+  // load stores its counts again.
+  auto day = MakeRaceDay();
+  RecomputeFn recompute = [&](const std::string& date) -> Result<RankFrequency> {
+    auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) { obs.Problem(text); });
+    if (!load.ok()) return load.status();
+    if (!load->ratings) return Status::InvalidArgument(Sj("評価表またはゲート表がないため順位を付けられません"));
+    return RankDay(*day);
+  };
+  SumResult res = SumFrequencyRange(ctx.programFolder, DateList(ctx.programFolder), fromKey, toKey, recompute, obs);
 
   std::string out;
-  for (const auto& row : FrequencyGrid(&res.sum)) {
-    for (size_t c = 0; c < row.size(); ++c) out += (c ? "\t" : "") + U(row[c]);
+  const ViewGrid grid = FrequencyGrid(&res.sum);
+  for (int r = 0; r < grid.rowCount(); ++r) {
+    for (int c = 0; c < grid.colCount(); ++c) out += (c ? "\t" : "") + U(grid.cell(r, c));
     out += "\n";
   }
   out += "\n" + SummaryLines(res.sum);

@@ -6,13 +6,10 @@
 #include <vector>
 
 #include "analysis/past_runs_view.h"
+#include "app/headless_day.h"
 #include "base/cp932.h"
-#include "base/file_io.h"
-#include "base/platform.h"
 #include "cli/commands.h"
-#include "cli/day_args.h"
 #include "records/code_tables.h"
-#include "settings/ini_gt.h"
 
 namespace zelkova::cli {
 
@@ -21,9 +18,9 @@ namespace {
 std::string U(std::string_view cp932) { return Cp932ToUtf8Lossy(cp932); }
 
 // The grid as the copy command gives it, with the terminal's line ends.
-void PutGrid(std::string& out, const TextGrid& grid) {
-  for (const auto& row : grid) {
-    for (size_t c = 0; c < row.size(); ++c) out += (c ? "\t" : "") + U(row[c]);
+void PutGrid(std::string& out, const ViewGrid& grid) {
+  for (int r = 0; r < grid.rowCount(); ++r) {
+    for (int c = 0; c < grid.colCount(); ++c) out += (c ? "\t" : "") + U(grid.cell(r, c));
     out += "\n";
   }
 }
@@ -54,54 +51,44 @@ bool CourseMatches(const std::string& arg, std::string_view code) {
 }  // namespace
 
 int CmdHistory(CliContext& ctx, const std::vector<std::string>& args) {
+  static const NumberOption kRace{"--race", 1, 12, "the race number"};
+  static const NumberOption kHorse{"--horse", 1, MaxRunners, "the horse number"};
   std::string date, course;
   int race = 0, horse = 0;
+  auto usage = [&](const std::string& why) {
+    *ctx.err << "zelkova-cli: history: " << why << "\n" << UsageText();
+    return 2;
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (a == "--race" && hasValue && ParseNumber(args[i + 1], 1, 12, race)) {
+    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+    if (a == "--race" || a == "--horse") {
+      if (std::string why = CheckNumber(a == "--race" ? kRace : kHorse, value, a == "--race" ? race : horse);
+          !why.empty())
+        return usage(why);
       ++i;
-    } else if (a == "--horse" && hasValue && ParseNumber(args[i + 1], 1, 18, horse)) {
-      ++i;
-    } else if (a == "--course" && hasValue && !args[i + 1].empty()) {
+    } else if (a == "--course") {
+      if (!value || value->empty()) return usage("--course needs a racecourse code (05) or name (東京)");
       course = args[++i];
-    } else if (date.empty() && !a.empty() && a[0] != '-') {
-      date = DateArgument(a);
-      if (date.empty()) {
-        *ctx.err << "zelkova-cli: history: '" << a << "' is not a date (yyyymmdd or yyyy年mm月dd日)\n" << UsageText();
-        return 2;
-      }
-    } else {
-      *ctx.err << "zelkova-cli: history: bad argument '" << a << "'\n" << UsageText();
+    } else if (!a.empty() && a[0] == '-') {
+      return usage("unknown option '" + a + "'");
+    } else if (!date.empty()) {
+      return usage("one DATE only, not also '" + a + "'");
+    } else if (!DateOperand(ctx, "history", a, date)) {
       return 2;
     }
   }
-  if (date.empty() || race == 0 || horse == 0) {
-    *ctx.err << "zelkova-cli: history: DATE, --race N (1-12) and --horse H (1-18) are needed\n" << UsageText();
-    return 2;
-  }
-  if (!DirExists(ctx.programFolder)) {
-    *ctx.err << "zelkova-cli: history: the program folder " << ctx.programFolder.string() << " does not exist\n";
-    return 1;
-  }
+  if (date.empty()) return usage("DATE is missing");
+  if (race == 0) return usage("--race N is missing");
+  if (horse == 0) return usage("--horse H is missing");
 
-  TIniGT settings(ctx.programFolder, "zelkova");
-  RatingFiles rating;
-  LoadRatingFiles(ctx, "history", rating);
-  SystemClock clock;
-  LoadInputs in;
-  in.dateText = date;
-  in.programFolder = ctx.programFolder;
-  in.settings = &settings;
-  in.clock = &clock;
-  if (rating.ok) {
-    in.tables = &rating.tables;
-    in.gates = &rating.gates;
-  }
+  if (!ProgramFolderReady(ctx, "history")) return 1;
   auto day = MakeRaceDay();
-  CliObserver obs(ctx);
-  if (Status s = LoadRaceDay(*day, in, obs); !s.ok()) {
-    *ctx.err << "zelkova-cli: history: " << U(s.message()) << "\n";
+  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
+    *ctx.err << "zelkova-cli: history: warning: " << U(text) << "\n";
+  });
+  if (!load.ok()) {
+    *ctx.err << "zelkova-cli: history: " << U(load.status().message()) << "\n";
     return 1;
   }
 

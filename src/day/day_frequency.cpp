@@ -42,18 +42,18 @@ SumResult SumBtn(const LoadInputs& base, int yearFrom, int monthFrom, SumObserve
   return SumFrequencyFiles(ListFrequencyFiles(base.programFolder), yearFrom, monthFrom, recompute.Fn(), obs);
 }
 
-SumResult SumFrequencyRange(const LoadInputs& base, const std::vector<std::string>& storedDates, int from, int to,
-                            SumObserver& obs) {
+SumResult SumFrequencyRange(const std::filesystem::path& programFolder, const std::vector<std::string>& storedDates,
+                            int from, int to, const RecomputeFn& recompute, SumObserver& obs) {
   // date text -> its file; a stored date without one gets the path the load writes.
   // Files not named by a date belong to no range.
   std::map<std::string, FrequencyFile> byDate;
-  for (FrequencyFile& f : ListFrequencyFiles(base.programFolder)) {
+  for (FrequencyFile& f : ListFrequencyFiles(programFolder)) {
     if (f.dateText.empty()) continue;
     const int key = DateTextKey(f.dateText);
     if (key < from || key > to) continue;
     // Of two names of one date (".Hind" and ".HIND"), the one the program writes is used.
     const std::string date = f.dateText;
-    if (byDate.count(date) && f.path != DataPath(base.programFolder, date, ".Hind")) continue;
+    if (byDate.count(date) && f.path != DataPath(programFolder, date, ".Hind")) continue;
     byDate[date] = std::move(f);
   }
   for (const std::string& d : storedDates) {
@@ -62,13 +62,12 @@ SumResult SumFrequencyRange(const LoadInputs& base, const std::vector<std::strin
     FrequencyFile f;
     f.dateText = d.substr(0, 14);
     f.name = f.dateText + ".Hind";
-    f.path = DataPath(base.programFolder, f.dateText, ".Hind");
+    f.path = DataPath(programFolder, f.dateText, ".Hind");
     byDate[f.dateText] = std::move(f);
   }
   std::vector<FrequencyFile> files;
   for (auto& [date, f] : byDate) files.push_back(std::move(f));
-  DayFrequencyRecomputer recompute(base, obs);
-  return SumFrequencyFiles(files, 0, 0, recompute.Fn(), obs);
+  return SumFrequencyFiles(files, 0, 0, recompute, obs);
 }
 
 }  // namespace zelkova

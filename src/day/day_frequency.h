@@ -3,6 +3,7 @@
 // days are summed (SumBtn, and a range of dates for zelkova-cli).
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +38,9 @@ class DayFrequencyRecomputer {
 SumResult SumBtn(const LoadInputs& base, int yearFrom, int monthFrom, SumObserver& obs);
 
 // Every stored date with from <= yyyymmdd <= to: the dates of `storedDates` (date texts of the
-// race files) and of the .Hind files. A date without a .Hind, or with a damaged one, is
-// computed from its stored files first.
-SumResult SumFrequencyRange(const LoadInputs& base, const std::vector<std::string>& storedDates, int from, int to,
-                            SumObserver& obs);
+// race files) and of the .Hind files of the program folder. A date without a .Hind, or with a
+// damaged one, is computed with `recompute` first.
+SumResult SumFrequencyRange(const std::filesystem::path& programFolder, const std::vector<std::string>& storedDates,
+                            int from, int to, const RecomputeFn& recompute, SumObserver& obs);
 
 }  // namespace zelkova

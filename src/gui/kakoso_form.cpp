@@ -1,19 +1,18 @@
 #include "gui/kakoso_form.h"
 
 #include <QButtonGroup>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/startup.h"
 #include "gui/qt_platform.h"
+#include "gui/race_grid.h"
+#include "output/grid_clipboard.h"
 #include "settings/ini_gt.h"
 
 namespace zelkova::gui {
@@ -112,14 +111,7 @@ TKakosoForm::TKakosoForm(std::filesystem::path settingsFile, QWidget* parent)
   connect(sortGroup_, &QButtonGroup::idClicked, this, [this](int) { SpeedButton77Click(); });
   lay->addWidget(bar);
 
-  grid_ = new QTableWidget(this);
-  grid_->setObjectName("StringGrid1");
-  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid_->verticalHeader()->hide();
-  grid_->verticalHeader()->setDefaultSectionSize(18);
-  grid_->setColumnCount(kKakosoColumns);
-  grid_->setTextElideMode(Qt::ElideNone);
-  grid_->setWordWrap(false);
+  grid_ = new RaceGrid(view_.grid, this);
   popup_ = new QMenu(this);
   QAction* copy = popup_->addAction(Q(KakosoCopyCaption()));
   copy->setObjectName("N10");
@@ -157,38 +149,15 @@ void TKakosoForm::fill(KakosoView view) {
   showGrid();
 }
 
-void TKakosoForm::showGrid() {
-  const TextGrid& g = view_.grid;
-  QStringList titles;
-  if (!g.empty())
-    for (const std::string& t : g[0]) titles << Q(t);
-  grid_->setHorizontalHeaderLabels(titles);
-  grid_->setRowCount(g.empty() ? 0 : static_cast<int>(g.size()) - 1);
-  const QColor info = palette().color(QPalette::ToolTipBase);
-  for (int r = 1; r < static_cast<int>(g.size()); ++r) {
-    const auto& cells = g[static_cast<size_t>(r)];
-    for (int c = 0; c < kKakosoColumns && c < static_cast<int>(cells.size()); ++c) {
-      auto* item = new QTableWidgetItem(Q(cells[static_cast<size_t>(c)]));
-      const CellStyle s = KakosoCellStyle(g, r, c);
-      item->setBackground(s.infoBackground ? info : QColor(s.background.r, s.background.g, s.background.b));
-      item->setForeground(QColor(s.font.r, s.font.g, s.font.b));
-      item->setTextAlignment((s.leftAligned ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop);
-      grid_->setItem(r - 1, c, item);
-    }
-  }
-  // The listed widths, or wider where this platform's font needs it.
-  grid_->resizeColumnsToContents();
-  for (int c = 0; c < kKakosoColumns; ++c)
-    grid_->setColumnWidth(c, std::max(KakosoColumnWidths()[static_cast<size_t>(c)], grid_->columnWidth(c)));
-}
+void TKakosoForm::showGrid() { grid_->refresh(); }
 
 void TKakosoForm::SpeedButton77Click() {
-  SortKakoso(view_.grid, sortGroup_->checkedId(), sortRows_);
+  SortKakoso(view_.grid, sortGroup_->checkedId());
   showGrid();
 }
 
 void TKakosoForm::N10Click() {
-  if (clipboard_) clipboard_->setText(KakosoCopyText(view_));
+  if (clipboard_) CopyWholeGrid(*clipboard_, CellsOf(view_.grid), view_.UmaLabel);
 }
 
 void TKakosoForm::closeEvent(QCloseEvent* e) {

@@ -1,6 +1,6 @@
 // TKakosoForm: the past-runs window (馬成績) of one horse. It shows a KakosoView built by core
 // code: the header and record labels, the note, the speed and last-3F labels, the grid with its
-// colours, the sort buttons and the copy command. It keeps its geometry in locateKakoso.
+// colours, the sort buttons (the grids' shared row sort) and the copy command. It keeps its geometry in locateKakoso.
 #pragma once
 
 #include <QWidget>
@@ -14,7 +14,6 @@
 class QButtonGroup;
 class QLabel;
 class QMenu;
-class QTableWidget;
 
 namespace zelkova {
 class Clipboard;
@@ -22,20 +21,20 @@ class Clipboard;
 
 namespace zelkova::gui {
 
+class RaceGrid;
+
 class TKakosoForm : public QWidget {
   Q_OBJECT
  public:
   TKakosoForm(std::filesystem::path settingsFile, QWidget* parent = nullptr);
   ~TKakosoForm() override;
-  QTableWidget* grid() const { return grid_; }
+  RaceGrid* grid() const { return grid_; }
 
   // Shows `view` in No. order (kakosoBtnClick fills the view for the current runner, then shows
   // the window).
   void fill(KakosoView view);
   const KakosoView& view() const { return view_; }
 
-  // The grids' shared row sort, which the sort buttons use; until it is set they do nothing.
-  void setSortRows(SortRowsFn sortRows) { sortRows_ = std::move(sortRows); }
   // Where the copy command puts its text; the system clipboard by default.
   void setClipboard(Clipboard* clipboard) { clipboard_ = clipboard; }
 
@@ -50,12 +49,11 @@ class TKakosoForm : public QWidget {
 
   std::filesystem::path settings_;
   KakosoView view_;
-  SortRowsFn sortRows_;
   Clipboard* clipboard_ = nullptr;
   std::unique_ptr<Clipboard> systemClipboard_;
   QLabel* umaLabel_ = nullptr;
   std::vector<QLabel*> labels_;  // every label named in the view, in the view's order
-  QTableWidget* grid_;
+  RaceGrid* grid_ = nullptr;
   QButtonGroup* sortGroup_ = nullptr;
   QMenu* popup_ = nullptr;
 };

@@ -35,7 +35,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME]]\n"
+    "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME] [--horse H]]\n"
     "               [--screenshot FILE.png]\n"
     "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
     "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
@@ -45,6 +45,8 @@ const char kUsage[] =
     "  --date yyyymmdd        loads that stored date at start\n"
     "  --race N               selects race N of the race list (default 1)\n"
     "  --page NAME            shows that page of the race view: its tab caption or its grid (StringGrid4 …)\n"
+    "  --horse H              opens the past runs (馬成績) of horse number H of the race; with\n"
+    "                         --screenshot, that window is saved\n"
     "  --screenshot FILE.png  shows the main window, saves it as a PNG and exits\n"
     "  --print-pdf FILE.pdf   prints the analysis of the day --date to a PDF and exits\n"
     "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
@@ -111,12 +113,12 @@ int main(int argc, char** argv) {
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
   std::string feed, screenshot;
   QString date, page;
-  int race = 0;
+  int race = 0, horse = 0;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     const bool known = a == "--home" || a == "--feed" || a == "--screenshot" || a == "--date" ||
-                       a == "--race" || a == "--page";
+                       a == "--race" || a == "--page" || a == "--horse";
     if (!known) return Usage("unknown option '" + a.toStdString() + "'");
     if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
     const QString value = args[++i];
@@ -126,6 +128,11 @@ int main(int argc, char** argv) {
       bool ok = false;
       race = value.toInt(&ok);
       if (!ok || race < 1) return Usage("--race takes a race of the race list (1, 2, ...), not '" + value.toStdString() + "'");
+    } else if (a == "--horse") {
+      bool ok = false;
+      horse = value.toInt(&ok);
+      if (!ok || horse < 1 || horse > zelkova::MaxRunners)
+        return Usage("--horse takes a horse number (1..18), not '" + value.toStdString() + "'");
     } else {
       std::string v = value.toStdString();  // UTF-8
       if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
@@ -262,7 +269,7 @@ int main(int argc, char** argv) {
   mainForm.activateWindow();
   if (!date.isEmpty() || race > 0 || !page.isEmpty()) {
     QString why;
-    if (!mainForm.ShowRace(date, race, page, &why)) {
+    if (!mainForm.ShowRace(date, race, page, &why) || (horse > 0 && !mainForm.ShowHorse(horse, &why))) {
       std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
       if (!screenshot.empty()) return 1;
     }
@@ -280,7 +287,8 @@ int main(int argc, char** argv) {
     }
     QTimer::singleShot(500, &mainForm, [&] {
       if (splash) splash->close();
-      bool ok = mainForm.grab().save(QString::fromStdString(screenshot), "PNG");
+      QWidget& shown = horse > 0 ? static_cast<QWidget&>(kakosoForm) : static_cast<QWidget&>(mainForm);
+      bool ok = shown.grab().save(QString::fromStdString(screenshot), "PNG");
       if (!ok) std::fprintf(stderr, "zelkova: cannot write %s\n", screenshot.c_str());
       QApplication::exit(ok ? 0 : 1);
     });

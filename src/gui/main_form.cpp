@@ -35,6 +35,7 @@
 #include "gui/folder_viewer_ex.h"
 #include "gui/get_data_form.h"
 #include "gui/hint_list.h"
+#include "gui/history_pages.h"
 #include "gui/kakoso_form.h"
 #include "gui/qt_platform.h"
 #include "gui/race_grid.h"
@@ -222,6 +223,7 @@ void TMainForm::buildPages() {
   viewGrid(page("血統", "TabSheetKettou"), ViewGridId::Kettou);
   viewGrid(page("馬体重", "TabSheetBataiju"), ViewGridId::Bataiju);
 
+  history_ = new HistoryPages([this] { return loaded_ ? day_.get() : nullptr; }, this);
   QWidget* deme = page("出目一覧", "TabSheetDeme");
   auto* courses = new QTabWidget(deme);
   courses->setObjectName("PageControl3");
@@ -240,7 +242,7 @@ void TMainForm::buildPages() {
     head->addWidget(idx);
     head->addStretch();
     v->addLayout(head);
-    addGrid(w, QString("StringGrid%1").arg(12 + i));
+    history_->addDemeGrid(w, i, [idx] { return idx->text().trimmed().isEmpty() ? -1 : idx->text().trimmed().toInt(); });
     courses->addTab(w, QString());
     courses->setTabVisible(i, false);
   }
@@ -260,14 +262,16 @@ void TMainForm::buildPages() {
   sum->setObjectName("SumBtn");
   sum->setText(QString::fromUtf8("集計"));
   connect(sum, &QToolButton::clicked, this, [this] { SumBtnClick(); });
+  sl->addWidget(new QLabel(QString::fromUtf8("集計データ範囲："), span));
   sl->addWidget(spinEdit1_);
   sl->addWidget(new QLabel(QString::fromUtf8("年"), span));
   sl->addWidget(spinEdit2_);
-  sl->addWidget(new QLabel(QString::fromUtf8("月"), span));
+  sl->addWidget(new QLabel(QString::fromUtf8("月以降"), span));
   sl->addWidget(sum);
+  sl->addWidget(history_->addProgressLabel(span));
   sl->addStretch();
   shukei->layout()->addWidget(span);
-  addGrid(shukei, "StringGrid15");
+  history_->addSumGrid(shukei);
   connect(spinEdit1_, &QSpinBox::valueChanged, this, [this](int v) {
     if (!state_.terminate) reportWrite(ini_.WriteInteger("ShukeiSpan", "nen", v));
   });
@@ -452,20 +456,12 @@ void TMainForm::OzReadBtnClick() { notYet("オッズ取込"); }
 void TMainForm::HrReadBtnClick() { notYet("払戻取込"); }
 void TMainForm::BataijuReadBtnClick() { notYet("馬体重読込"); }
 void TMainForm::KaisaiReadBtnClick() { notYet("開催読込"); }
-// The past-runs window of CurrentRunner; its contents come with the past-runs view.
-void TMainForm::kakosoBtnClick() {
-  if (!kakosoForm_) return;
-  kakosoForm_->show();
-  kakosoForm_->raise();
-}
 
 void TMainForm::SaveCheckBtnClick() {
   if (!day_ || !loaded_) return;
   if (Status s = ::zelkova::SaveCheckBtnClick(*day_); !s.ok())
     info(::zelkova::Sj("チェックマークを保存できませんでした：") + s.message());
 }
-void TMainForm::HindoRankBtnClick() { notYet("集計保存"); }
-void TMainForm::HindoReadBtnClick() { notYet("読込"); }
 
 // The tables themselves were read with the other fixed files at start; this shows them again.
 void TMainForm::RTreadBtnClick() { referencePage_->Refresh(); }
@@ -584,6 +580,10 @@ class MainFormLoadObserver : public LoadObserver {
     f_.DatListClick();
   }
   void Problem(const std::string& text) override { problems.push_back(text); }
+  void ShowRankFrequency(const HindCounts& counts) override {
+    f_.history_->showCounts(counts);
+    f_.history_->repaintDeme();
+  }
 
   std::vector<std::string> problems;
 
@@ -728,6 +728,5 @@ void TMainForm::Dd1Click() {
 }
 
 void TMainForm::J1Click() { notYet("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定"); }
-void TMainForm::SumBtnClick() { notYet("集計"); }
 
 }  // namespace zelkova::gui

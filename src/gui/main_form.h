@@ -35,6 +35,7 @@ class QWidget;
 
 namespace zelkova::gui {
 
+class HistoryPages;
 class RaceViewPages;
 class ReferencePage;
 class TAllPrintForm;
@@ -71,6 +72,8 @@ class TMainForm : public QMainWindow {
   // The past-runs window that a click on a horse name opens.
   void setKakosoForm(TKakosoForm* f) { kakosoForm_ = f; }
   TKakosoForm* kakosoForm() const { return kakosoForm_; }
+  // The 出目一覧 and 集計 pages.
+  HistoryPages* historyPages() const { return history_; }
   bool dayLoaded() const { return loaded_; }
   // The wait window shown while a day loads (the program's TWaitForm); without one the form
   // makes its own.
@@ -83,6 +86,9 @@ class TMainForm : public QMainWindow {
   // 0 keeps the first) and the page whose caption or name is `page` (empty: the current one), as a
   // user would pick them. False, with the reason, when one of them is not there.
   bool ShowRace(const QString& yyyymmdd, int race, const QString& page, QString* why);
+  // Opens the past-runs window of horse number `number` of the shown race; false, with the
+  // reason, when the race has no such runner.
+  bool ShowHorse(int number, QString* why);
 
   // Hidden operations, performed by name.
   void MakeDataListBtnClick();
@@ -201,6 +207,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<RaceView> view_;
   RaceViewPages* pages_ = nullptr;
   TKakosoForm* kakosoForm_ = nullptr;
+  HistoryPages* history_ = nullptr;
 
   friend class MainFormLoadObserver;
 };

@@ -76,14 +76,9 @@ class HistoryFrequencyE2E : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    fs::path feed = dir_->path() / "feed";
     home_ = dir_->path() / "home";
-    fs::create_directories(home_);
-    Proc gen = Cli(Bin("zelkova-feedgen") + " --out '" + feed.string() + "' --scale test --seed 17 --today 2024-05-12");
-    ASSERT_EQ(gen.status, 0) << gen.err;
-    Proc dl = Cli(Bin("zelkova-cli") + " --home '" + home_.string() + "' --feed '" + feed.string() +
-                 "' download --from \"2000/01/01 00:00:00\"");
-    ASSERT_EQ(dl.status, 0) << dl.err;
+    const std::string failed = zelkova::testing::MakeDownloadedHome(dir_->path(), 17);
+    ASSERT_TRUE(failed.empty()) << failed;
   }
   static void TearDownTestSuite() {
     delete dir_;

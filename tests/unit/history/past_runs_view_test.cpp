@@ -1,4 +1,5 @@
 #include "analysis/past_runs_view.h"
+#include "output/grid_clipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,6 @@ void Put(RecordImage<L>& img, size_t pos, std::string_view text) {
   std::memcpy(img.bytes.data() + pos - 1, text.data(), text.size());
 }
 std::string S(const char* utf8) { return Sj(utf8); }
-
-// A stand-in for the grids' shared row sort: rows first..last ordered by the column's bytes.
-void ByteSort(TextGrid& g, int first, int last, int column, bool descending) {
-  auto cmp = [&](const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    const std::string& x = a[static_cast<size_t>(column)];
-    const std::string& y = b[static_cast<size_t>(column)];
-    return descending ? y < x : x < y;
-  };
-  std::sort(g.begin() + first, g.begin() + last + 1, cmp);
-}
 
 struct RunSpec {
   const char* date = "20240407";  // RA 12
@@ -139,10 +130,10 @@ TEST_F(KakosoTest, HeaderAndRecordLabels) {
 
 TEST_F(KakosoTest, GridRowsDecodeLocalOverseasAndAbnormalRuns) {
   KakosoView v = FillKakosoView(*race, 4);
-  ASSERT_EQ(v.grid.size(), 4u);
-  EXPECT_EQ(v.grid[0][14], S("着"));
-  EXPECT_EQ(v.grid[0][24], S("速度m/分"));
-  const auto& a = v.grid[1];
+  ASSERT_EQ(v.grid.rowCount(), 4);
+  EXPECT_EQ(v.grid.cell(0, 14), S("着"));
+  EXPECT_EQ(v.grid.cell(0, 24), S("速度m/分"));
+  const auto& a = v.grid.row(1);
   ASSERT_EQ(a.size(), 28u);
   const std::vector<std::string> want = {
       " 1", "24/04/07", S("東京"), S("皐月賞"), "G1 ", S("3歳ｵｰﾌﾟﾝ"), S("定"), S("芝右"), "2000", S("稍"),
@@ -156,7 +147,7 @@ TEST_F(KakosoTest, GridRowsDecodeLocalOverseasAndAbnormalRuns) {
   std::snprintf(speed, sizeof speed, "%6.1f", RunSpeed("1345", "2000"));
   EXPECT_EQ(a[24], speed);
   // A local run that ended abnormally: its course, no 3F and no ability index, level kept.
-  const auto& b = v.grid[2];
+  const auto& b = v.grid.row(2);
   EXPECT_EQ(b[0], " 2");
   EXPECT_EQ(b[2], S("大井"));
   EXPECT_EQ(b[14], "  ");
@@ -164,7 +155,7 @@ TEST_F(KakosoTest, GridRowsDecodeLocalOverseasAndAbnormalRuns) {
   EXPECT_EQ(b[25], " 79.0");
   EXPECT_EQ(b[26], "");
   // A run abroad: the country's two-character name; a level of 0 is not shown.
-  const auto& c = v.grid[3];
+  const auto& c = v.grid.row(3);
   EXPECT_EQ(c[2], S("フラ"));
   EXPECT_EQ(c[1], "23/10/08");
   EXPECT_EQ(c[25], "");
@@ -178,24 +169,25 @@ TEST_F(KakosoTest, RunnerWithoutPastRunsOrMasterGetsOneEmptyRow) {
   }
   r.UmRecord.clear();
   KakosoView v = FillKakosoView(*race, 4);
-  ASSERT_EQ(v.grid.size(), 2u);
-  EXPECT_EQ(v.grid[0], std::vector<std::string>(KakosoColumnTitles().begin(), KakosoColumnTitles().end()));
-  EXPECT_EQ(v.grid[1], std::vector<std::string>(28));
+  ASSERT_EQ(v.grid.rowCount(), 2);
+  EXPECT_EQ(v.grid.row(0), KakosoView::KakosoGrid().row(0));
+  EXPECT_EQ(v.grid.cell(0, 27), S("獲得賞"));
+  EXPECT_EQ(v.grid.row(1), std::vector<std::string>(28));
   EXPECT_FALSE(v.UmaLabel.empty());
   EXPECT_EQ(v.records[0].counts.text, "");
   EXPECT_EQ(v.records[0].rates[0].text, "");
   // A slot outside the field: titles and one empty row, nothing else.
   KakosoView none = FillKakosoView(*race, 18);
-  EXPECT_EQ(none.grid.size(), 2u);
+  EXPECT_EQ(none.grid.rowCount(), 2);
   EXPECT_EQ(none.UmaLabel, "");
 }
 
 TEST_F(KakosoTest, RunWithoutItsRaceIsLeftOutAndLaterRunsKeepTheirNumber) {
   race->Runners[4].PastRuns[1].RaRecord.clear();
   KakosoView v = FillKakosoView(*race, 4);
-  ASSERT_EQ(v.grid.size(), 3u);
-  EXPECT_EQ(v.grid[1][0], " 1");
-  EXPECT_EQ(v.grid[2][0], " 3");
+  ASSERT_EQ(v.grid.rowCount(), 3);
+  EXPECT_EQ(v.grid.cell(1, 0), " 1");
+  EXPECT_EQ(v.grid.cell(2, 0), " 3");
 }
 
 TEST_F(KakosoTest, FinishSortPutsWinsFirstAndEqualPlacesNewestFirst) {
@@ -207,16 +199,16 @@ TEST_F(KakosoTest, FinishSortPutsWinsFirstAndEqualPlacesNewestFirst) {
   SetRun(r, 4, {.date = "20230820", .finish = "12"});
   KakosoView v = FillKakosoView(*race, 4);
   const auto& buttons = KakosoSortButtons();
-  auto finish = std::find_if(buttons.begin(), buttons.end(), [](const KakosoSortButton& b) { return b.caption == S("着順"); });
+  auto finish = std::find_if(buttons.begin(), buttons.end(), [](const SortButton& b) { return b.caption == S("着順"); });
   ASSERT_NE(finish, buttons.end());
-  SortKakoso(v.grid, static_cast<int>(finish - buttons.begin()), ByteSort);
+  SortKakoso(v.grid, static_cast<int>(finish - buttons.begin()));
   std::vector<std::string> order;
-  for (size_t i = 1; i < v.grid.size(); ++i) order.push_back(v.grid[i][0]);
+  for (int i = 1; i < v.grid.rowCount(); ++i) order.push_back(v.grid.cell(i, 0));
   EXPECT_EQ(order, (std::vector<std::string>{" 2", " 4", " 1", " 3", " 5"}));
   // The No. button restores the slot order.
-  SortKakoso(v.grid, 0, ByteSort);
-  EXPECT_EQ(v.grid[1][0], " 1");
-  EXPECT_EQ(v.grid[5][0], " 5");
+  SortKakoso(v.grid, 0);
+  EXPECT_EQ(v.grid.cell(1, 0), " 1");
+  EXPECT_EQ(v.grid.cell(5, 0), " 5");
   // The descending buttons: 獲得賞 biggest first, equal prizes newest first.
   EXPECT_TRUE(buttons.back().descending);
   EXPECT_EQ(buttons.back().column, 27);
@@ -228,23 +220,25 @@ TEST_F(KakosoTest, ColoursFollowTheFinishText) {
   EXPECT_EQ(KakosoCellStyle(v.grid, 3, 14).background, (Rgb{0, 255, 255}));
   EXPECT_EQ(KakosoCellStyle(v.grid, 2, 14).background, kWhite);
   EXPECT_EQ(KakosoCellStyle(v.grid, 2, 0).background, (Rgb{0, 255, 255}));
-  EXPECT_TRUE(KakosoCellStyle(v.grid, 2, 1).infoBackground);
-  EXPECT_TRUE(KakosoCellStyle(v.grid, 2, 5).leftAligned);
-  EXPECT_FALSE(KakosoCellStyle(v.grid, 2, 6).leftAligned);
+  EXPECT_EQ(KakosoCellStyle(v.grid, 2, 1).background, kInfoBackground);
+  EXPECT_EQ(KakosoCellStyle(v.grid, 2, 5).align, CellStyle::Align::Left);
+  EXPECT_EQ(KakosoCellStyle(v.grid, 2, 6).align, CellStyle::Align::Centre);
+  // The grid asks the same rule for its cells.
+  EXPECT_EQ(v.grid.style(1, 14), KakosoCellStyle(v.grid, 1, 14));
   EXPECT_EQ(KakosoCellStyle(v.grid, 2, 6).top, 2);
 }
 
 TEST_F(KakosoTest, CopyTextStartsWithTheHeaderLine) {
   KakosoView v = FillKakosoView(*race, 4);
-  std::string text = KakosoCopyText(v);
+  std::string text = GridClipboardText(CellsOf(v.grid), 0, 0, v.UmaLabel, v.grid.rowCount() - 1, v.grid.colCount() - 1);
   ASSERT_EQ(text.rfind(v.UmaLabel + "\r\n", 0), 0u);
   size_t lines = 0, tabs = 0;
   for (char c : text) {
     lines += c == '\n';
     tabs += c == '\t';
   }
-  EXPECT_EQ(lines, 1 + v.grid.size());
-  EXPECT_EQ(tabs, 27 * v.grid.size());
+  EXPECT_EQ(lines, 1u + static_cast<size_t>(v.grid.rowCount()));
+  EXPECT_EQ(tabs, 27u * static_cast<size_t>(v.grid.rowCount()));
   std::string second = text.substr(v.UmaLabel.size() + 2, text.find("\r\n", v.UmaLabel.size() + 2) - v.UmaLabel.size() - 2);
   EXPECT_EQ(second.substr(0, 3), "No\t");
   EXPECT_EQ(KakosoCopyCaption(), S("表をクリップボードへコピー"));

@@ -104,22 +104,23 @@ TEST(FrequencyGrid, FixedTextsAndCounts) {
   c[FrequencyIndex(2, 3, 18)] = 123;
   c[FrequencyIndex(0, 1, 1)] = 7;
   auto g = FrequencyGrid(&c);
-  ASSERT_EQ(g.size(), 20u);
-  ASSERT_EQ(g[0].size(), 25u);
-  EXPECT_EQ(g[0][1], S("着RT"));
-  EXPECT_EQ(g[0][22], "SP");
-  EXPECT_EQ(g[0][2], "");
-  EXPECT_EQ(g[1][1], S("1着"));
-  EXPECT_EQ(g[1][24], S("3着"));
-  EXPECT_EQ(g[2][0], " 1");
-  EXPECT_EQ(g[19][0], "18");
-  EXPECT_EQ(g[2][1], " 7");
-  EXPECT_EQ(g[19][9], "123");
-  EXPECT_EQ(g[5][5], " 0");
-  EXPECT_EQ(FrequencyGrid(nullptr)[5][5], "");
-  EXPECT_EQ(FrequencyCellStyle(1, 5).background, kSilver);
-  EXPECT_EQ(FrequencyCellStyle(3, 0).background, (Rgb{0, 255, 255}));
-  EXPECT_TRUE(FrequencyCellStyle(3, 1).infoBackground);
+  ASSERT_EQ(g.rowCount(), 20);
+  ASSERT_EQ(g.colCount(), 25);
+  EXPECT_EQ(g.name(), "StringGrid15");
+  EXPECT_EQ(g.cell(0, 1), S("着RT"));
+  EXPECT_EQ(g.cell(0, 22), "SP");
+  EXPECT_EQ(g.cell(0, 2), "");
+  EXPECT_EQ(g.cell(1, 1), S("1着"));
+  EXPECT_EQ(g.cell(1, 24), S("3着"));
+  EXPECT_EQ(g.cell(2, 0), " 1");
+  EXPECT_EQ(g.cell(19, 0), "18");
+  EXPECT_EQ(g.cell(2, 1), " 7");
+  EXPECT_EQ(g.cell(19, 9), "123");
+  EXPECT_EQ(g.cell(5, 5), " 0");
+  EXPECT_EQ(FrequencyGrid(nullptr).cell(5, 5), "");
+  EXPECT_EQ(g.style(1, 5).background, kSilver);
+  EXPECT_EQ(g.style(3, 0).background, (Rgb{0, 255, 255}));
+  EXPECT_EQ(g.style(3, 1).background, kInfoBackground);
 }
 
 TEST(DemeCell, FinishersRanksInTheirColoursAndThePayouts) {
@@ -250,7 +251,8 @@ class DayFrequencyTest : public SumTest {
     testing::WriteBytes(DataPath(home.path(), DateText(ymd), ".jvRA"), ra);
     std::string se;
     const char* finish[3] = {"01", "02", "02"};
-    for (int h = 0; h < 18; ++h) {
+    // The entry file holds twelve races of 18 slots, as a downloaded one does.
+    for (int h = 0; h < 12 * 18; ++h) {
       std::string r = Rec('S', 'E', kLenSE);
       if (h < 3) {
         PutS(r, 12, ymd + "05010201");
@@ -329,14 +331,16 @@ TEST_F(DayFrequencyTest, RangeSumComputesMissingDaysAndSkipsOthers) {
   StoreDay("20240519");
   StoreDay("20240602");
   const std::vector<std::string> dates = {DateText("20240602"), DateText("20240519"), DateText("20240512")};
-  SumResult r = SumFrequencyRange(Inputs("20240512"), dates, 20240513, 20240531, obs);
+  DayFrequencyRecomputer recompute(Inputs("20240512"), obs);
+  SumResult r = SumFrequencyRange(home.path(), dates, 20240513, 20240531, recompute.Fn(), obs);
   EXPECT_EQ(r.summed, 1);
   EXPECT_EQ(r.recomputed, 1);
   EXPECT_TRUE(FileExists(Hind("20240519")));
   EXPECT_FALSE(FileExists(Hind("20240512")));
   EXPECT_TRUE(obs.problems.empty());
   // Without the rating files a missing day cannot be ranked: reported and left out.
-  SumResult none = SumFrequencyRange(Inputs("20240512", false), dates, 20240601, 20240630, obs);
+  DayFrequencyRecomputer unranked(Inputs("20240512", false), obs);
+  SumResult none = SumFrequencyRange(home.path(), dates, 20240601, 20240630, unranked.Fn(), obs);
   EXPECT_EQ(none.summed, 0);
   EXPECT_EQ(none.skipped, 1);
   EXPECT_EQ(obs.problems.size(), 1u);
