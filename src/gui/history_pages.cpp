@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QLayout>
+#include <QBoxLayout>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -74,7 +74,13 @@ DemeGrid* HistoryPages::addDemeGrid(QWidget* page, int index, std::function<int(
 RaceGrid* HistoryPages::addSumGrid(QWidget* page) {
   sumWidget_ = new RaceGrid(*sum_, page);
   sumWidget_->refresh();
-  if (page->layout()) page->layout()->addWidget(sumWidget_);
+  // The table stands under the range controls; the room below stays empty.
+  if (auto* lay = qobject_cast<QBoxLayout*>(page->layout())) {
+    lay->addWidget(sumWidget_);
+    lay->addStretch();
+  } else if (page->layout()) {
+    page->layout()->addWidget(sumWidget_);
+  }
   return sumWidget_;
 }
 

@@ -238,6 +238,9 @@ void TMainForm::buildPages() {
     code->setObjectName(QString("BashoLabel%1").arg(i + 1));
     auto* idx = new QLabel(w);
     idx->setObjectName(QString("BashoIdx%1").arg(i + 1));
+    // They carry the racecourse's code and first race for the grid; the tab names the course.
+    code->hide();
+    idx->hide();
     head->addWidget(code);
     head->addWidget(idx);
     head->addStretch();
