@@ -73,6 +73,10 @@ DemeGrid* HistoryPages::addDemeGrid(QWidget* page, int index, std::function<int(
 
 RaceGrid* HistoryPages::addSumGrid(QWidget* page) {
   sumWidget_ = new RaceGrid(*sum_, page);
+  // Its title row is on silver like the position row under it.
+  const Rgb t = sum_->style(1, 1).background;
+  sumWidget_->horizontalHeader()->setStyleSheet(
+      QString("QHeaderView::section { background-color: rgb(%1, %2, %3); }").arg(t.r).arg(t.g).arg(t.b));
   sumWidget_->refresh();
   // The table stands under the range controls; the room below stays empty.
   if (auto* lay = qobject_cast<QBoxLayout*>(page->layout())) {

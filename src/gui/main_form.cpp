@@ -594,6 +594,17 @@ class MainFormLoadObserver : public LoadObserver {
   TMainForm& f_;
 };
 
+LoadInputs TMainForm::loadInputs(const std::string& dateText) const {
+  LoadInputs in;
+  in.dateText = dateText;
+  in.programFolder = ctx_.programFolder;
+  in.settings = &ini_;
+  in.clock = ctx_.clock;
+  in.tables = &state_.tables;
+  in.gates = &state_.gate;
+  return in;
+}
+
 void TMainForm::DateComboChange() {
   if (loading_ || state_.terminate) return;
   const QString chosen = dateCombo_->currentText();
@@ -602,13 +613,7 @@ void TMainForm::DateComboChange() {
   if (!day_) day_ = MakeRaceDay();
   loading_ = true;
   loaded_ = false;
-  LoadInputs in;
-  in.dateText = date;
-  in.programFolder = ctx_.programFolder;
-  in.settings = &ini_;
-  in.clock = ctx_.clock;
-  in.tables = &state_.tables;
-  in.gates = &state_.gate;
+  const LoadInputs in = loadInputs(date);
   MainFormLoadObserver obs(*this);
   if (ctx_.prompts) ctx_.prompts->busyCursor(true);
   Status s = LoadRaceDay(*day_, in, obs, scratch_);

@@ -173,6 +173,8 @@ class TMainForm : public QMainWindow {
   void raceGridClick(ViewGridId id, int row, int col);
   // The view again after one of its inputs changed, when a race is shown.
   void rerunView();
+  // What a load of `dateText` (or, with none, a load the aggregation makes) is given.
+  LoadInputs loadInputs(const std::string& dateText) const;
 
   AppContext& ctx_;
   TIniGT ini_;

@@ -80,12 +80,7 @@ class SumProgress : public SumObserver {
 // made again from its stored day. With no file in the folder the page stays as it is.
 void TMainForm::SumBtnClick() {
   if (state_.terminate || loading_) return;
-  LoadInputs in;
-  in.programFolder = ctx_.programFolder;
-  in.settings = &ini_;
-  in.clock = ctx_.clock;
-  in.tables = &state_.tables;
-  in.gates = &state_.gate;
+  const LoadInputs in = loadInputs({});
   SumProgress obs(*history_);
   if (ctx_.prompts) ctx_.prompts->busyCursor(true);
   const SumResult r = SumBtn(in, spinEdit1_->value(), spinEdit2_->value(), obs);
