@@ -90,6 +90,18 @@ bool IsValidCp932(std::string_view bytes) {
   return true;
 }
 
+std::string_view Cp932Prefix(std::string_view s, size_t n) {
+  if (s.size() <= n) return s;
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const size_t w = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+    if (i + w > n) break;
+    i += w;
+  }
+  return s.substr(0, i);
+}
+
 Result<std::string> Cp932ToUtf8(std::string_view cp932) {
   std::string out;
   size_t bad = 0;

@@ -12,6 +12,9 @@ namespace zelkova {
 // True iff every byte sequence of `bytes` is a valid CP932 character.
 bool IsValidCp932(std::string_view bytes);
 
+// The first `n` bytes of `s`, one byte less when byte n would split a double-byte character.
+std::string_view Cp932Prefix(std::string_view s, size_t n);
+
 // CP932 -> UTF-8. Fails with Corruption (naming the byte offset) on bytes that are not CP932.
 Result<std::string> Cp932ToUtf8(std::string_view cp932);
 // CP932 -> UTF-8 for display: invalid bytes become U+FFFD, never fails.

@@ -26,6 +26,7 @@ int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args);
 int CmdView(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHistory(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args);
+int CmdFollow(CliContext& ctx, const std::vector<std::string>& args);
 
 // A DATE operand of `cmd` (yyyymmdd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
 // says why it is none (the command then ends with status 2).

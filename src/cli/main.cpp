@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   }
   const std::string cmd = args[i];
   if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
-      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency") {
+      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow") {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
   if (cmd == "view") return zelkova::cli::CmdView(ctx, rest);
   if (cmd == "history") return zelkova::cli::CmdHistory(ctx, rest);
   if (cmd == "frequency") return zelkova::cli::CmdFrequency(ctx, rest);
+  if (cmd == "follow") return zelkova::cli::CmdFollow(ctx, rest);
   std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
   return 2;
 }

@@ -60,6 +60,11 @@ std::string UsageText() {
          "              one runner's past runs (馬成績) as tab-separated rows\n"
          "  frequency --from yyyymmdd [--to yyyymmdd]\n"
          "              the 集計 table and hit shares over the stored dates of the range\n"
+         "  follow DATE [--clock \"yyyy-mm-dd hh:mm\"] [--clock-speed N] [--until hh:mm]\n"
+         "              the race-day timers without a window: each race's odds before its post,\n"
+         "              results and weights at the interval of the settings, one line per fetch;\n"
+         "              --clock runs as if it were then, N times as fast (default: now, 1);\n"
+         "              ends at --until (default 18:00) or on Ctrl-C\n"
          "Messages go to stderr; stdout carries only the output of the command.\n"
          "exit status: 0 done; 1 a folder, a file or the data failed (said on stderr);\n"
          "             2 bad arguments (usage on stderr)\n";

@@ -1,8 +1,11 @@
 // zelkova: the program. Options: --home DIR (program folder), --feed DIR (recorded JV-Link
-// feed, remembered in the settings), --screenshot FILE (show the window, save it as PNG, exit).
+// feed, remembered in the settings), --screenshot FILE (show the window, save it as PNG, exit),
+// --clock "yyyy-mm-dd hh:mm" [--clock-speed N] (run as if it were then, N times as fast),
+// --date yyyymmdd (load that date at start), --auto-odds (tick the automatic odds retrieval).
 // On Windows JV-Link's COM control is used when it is registered, the recorded feed otherwise.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QPointer>
@@ -13,6 +16,8 @@
 #include <memory>
 
 #include "app/app_context.h"
+#include "app/headless_day.h"
+#include "base/replay_clock.h"
 #include "settings/ini_gt.h"
 #include "settings/program_folder.h"
 #include "app/startup.h"
@@ -37,6 +42,8 @@ namespace {
 const char kUsage[] =
     "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME] [--horse H]]\n"
     "               [--screenshot FILE.png]\n"
+    "       zelkova [--home DIR] [--feed DIR] --clock \"yyyy-mm-dd hh:mm\" [--clock-speed N]\n"
+    "               [--date yyyymmdd [--race N] [--page NAME] [--horse H]] [--auto-odds] [--screenshot FILE.png]\n"
     "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
     "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
     "                         RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl\n"
@@ -49,6 +56,10 @@ const char kUsage[] =
     "                         --screenshot, that window is saved\n"
     "  --screenshot FILE.png  shows the main window, saves it as a PNG and exits\n"
     "  --print-pdf FILE.pdf   prints the analysis of the day --date to a PDF and exits\n"
+    "  --clock TIME           runs as if it were TIME (\"yyyy-mm-dd hh:mm\"): a past race day replayed,\n"
+    "                         the recorded feed releasing each batch once its time has passed\n"
+    "  --clock-speed N        the clock runs N times as fast (default 1)\n"
+    "  --auto-odds            ticks ｵｯｽﾞ自動取得 (which checks that the date is today's)\n"
     "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
 
 int Usage(const std::string& why) {
@@ -111,14 +122,19 @@ int main(int argc, char** argv) {
   zelkova::gui::UseJapaneseTranslations(app);
 
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
-  std::string feed, screenshot;
+  std::string feed, screenshot, clockText, speedText;
   QString date, page;
   int race = 0, horse = 0;
+  bool autoOdds = false;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
+    if (a == "--auto-odds") {
+      autoOdds = true;
+      continue;
+    }
     const bool known = a == "--home" || a == "--feed" || a == "--screenshot" || a == "--date" ||
-                       a == "--race" || a == "--page" || a == "--horse";
+                       a == "--race" || a == "--page" || a == "--horse" || a == "--clock" || a == "--clock-speed";
     if (!known) return Usage("unknown option '" + a.toStdString() + "'");
     if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
     const QString value = args[++i];
@@ -137,9 +153,24 @@ int main(int argc, char** argv) {
       std::string v = value.toStdString();  // UTF-8
       if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
       else if (a == "--feed") feed = v;
+      else if (a == "--clock") clockText = v;
+      else if (a == "--clock-speed") speedText = v;
       else screenshot = v;
     }
   }
+  // A replayed day runs on its own clock.
+  std::unique_ptr<zelkova::ReplayClock> replay;
+  if (!clockText.empty() || !speedText.empty()) {
+    auto start = zelkova::ParseClockText(clockText);
+    char* end = nullptr;
+    const double speed = speedText.empty() ? 1.0 : std::strtod(speedText.c_str(), &end);
+    if (!start) return Usage("--clock takes \"yyyy-mm-dd hh:mm\", not '" + clockText + "'");
+    if (!speedText.empty() && (*end != '\0' || !(speed > 0) || speed > 100000))
+      return Usage("--clock-speed takes a number above 0, not '" + speedText + "'");
+    replay = std::make_unique<zelkova::ReplayClock>(*start, speed);
+  }
+  if (!date.isEmpty() && zelkova::DateArgument(date.toStdString()).empty())
+    return Usage("--date takes yyyymmdd, not '" + date.toStdString() + "'");
   zelkova::gui::QtPrompts startPrompts;
   startPrompts.setQuiet(!screenshot.empty());
   if (std::string why = zelkova::ProgramFolderProblem(home); !why.empty()) {
@@ -171,7 +202,8 @@ int main(int argc, char** argv) {
   splash->show();
   QApplication::processEvents();
 
-  zelkova::SystemClock clock;
+  zelkova::SystemClock systemClock;
+  zelkova::Clock& clock = replay ? static_cast<zelkova::Clock&>(*replay) : systemClock;
   const std::unique_ptr<zelkova::Registry> registry = zelkova::SystemRegistry();
   zelkova::gui::QtPrompts prompts;
   prompts.setQuiet(!screenshot.empty());
@@ -241,6 +273,8 @@ int main(int argc, char** argv) {
   zelkova::gui::TWaitForm waitForm;
   mainForm.setWaitForm(&waitForm);
   zelkova::gui::THenkoForm henkoForm(ctx.settingsPath());
+  mainForm.setHenkoForm(&henkoForm);
+  mainForm.setReplayClock(replay.get());
   zelkova::gui::TKakosoForm kakosoForm(ctx.settingsPath());
   mainForm.setKakosoForm(&kakosoForm);
   if (mainForm.terminationRequested()) {
@@ -273,6 +307,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
       if (!screenshot.empty()) return 1;
     }
+  }
+  if (autoOdds) {
+    mainForm.AutoOzCheck()->setChecked(true);
+    mainForm.AutoOzCheckClick();
   }
   if (!screenshot.empty()) {
     // The show handling (JVInit, version check) ran inside show(); give layout a moment. The

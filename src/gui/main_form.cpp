@@ -73,6 +73,7 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
   statusHint_->setObjectName("StatusHint");
   statusBar()->addWidget(statusHint_, 1);
   statusBar()->addPermanentWidget(dlLabel_);
+  initLive();
 
   folderViewerEx1_ = std::make_unique<TFolderViewerEx>(ctx_.folderChooser);
   folderViewerEx1_->StatusText = ::zelkova::Sj("選択ﾌｫﾙﾀﾞ ");
@@ -453,12 +454,6 @@ void TMainForm::UMConvertBtnClick() {
   if (Status s = ConvertLegacyHorseMaster(ctx_.programFolder, date); !s.ok())
     info(::zelkova::Sj("旧形式の馬マスタを変換できませんでした：") + s.message());
 }
-void TMainForm::OzGetLoopBtnClick() { notYet("ｵｯｽﾞ取得（自動）"); }
-void TMainForm::CalcBtn1Click() {}
-void TMainForm::OzReadBtnClick() { notYet("オッズ取込"); }
-void TMainForm::HrReadBtnClick() { notYet("払戻取込"); }
-void TMainForm::BataijuReadBtnClick() { notYet("馬体重読込"); }
-void TMainForm::KaisaiReadBtnClick() { notYet("開催読込"); }
 
 void TMainForm::SaveCheckBtnClick() {
   if (!day_ || !loaded_) return;
@@ -712,29 +707,9 @@ void TMainForm::raceGridClick(ViewGridId id, int row, int col) {
   }
 }
 
-void TMainForm::KekkaGetBtnClick() { notYet("結果情報"); }
-void TMainForm::SokuhoOddsBtnClick() { notYet("速報ｵｯｽﾞ"); }
-void TMainForm::GetBataijuBtnClick() { notYet("馬体重"); }
-void TMainForm::GetKaisaiBtnClick() { notYet("変更情報"); }
-void TMainForm::RVBtnClick() { notYet("レーシングビュアー"); }
-void TMainForm::AutoOzCheckClick() { notYet("ｵｯｽﾞ自動取得"); }
-void TMainForm::T1Click() { notYet("時系列ｵｯｽﾞより取得"); }
-
-void TMainForm::O1Click() {
-  if (dateCombo_->currentText().trimmed().isEmpty()) {
-    if (ctx_.prompts) ctx_.prompts->beep();
-    info(::zelkova::Sj("ﾃﾞｰﾀを読み込んでください。"));
-    return;
-  }
-  notYet("全レースのオッズを一括取得");
-}
-
-void TMainForm::A1Click() { notYet("ﾃﾞｰﾀ自動取得時刻指定"); }
-
 void TMainForm::Dd1Click() {
   if (!state_.terminate) reportWrite(ini_.WriteBool("datalist", "close", dd1_->isChecked()));
 }
 
-void TMainForm::J1Click() { notYet("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定"); }
 
 }  // namespace zelkova::gui

@@ -19,6 +19,11 @@
 #include "day/load_race_day.h"
 #include "racedata/race_day.h"
 
+namespace zelkova {
+class RaceDayLive;
+class ReplayClock;
+}  // namespace zelkova
+
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -39,6 +44,8 @@ class HistoryPages;
 class RaceViewPages;
 class ReferencePage;
 class TAllPrintForm;
+class THenkoForm;
+struct LiveParts;
 class TFolderViewerEx;
 class TKakosoForm;
 class TWaitForm;
@@ -141,13 +148,21 @@ class TMainForm : public QMainWindow {
   void RadioGroup2Click();
   void SumBtnClick();
 
-  // Timer handlers (their work comes with the automatic retrieval).
-  void Timer1Timer() {}
-  void Timer2Timer() {}
-  void Timer3Timer() {}
-  void Timer4Timer() {}
+  // Timer handlers of the race day (main_form_live.cpp).
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+  void Timer4Timer();
 
   QTimer Timer1, Timer2, Timer3, Timer4;
+
+  // Race day live (main_form_live.cpp): the change window the change import fills, the clock
+  // of a replayed day (its ticks then come from that clock, not from the machine's), and the
+  // race-day commands' core.
+  void setHenkoForm(THenkoForm* form);
+  void setReplayClock(ReplayClock* clock);
+  QCheckBox* AutoOzCheck() const { return autoOzCheck_; }
+  RaceDayLive& live();
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -211,7 +226,14 @@ class TMainForm : public QMainWindow {
   TKakosoForm* kakosoForm_ = nullptr;
   HistoryPages* history_ = nullptr;
 
+  void initLive();
+  struct LivePartsDeleter {
+    void operator()(LiveParts* p) const;
+  };
+  std::unique_ptr<LiveParts, LivePartsDeleter> live_;
+
   friend class MainFormLoadObserver;
+  friend class MainFormLiveHost;
 };
 
 }  // namespace zelkova::gui

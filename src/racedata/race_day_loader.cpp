@@ -93,19 +93,6 @@ int RaceNumber(const RaImage& ra) { return static_cast<int>(ra.fieldInt(26, 2));
 // The registered runners, kept within the runner slots.
 int RunnerLimit(const RaImage& ra) { return std::clamp(static_cast<int>(ra.fieldInt(882, 2)), 0, MaxRunners); }
 
-// The first `n` bytes of `s` without splitting a double-byte character.
-std::string_view CutChars(std::string_view s, size_t n) {
-  if (s.size() <= n) return s;
-  size_t i = 0;
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t w = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-    if (i + w > n) break;
-    i += w;
-  }
-  return s.substr(0, i);
-}
-
 std::string ComboText(std::initializer_list<int> numbers) {
   std::string out;
   char buf[8];
@@ -122,6 +109,8 @@ bool AllPositive(std::initializer_list<int> numbers) {
 }
 
 int Int(std::string_view rec, size_t pos, size_t len) { return static_cast<int>(FieldInt(rec, pos, len)); }
+
+}  // namespace
 
 void ParsePayouts(std::string_view hr, RaceFigures& f) {
   for (int j = 0; j < 3; ++j) {  // win
@@ -164,6 +153,8 @@ void ParsePayouts(std::string_view hr, RaceFigures& f) {
   for (int j = 0; j < 3; ++j) triple(550 + 18 * static_cast<size_t>(j), j, 3);
   for (int j = 0; j < 6; ++j) triple(604 + 19 * static_cast<size_t>(j), 3 + j, 4);
 }
+
+namespace {
 
 void HorseFigures(std::string_view um, RaceFigures& f, int h) {
   int counts[6];
@@ -641,13 +632,13 @@ void Loader::SecondPass() {
       f.HorseNoText[h].Assign(se.field(29, 2));
       f.FrameNoText[h].Assign(se.field(28, 1));
       f.PedigreeNo[h].Assign(se.field(31, 10));
-      f.HorseName[h].Assign(CutChars(se.field(41, 36), 18));
+      f.HorseName[h].Assign(Cp932Prefix(se.field(41, 36), 18));
       f.SexCode[h].Assign(se.field(79, 1));
       f.WeightText[h].Assign(se.field(289, 3));
       f.JockeyCode[h].Assign(se.field(297, 5));
-      f.JockeyName[h].Assign(CutChars(se.field(307, 8), 8));
+      f.JockeyName[h].Assign(Cp932Prefix(se.field(307, 8), 8));
       f.TrainerCode[h].Assign(se.field(86, 5));
-      f.TrainerName[h].Assign(CutChars(se.field(91, 8), 8));
+      f.TrainerName[h].Assign(Cp932Prefix(se.field(91, 8), 8));
     }
     for (int h = 0; h < MaxRunners; ++h) {
       size_t sh = static_cast<size_t>(h);

@@ -88,6 +88,9 @@ Status LoadRaceRecords(RaceDay& day, const RecordLoadInputs& in, LoadStages& sta
 // Helpers of the second pass, public for the views and tests.
 // Odds text to a number: "----"/"****" (any width) -1, blank -2, else the value / 10.
 double OddsValue(std::string_view text);
+// The payout group of `f` from an HR record (win, place, bracket, quinella, wide, exacta, trio,
+// trifecta); a combination is written only when all its numbers are above 0.
+void ParsePayouts(std::string_view hr, RaceFigures& f);
 // Whole days from yyyymmdd `from` to yyyymmdd `to`.
 int DaysBetween(int from, int to);
 // The date text of `t` (yyyy年mm月dd日, CP932).

@@ -21,6 +21,8 @@ inline constexpr size_t kLenUM = 1609;
 inline constexpr size_t kLenKS = 4173;
 inline constexpr size_t kLenCH = 3862;
 inline constexpr size_t kLenLegacyUM = 1577;
+// Change notices: weather and going, scratches, jockey, post-time and course changes.
+inline constexpr size_t kLenWE = 42, kLenAV = 78, kLenJC = 161, kLenTC = 45, kLenCC = 50;
 
 // An empty image: `len` spaces.
 inline std::string BlankRecord(size_t len) { return std::string(len, ' '); }

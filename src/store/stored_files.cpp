@@ -106,6 +106,7 @@ MergeRule RuleCC() { return RuleTC(); }
 void MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted) {
   size_t changed = lines.size();
   bool identical = rule.skipIdentical && std::find(lines.begin(), lines.end(), line) != lines.end();
+  if (identical && rule.insertSorted && !sorted) std::sort(lines.begin(), lines.end());
   if (!identical) {
     size_t found = lines.size();
     if (rule.keyLen != 0) {
@@ -122,9 +123,10 @@ void MergeLine(std::vector<std::string>& lines, std::string_view line, const Mer
       lines[found].assign(line);
       changed = found;
     } else if (rule.insertSorted) {
-      size_t at = 0;
-      while (at < lines.size() && !(std::string_view(lines[at]) > line)) ++at;
-      lines.insert(lines.begin() + static_cast<long>(at), std::string(line));
+      // A sorted insert orders the list first, so a line lands in its place even in a file
+      // whose order a replaced line had disturbed.
+      if (!sorted) std::sort(lines.begin(), lines.end());
+      InsertOrdered(lines, std::string(line));
     } else {
       lines.emplace_back(line);
       changed = lines.size() - 1;

@@ -43,7 +43,7 @@ struct MergeRule {
   size_t keyLen = 16;
   size_t recordLen = 0;        // L with CR LF; 0 = a text-line file (no length check)
   bool sort = true;            // sort the whole list ascending after the change
-  bool insertSorted = false;   // a new line goes to its sorted position instead of the end
+  bool insertSorted = false;   // a new line: the list is sorted, then the line goes to its place
   bool dropBlankFirst = false; // remove the first line when it is blank after trimming
   bool skipIdentical = false;  // JC: nothing happens when an identical line exists
   size_t key2Pos = 0;          // a second key part (AV: the horse number); 0 = none
