@@ -36,14 +36,6 @@ fs::path DayFile(const fs::path& folder, std::string_view yyyymmdd, std::string_
   return DataPath(folder, DateText(yyyymmdd), ext);
 }
 
-// A rewrite that happened counts as a change; a missing file left missing does not.
-Status Upsert(const fs::path& p, std::string_view rec, const MergeRule& rule, bool onlyExisting, bool* changed) {
-  const bool existed = FileExists(p);
-  Status s = UpsertFile(p, rec, rule, onlyExisting);
-  if (s.ok() && changed) *changed = existed || !onlyExisting;
-  return s;
-}
-
 // The change notices are text-line files, but the change window reads four of them as records of
 // their fixed length, so a line of another length would shift every later one.
 size_t ChangeLength(std::string_view kind) {
@@ -109,18 +101,14 @@ Status MergeResultsRecord(const fs::path& folder, std::string_view rec, bool* ch
     if (RaceNumber(rec) <= 0) return Status::Ok();
     std::string line(rec);
     Normalise(line);
-    return Upsert(DayFile(folder, date, ".jvRA"), line, RuleRA(), true, changed);
+    return UpsertFile(DayFile(folder, date, ".jvRA"), line, RuleRA(), true, changed);
   }
   if (kind == "SE") {
     if (SlotIndex(RaceNumber(rec), static_cast<int>(FieldInt(rec, 29, 2))) < 0) return Status::Ok();
-    const fs::path p = SlotPath(folder, rec);
-    const bool existed = FileExists(p);
-    Status s = StoreSlotRecord(p, rec, true);
-    if (s.ok() && changed) *changed = existed;
-    return s;
+    return StoreSlotRecord(SlotPath(folder, rec), rec, true, changed);
   }
   if (RaceNumber(rec) <= 0) return Status::Ok();
-  return Upsert(DayFile(folder, date, ".jvHR"), rec, RuleHR(), false, changed);
+  return UpsertFile(DayFile(folder, date, ".jvHR"), rec, RuleHR(), false, changed);
 }
 
 Status MergeWeightsRecord(const fs::path& folder, std::string_view rec, bool* changed) {
@@ -130,7 +118,7 @@ Status MergeWeightsRecord(const fs::path& folder, std::string_view rec, bool* ch
   if (RaceNumber(rec) <= 0) return Status::Ok();
   std::string line(rec);
   Normalise(line);
-  return Upsert(DayFile(folder, Field(rec, 12, 8), ".jvWH"), line, RuleWH(), false, changed);
+  return UpsertFile(DayFile(folder, Field(rec, 12, 8), ".jvWH"), line, RuleWH(), false, changed);
 }
 
 Status MergeChangesRecord(const fs::path& folder, std::string_view rec, bool* changed) {
@@ -140,7 +128,7 @@ Status MergeChangesRecord(const fs::path& folder, std::string_view rec, bool* ch
   if (len == 0) return Status::Ok();
   if (Status s = CheckChangeRecord(rec, len); !s.ok()) return s;
   MergeRule rule = kind == "WE" ? RuleWE() : kind == "AV" ? RuleAV() : kind == "JC" ? RuleJC() : RuleTC();
-  return Upsert(DayFile(folder, Field(rec, 12, 8), ".jv" + kind), rec, rule, false, changed);
+  return UpsertFile(DayFile(folder, Field(rec, 12, 8), ".jv" + kind), rec, rule, false, changed);
 }
 
 // ---- fetch ----

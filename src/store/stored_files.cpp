@@ -159,18 +159,25 @@ std::string_view WithoutLineEnd(std::string_view rec) {
 }
 
 Status UpsertFile(const std::filesystem::path& p, std::string_view record, const MergeRule& rule,
-                  bool onlyExisting) {
+                  bool onlyExisting, bool* changed) {
+  if (changed) *changed = false;
   std::vector<std::string> lines;
-  if (FileExists(p)) {
+  const bool existed = FileExists(p);
+  if (existed) {
     auto loaded = rule.recordLen ? ReadRecordLines(p, rule.recordLen) : ReadTextLines(p);
     if (!loaded.ok()) return loaded.status();
     lines = std::move(loaded).value();
   } else if (onlyExisting) {
     return Status::Ok();
   }
+  const std::vector<std::string> before = existed ? lines : std::vector<std::string>{};
   bool sorted = false;
   MergeLine(lines, WithoutLineEnd(record), rule, sorted);
-  return SaveLines(p, lines);
+  // A record already stored as it is leaves the file untouched.
+  if (existed && lines == before) return Status::Ok();
+  Status s = SaveLines(p, lines);
+  if (s.ok() && changed) *changed = true;
+  return s;
 }
 
 int SlotIndex(int race, int horse) {
@@ -183,7 +190,8 @@ std::vector<std::string> BlankSlotLines() {
   return std::vector<std::string>(kSlotLines, std::string(kSlotLineLen, ' '));
 }
 
-Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, bool onlyExisting) {
+Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, bool onlyExisting, bool* changed) {
+  if (changed) *changed = false;
   int slot = SlotIndex(static_cast<int>(FieldInt(record, 26, 2)), static_cast<int>(FieldInt(record, 29, 2)));
   if (slot < 0) return Status::Ok();
   std::vector<std::string> lines;
@@ -197,9 +205,15 @@ Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, 
     lines = BlankSlotLines();
   }
   // A short file (older program, hand edit) grows to the full table instead of losing the record.
+  const bool full = lines.size() >= static_cast<size_t>(kSlotLines);
   while (lines.size() < static_cast<size_t>(kSlotLines)) lines.emplace_back(kSlotLineLen, ' ');
-  lines[static_cast<size_t>(slot)].assign(WithoutLineEnd(record));
-  return SaveLines(p, lines);
+  std::string_view line = WithoutLineEnd(record);
+  // The same record again leaves the file untouched.
+  if (full && lines[static_cast<size_t>(slot)] == line) return Status::Ok();
+  lines[static_cast<size_t>(slot)].assign(line);
+  Status s = SaveLines(p, lines);
+  if (s.ok() && changed) *changed = true;
+  return s;
 }
 
 std::filesystem::path SlotPath(const std::filesystem::path& program_folder, std::string_view se_record) {

@@ -72,10 +72,11 @@ void Normalise(std::string& rec);
 // `rec` without a trailing CR LF (or LF).
 std::string_view WithoutLineEnd(std::string_view rec);
 
-// Loads `p` (or starts empty), merges `record` (CR LF optional) and saves. With `onlyExisting`
-// a missing file is left missing (real-time writers) and Ok is returned.
+// Loads `p` (or starts empty), merges `record` (CR LF optional) and saves, unless the merge left
+// an existing file's lines as they were. With `onlyExisting` a missing file is left missing
+// (real-time writers) and Ok is returned. `changed` tells whether the file was written.
 Status UpsertFile(const std::filesystem::path& p, std::string_view record, const MergeRule& rule,
-                  bool onlyExisting = false);
+                  bool onlyExisting = false, bool* changed = nullptr);
 
 // ---- entry slot files (.jvSEr) ----
 
@@ -86,8 +87,10 @@ int SlotIndex(int race, int horse);
 // 216 lines of 553 blanks.
 std::vector<std::string> BlankSlotLines();
 // Puts `record` into its slot of `p`. A missing file is created blank first unless
-// `onlyExisting`. Records without a slot are ignored (Ok).
-Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, bool onlyExisting);
+// `onlyExisting`. Records without a slot, and a record the slot already holds, change nothing
+// (Ok). `changed` tells whether the file was written.
+Status StoreSlotRecord(const std::filesystem::path& p, std::string_view record, bool onlyExisting,
+                       bool* changed = nullptr);
 // The .jvSEr file of an SE record: Data/{date}{course}.jvSEr, course = two-character name.
 std::filesystem::path SlotPath(const std::filesystem::path& program_folder, std::string_view se_record);
 
