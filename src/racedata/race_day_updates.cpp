@@ -134,7 +134,9 @@ Status HrReadBtn(RaceDay& day, bool* firstResult) {
       race.RaRecord.assign(rec);
       if (race.RaRecord.empty()) continue;  // the next record takes this slot
       const int q = static_cast<int>(race.RaRecord.fieldInt(26, 2));
-      const fs::path se = DataPath(day.RaPath.parent_path(), day.DateText, CourseNameW(race.RaRecord.field(20, 2), 2) + ".jvSEr");
+      // The entry file beside the race file: its date, the racecourse's two-character name.
+      const fs::path se = ChildPath(day.RaPath.parent_path(),
+                                    day.DateText + CourseNameW(race.RaRecord.field(20, 2), 2) + ".jvSEr");
       if (q >= 1 && q <= 12 && FileExists(se)) {
         auto entries = Records(se, kLenSE, seBytes, SIZE_MAX);
         if (!entries.ok()) return entries.status();
