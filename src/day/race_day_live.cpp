@@ -94,7 +94,10 @@ RaceDayLive::RaceDayLive(fs::path programFolder, JvLink& jv, Prompts& prompts, c
       clock_(clock),
       settings_(settings),
       host_(host),
-      download_(std::make_unique<RealtimeDownload>(folder_, jv, prompts, clock, static_cast<FetchView&>(*this))) {}
+      download_(std::make_unique<RealtimeDownload>(folder_, jv, prompts, clock, static_cast<FetchView&>(*this))) {
+  // A program killed during a merge may have left a temporary file beside a stored one.
+  RemoveStaleTemporaries(ResolveStoredFolders(folder_).data);
+}
 
 RaceDayLive::~RaceDayLive() = default;
 
