@@ -50,7 +50,9 @@ size_t ChangeLength(std::string_view kind) {
 Status CheckChangeRecord(std::string_view rec, size_t len) {
   const std::string kind(Field(rec, 1, 2));
   if (rec.size() != len) return Status::InvalidArgument(T().skipped + kind + " " + T().wrongLength);
-  if (rec.substr(rec.size() - 2) != "\r\n" || !IsValidCp932(rec))
+  // A line end inside the record would split it into two lines of the text file.
+  const std::string_view body = rec.substr(0, rec.size() - 2);
+  if (rec.substr(rec.size() - 2) != "\r\n" || body.find_first_of("\r\n") != std::string_view::npos || !IsValidCp932(rec))
     return Status::InvalidArgument(T().skipped + kind + " " + T().badText);
   if (!IsDateKey(Field(rec, 12, 8))) return Status::InvalidArgument(T().skipped + kind + " " + T().badDate);
   return Status::Ok();
