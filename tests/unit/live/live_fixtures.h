@@ -147,7 +147,7 @@ class LiveDayFixture {
                           std::vector<std::string>(races_.size(), std::string(kLenO2 - 2, ' ')))
                     .ok());
     WriteBytes(home() / "ErrorLog.txt", "");
-    EXPECT_TRUE(std::filesystem::create_directories(feed()));
+    EXPECT_TRUE(std::filesystem::create_directories(feed() / "realtime"));
     jv = std::make_unique<RecordedJvLink>(feed(), dir.path() / "cache", clock);
     EXPECT_EQ(jv->JVInit(SoftwareId()), 0);
     load();
