@@ -99,7 +99,6 @@ struct LiveParts {
   MainFormLiveHost host;
   RaceDayLive core;
   QLabel* nowTimLabel = nullptr;
-  QLabel* restTimeLabel = nullptr;
   THenkoForm* henko = nullptr;
   std::unique_ptr<THenkoForm> ownHenko;
   ReplayClock* replay = nullptr;
@@ -121,7 +120,10 @@ void MainFormLiveHost::ShowChanges(const ChangeLists& lists) {
 }
 
 void MainFormLiveHost::NowTimLabel(const std::string& text) { f_.live_->nowTimLabel->setText(Q(text)); }
-void MainFormLiveHost::RestTimeLabel(const std::string& text) { f_.live_->restTimeLabel->setText(Q(text)); }
+// The countdown shares the race header with the view's labels.
+void MainFormLiveHost::RestTimeLabel(const std::string& text) {
+  if (auto* label = f_.findChild<QLabel*>("RestTimeLabel")) label->setText(Q(text));
+}
 
 namespace {
 
@@ -149,9 +151,6 @@ void TMainForm::initLive() {
   live_.reset(new LiveParts(*this, ctx_, ini_));
   live_->nowTimLabel = new QLabel(this);
   live_->nowTimLabel->setObjectName("NowTimLabel");
-  live_->restTimeLabel = new QLabel(this);
-  live_->restTimeLabel->setObjectName("RestTimeLabel");
-  statusBar()->addPermanentWidget(live_->restTimeLabel);
   statusBar()->addPermanentWidget(live_->nowTimLabel);
 }
 

@@ -58,6 +58,8 @@ class FollowE2E : public ::testing::Test {
     dir_ = new TempDir;
     const fs::path base = dir_->path() / "base";
     fs::create_directories(base);
+    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+      fs::copy_file(fs::path(ZELKOVA_BIN_DIR) / f, base / f);
     CommandRun gen = Run(Bin("zelkova-feedgen") + " --out " + Q(Feed()) + " --scale test --seed 5 --today 2024-05-19");
     ASSERT_EQ(gen.status, 0) << gen.err;
     CommandRun dl = Run(Bin("zelkova-cli") + " --home " + Q(base) + " --feed " + Q(Feed()) +
