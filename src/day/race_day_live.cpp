@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "base/replay_clock.h"
 #include "jvlink/jv_link.h"
+#include "output/race_list.h"
 #include "output/support_figures.h"
 #include "racedata/race_day_loader.h"
 #include "records/code_tables.h"
@@ -77,13 +78,8 @@ std::string FolderText(const fs::path& p) {
 std::string HourMinute(const LocalTime& t) { return Two(t.hour) + Two(t.minute); }
 
 int RaceListSlot(const RaceDay& day, int item) {
-  if (item < 0) return -1;
-  for (int r = 0, k = -1; r < day.RaceCount && r < MaxRaces; ++r) {
-    const RaImage& ra = day.Races[r].RaRecord;
-    if (ra.empty() || ra.field(12, 4) == "0000") continue;
-    if (++k == item) return r;
-  }
-  return -1;
+  const std::vector<int> slots = RaceListSlots(day);
+  return item >= 0 && item < static_cast<int>(slots.size()) ? slots[static_cast<size_t>(item)] : -1;
 }
 
 RaceDayLive::RaceDayLive(fs::path programFolder, JvLink& jv, Prompts& prompts, const Clock& clock, TIniGT& settings,

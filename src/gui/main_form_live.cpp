@@ -34,8 +34,7 @@ class MainFormLiveHost : public LiveHost {
     f_.datList_->setCurrentRow(item);
     f_.DatListClick();
   }
-  // The race view is wired here once it exists; until then a re-run has nothing to show.
-  void RerunRaceView() override {}
+  void RerunRaceView() override { f_.rerunView(); }
   void HindoRankBtn(RaceDay&) override { f_.HindoRankBtnClick(); }
   void ShowChanges(const ChangeLists& lists) override;
   void DLlabel(const std::string& text) override {

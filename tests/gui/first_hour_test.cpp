@@ -162,7 +162,7 @@ class FirstHourTest : public QObject {
     auto w = make();
     auto* dl = w->findChild<QLabel*>("DLlabel");
     int told = 0;
-    for (auto command : {&TMainForm::T1Click, &TMainForm::A1Click, &TMainForm::J1Click, &TMainForm::SumBtnClick}) {
+    for (auto command : {&TMainForm::T1Click, &TMainForm::J1Click, &TMainForm::SumBtnClick}) {
       w->statusBar()->clearMessage();
       dl->clear();
       (w.get()->*command)();

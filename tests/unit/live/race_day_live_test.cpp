@@ -136,10 +136,14 @@ TEST_F(WithoutPostTime, ARaceWithoutOddsTimeIsNeverFetchedAndResultsComeAtEveryT
   EXPECT_EQ(host.fetched[0].race, Sj("東京") + " 2R");
   // With no first post time every tick until 18:00 fetches results and weights.
   host.fetched.clear();
-  at(5, 0);
+  for (int h : {0, 5, 12, 18}) {
+    at(h, 0);
+    live.Timer4Timer();
+  }
+  at(18, 1);
   live.Timer4Timer();
-  EXPECT_EQ(fetches(RealtimeKind::kResults), 1);
-  EXPECT_EQ(fetches(RealtimeKind::kWeights), 1);
+  EXPECT_EQ(fetches(RealtimeKind::kResults), 4);
+  EXPECT_EQ(fetches(RealtimeKind::kWeights), 4);
 }
 
 TEST_F(RaceDayLiveTest, ResultsTickRunsFromBeforeTheFirstRaceUntilSixQuietly) {
@@ -223,6 +227,24 @@ TEST_F(RaceDayLiveTest, ChangeNoticesFillTheChangeWindow) {
   ASSERT_EQ(host.changes.lines[1].size(), 1u);
   EXPECT_EQ(host.changes.lines[1][0].substr(0, 17), Sj("東京 2R 09:10 ③ "));
   EXPECT_EQ(prompts.beeps, 2);  // change notices beep at each good close
+}
+
+TEST_F(RaceDayLiveTest, TheRaceVideoPlaysOnlyWhatTheFeedHas) {
+  host.item = -1;
+  live.RVBtnClick();
+  EXPECT_EQ(prompts.infos, std::vector<std::string>{Sj("レースが選択されていません。")});
+  host.item = 1;
+  live.RVBtnClick();
+  EXPECT_EQ(prompts.infos.back(), Sj("このレースの映像はありません。"));
+  // The movie key is the date, the racecourse and the race number.
+  WriteBytes(f.feed() / "video" / (std::string(kDay) + "0502"), "");
+  live.RVBtnClick();
+  EXPECT_EQ(f.jv->lastPlayed(), std::string(kDay) + "0502");
+  EXPECT_EQ(prompts.infos.size(), 2u);
+  EXPECT_EQ(prompts.beeps, 0);
+  host.date = "";
+  live.RVBtnClick();
+  EXPECT_EQ(prompts.infos.back(), Sj("開催日が選択されていません。"));
 }
 
 TEST_F(RaceDayLiveTest, TimeToPostCountsDownToTheSelectedRace) {

@@ -1,0 +1,163 @@
+// A generated race day replayed in the real main window on a fast clock, over the recorded feed:
+// the odds, the horse weights, the results and the payouts of the shown race arrive by themselves
+// and the race view follows them without a click; the change notices fill the change window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "analysis/race_view.h"
+#include "app/app_context.h"
+#include "base/cp932.h"
+#include "base/replay_clock.h"
+#include "day/race_day_live.h"
+#include "gui/henko_form.h"
+#include "gui/main_form.h"
+#include "gui/race_grid.h"
+#include "gui/race_view_pages.h"
+#include "jvlink/recorded_jv_link.h"
+#include "jvlink/software_id.h"
+#include "gui_fakes.h"
+
+using namespace zelkova;
+using zelkova::gui::TMainForm;
+using zelkova::testing::U8;
+
+namespace {
+
+bool Run(const QString& exe, const QStringList& args) {
+  QProcess p;
+  p.start(exe, args);
+  return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QString Text(const std::string& cp932) { return QString::fromStdString(Cp932ToUtf8Lossy(cp932)); }
+
+// A cell of a small table, empty when it has no item.
+QString Cell(QTableWidget* t, int row, int col) {
+  QTableWidgetItem* item = t->item(row, col);
+  return item ? item->text() : QString();
+}
+
+}  // namespace
+
+class LiveDayTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir;
+  QString home, feed;
+
+  QTableWidget* table(TMainForm& w, const char* name) { return w.findChild<QTableWidget*>(name); }
+  QString label(TMainForm& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+  // Whether the replayed clock has reached "hhmm": every tick due before has run.
+  static bool past(const ReplayClock& clock, const char* hhmm) { return HourMinute(clock.now()) >= hhmm; }
+  // Whether any runner of the shown race has today's weight in the 馬体重 grid.
+  static bool weightsShown(TMainForm& w) {
+    gui::RaceGrid* g = w.raceViewPages()->grid(ViewGridId::Bataiju);
+    for (int r = 0; r < g->rowCount(); ++r)
+      if (g->item(r, 6) && !g->item(r, 6)->text().trimmed().isEmpty()) return true;
+    return false;
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir.isValid());
+    const QString bin = ZELKOVA_BIN_DIR;
+    if (!QFile::exists(bin + "/zelkova-feedgen") || !QFile::exists(bin + "/zelkova-cli"))
+      QSKIP("zelkova-feedgen and zelkova-cli are not built");
+    home = dir.filePath("home");
+    feed = dir.filePath("feed");
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(Run(bin + "/zelkova-feedgen", {"--out", feed, "--scale", "test", "--seed", "5", "--today", "2024-05-19"}));
+    for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
+      QVERIFY(QFile::copy(bin + "/" + f, home + "/" + f));
+    QVERIFY(Run(bin + "/zelkova-cli", {"--home", home, "--feed", feed, "download", "--from", "2024/05/01 00:00:00"}));
+  }
+
+  void aReplayedDayArrivesInTheViewByItself() {
+    // The first race of the list is 新潟 1R, post 10:10: odds at 09:40, weights released at
+    // 09:00, its result at 10:22. The day starts at 09:00 and runs 1800 times as fast.
+    ReplayClock clock({2024, 5, 19, 9, 0, 0}, 1800);
+    RecordedJvLink jv(feed.toStdString(), dir.filePath("cache").toStdString(), clock);
+    QCOMPARE(jv.JVInit(SoftwareId()), 0);
+    testing::Prompts_ prompts;
+    AppContext ctx;
+    ctx.programFolder = home.toStdString();
+    ctx.prompts = &prompts;
+    ctx.clock = &clock;
+    ctx.jvlink = &jv;
+    gui::THenkoForm henko(ctx.settingsPath());
+    TMainForm w(ctx);
+    w.setHenkoForm(&henko);
+    w.resize(1400, 900);
+    QVERIFY(w.ShowRace("20240519", 1, U8("ｵｯｽﾞ"), nullptr));
+    QCOMPARE(label(w, "BashoLabel"), U8("新潟"));
+    QCOMPARE(label(w, "RaceLabel"), QString("1"));
+    // Nothing of the day has arrived yet.
+    QTableWidget* win = table(w, "WinOddsGrid");
+    QTableWidget* payouts = table(w, "PayoutGrid");
+    QVERIFY(Cell(win, 0, 0).isEmpty());
+    QCOMPARE(label(w, "O1TimeLabel"), QString("NoData"));
+    QVERIFY(Cell(payouts, 0, 2).isEmpty());
+    QVERIFY(!weightsShown(w));
+    QVERIFY(w.Timer3.isActive());  // the replayed day is today
+    QVERIFY(w.Timer4.isActive());
+
+    w.setReplayClock(&clock);
+    w.AutoOzCheck()->setChecked(true);
+    w.AutoOzCheckClick();
+    QVERIFY(w.Timer1.isActive());
+    QVERIFY2(prompts.events.isEmpty(), qPrintable(prompts.events.join("|")));
+
+    // The odds of 09:40, every win odds cell as the core's view writes it, the favourites beside.
+    QTRY_VERIFY_WITH_TIMEOUT(past(clock, "0941"), 60000);
+    QVERIFY(!Cell(win, 0, 0).isEmpty());
+    QCOMPARE(label(w, "O1TimeLabel"), QString("09:40"));
+    const RaceView& view = w.raceView();
+    const int runners = static_cast<int>(w.raceDay()->Races[w.raceDay()->CurrentRace].RaRecord.fieldInt(882, 2));
+    for (int i = 0; i < runners; ++i) {
+      QVERIFY(!view.odds.win[static_cast<size_t>(i)].empty());
+      QCOMPARE(Cell(win, i, 0), Text(view.odds.win[static_cast<size_t>(i)]).trimmed());
+    }
+    QVERIFY(!Cell(table(w, "PopularGrid"), 0, 0).isEmpty());
+    // The weights came with the results tick of 09:30.
+    QVERIFY(weightsShown(w));
+
+    // The result of 10:22 comes with the tick of 10:30: the payouts and the finishing positions.
+    QTRY_VERIFY_WITH_TIMEOUT(past(clock, "1031"), 60000);
+    QVERIFY(!Cell(payouts, 0, 2).isEmpty());
+    QVERIFY(w.raceDay()->Races[w.raceDay()->CurrentRace].Figures.HasPayouts);
+    gui::RaceGrid* kihon = w.raceViewPages()->grid(ViewGridId::Kihon);
+    int placed = 0;
+    for (int r = 0; r < kihon->rowCount(); ++r) placed += kihon->item(r, 16)->text().trimmed() == "1";
+    QCOMPARE(placed, 1);
+    w.Timer3Timer();
+    QCOMPARE(label(w, "RestTimeLabel"), U8("発走済み"));
+    // An unattended day: no box and no sound.
+    QVERIFY2(prompts.events.isEmpty(), qPrintable(prompts.events.join("|")));
+
+    // The change notices so far fill the change window.
+    w.setReplayClock(nullptr);
+    w.GetKaisaiBtnClick();
+    QVERIFY(henko.isVisible());
+    int lines = 0;
+    for (int i = 0; i < 5; ++i) lines += henko.list(i)->count();
+    QVERIFY(lines > 0);
+  }
+};
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  LiveDayTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "live_day_test.moc"
