@@ -1,7 +1,8 @@
 // zelkova: the program. Options: --home DIR (program folder), --feed DIR (recorded JV-Link
-// feed, remembered in the settings), --screenshot FILE (show the window, save it as PNG, exit),
-// --clock "yyyy-mm-dd hh:mm" [--clock-speed N] (run as if it were then, N times as fast),
-// --date yyyymmdd (load that date at start), --auto-odds (tick the automatic odds retrieval).
+// feed, remembered in the settings), --date/--race/--page (show a race at start), --screenshot
+// FILE (show the window, save it as PNG, exit), --clock "yyyy-mm-dd hh:mm" [--clock-speed N]
+// (run as if it were then, N times as fast; --screenshot-at hh:mm takes the picture then),
+// --click NAME (perform a button), --auto-odds (tick the automatic odds retrieval).
 // On Windows JV-Link's COM control is used when it is registered, the recorded feed otherwise.
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "app/app_context.h"
 #include "app/headless_day.h"
@@ -43,7 +45,8 @@ const char kUsage[] =
     "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME] [--horse H]]\n"
     "               [--screenshot FILE.png]\n"
     "       zelkova [--home DIR] [--feed DIR] --clock \"yyyy-mm-dd hh:mm\" [--clock-speed N]\n"
-    "               [--date yyyymmdd [--race N] [--page NAME] [--horse H]] [--auto-odds] [--screenshot FILE.png]\n"
+    "               [--date yyyymmdd [--race N] [--page NAME] [--horse H]] [--click NAME]... [--auto-odds]\n"
+    "               [--screenshot FILE.png [--screenshot-at hh:mm]]\n"
     "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
     "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
     "                         RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl\n"
@@ -60,6 +63,9 @@ const char kUsage[] =
     "                         the recorded feed releasing each batch once its time has passed\n"
     "  --clock-speed N        the clock runs N times as fast (default 1)\n"
     "  --auto-odds            ticks ｵｯｽﾞ自動取得 (which checks that the date is today's)\n"
+    "  --click NAME           performs that button or menu item once the date is shown\n"
+    "                         (GetKaisaiBtn, KekkaGetBtn, SokuhoOddsBtn, O1 …); may be repeated\n"
+    "  --screenshot-at hh:mm  with --clock: takes the screenshot once the clock reaches hh:mm\n"
     "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
 
 int Usage(const std::string& why) {
@@ -122,8 +128,9 @@ int main(int argc, char** argv) {
   zelkova::gui::UseJapaneseTranslations(app);
 
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
-  std::string feed, screenshot, clockText, speedText;
+  std::string feed, screenshot, clockText, speedText, shotAtText;
   QString date, page;
+  QStringList clicks;
   int race = 0, horse = 0;
   bool autoOdds = false;
   QStringList args = QApplication::arguments();
@@ -134,11 +141,14 @@ int main(int argc, char** argv) {
       continue;
     }
     const bool known = a == "--home" || a == "--feed" || a == "--screenshot" || a == "--date" ||
-                       a == "--race" || a == "--page" || a == "--horse" || a == "--clock" || a == "--clock-speed";
+                       a == "--race" || a == "--page" || a == "--horse" || a == "--clock" || a == "--clock-speed" ||
+                       a == "--click" || a == "--screenshot-at";
     if (!known) return Usage("unknown option '" + a.toStdString() + "'");
     if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
     const QString value = args[++i];
-    if (a == "--date" || a == "--page") {
+    if (a == "--click") {
+      clicks << value;
+    } else if (a == "--date" || a == "--page") {
       (a == "--date" ? date : page) = value;
     } else if (a == "--race") {
       bool ok = false;
@@ -155,6 +165,7 @@ int main(int argc, char** argv) {
       else if (a == "--feed") feed = v;
       else if (a == "--clock") clockText = v;
       else if (a == "--clock-speed") speedText = v;
+      else if (a == "--screenshot-at") shotAtText = v;
       else screenshot = v;
     }
   }
@@ -168,6 +179,16 @@ int main(int argc, char** argv) {
     if (!speedText.empty() && (*end != '\0' || !(speed > 0) || speed > 100000))
       return Usage("--clock-speed takes a number above 0, not '" + speedText + "'");
     replay = std::make_unique<zelkova::ReplayClock>(*start, speed);
+  }
+  // The moment of a replayed day at which the screenshot is taken.
+  std::optional<zelkova::LocalTime> shotAt;
+  if (!shotAtText.empty()) {
+    if (!replay || screenshot.empty()) return Usage("--screenshot-at needs --clock and --screenshot");
+    const zelkova::LocalTime start = replay->now();
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d ", start.year, start.month, start.day);
+    shotAt = zelkova::ParseClockText(day + shotAtText);
+    if (!shotAt || shotAtText.size() != 5) return Usage("--screenshot-at takes hh:mm, not '" + shotAtText + "'");
   }
   if (!date.isEmpty() && zelkova::DateArgument(date.toStdString()).empty())
     return Usage("--date takes yyyymmdd, not '" + date.toStdString() + "'");
@@ -308,6 +329,12 @@ int main(int argc, char** argv) {
       if (!screenshot.empty()) return 1;
     }
   }
+  for (const QString& name : clicks) {
+    if (!mainForm.pressCommand(name)) {
+      std::fprintf(stderr, "zelkova: no button or menu item %s\n", name.toUtf8().constData());
+      if (!screenshot.empty()) return 1;
+    }
+  }
   if (autoOdds) {
     mainForm.AutoOzCheck()->setChecked(true);
     mainForm.AutoOzCheckClick();
@@ -323,13 +350,30 @@ int main(int argc, char** argv) {
         mainForm.DateComboChange();
       }
     }
-    QTimer::singleShot(500, &mainForm, [&] {
+    auto shoot = [&] {
       if (splash) splash->close();
-      QWidget& shown = horse > 0 ? static_cast<QWidget&>(kakosoForm) : static_cast<QWidget&>(mainForm);
-      bool ok = shown.grab().save(QString::fromStdString(screenshot), "PNG");
+      // The clock and the countdown as they stand at the picture's moment.
+      mainForm.Timer2Timer();
+      if (mainForm.Timer3.isActive()) mainForm.Timer3Timer();
+      QApplication::processEvents();  // lays the labels out for their new texts
+      const QPixmap picture = horse > 0 ? kakosoForm.grab() : mainForm.picture();
+      bool ok = picture.save(QString::fromStdString(screenshot), "PNG");
       if (!ok) std::fprintf(stderr, "zelkova: cannot write %s\n", screenshot.c_str());
       QApplication::exit(ok ? 0 : 1);
-    });
+    };
+    if (!shotAt) {
+      QTimer::singleShot(500, &mainForm, shoot);
+    } else {
+      // The replay runs until the moment; then it stops, so the picture shows that moment.
+      auto* wait = new QTimer(&mainForm);
+      QObject::connect(wait, &QTimer::timeout, &mainForm, [&, wait, shoot] {
+        if (zelkova::SerialSeconds(replay->now()) < zelkova::SerialSeconds(*shotAt)) return;
+        wait->stop();
+        mainForm.setReplayClock(nullptr);
+        QTimer::singleShot(300, &mainForm, shoot);
+      });
+      wait->start(50);
+    }
   }
   if (splash) QTimer::singleShot(1500, splash, [splash] { if (splash) splash->close(); });
   return QApplication::exec();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -162,6 +163,11 @@ class TMainForm : public QMainWindow {
   void setHenkoForm(THenkoForm* form);
   void setReplayClock(ReplayClock* clock);
   QCheckBox* AutoOzCheck() const { return autoOzCheck_; }
+  // Performs the toolbar button, menu item or check box of that name (GetKaisaiBtn, O1 …) as a
+  // click would; false when there is none.
+  bool pressCommand(const QString& name);
+  // The window as a picture, the change window drawn over it where it stands when it is shown.
+  QPixmap picture();
   RaceDayLive& live();
 
  protected:

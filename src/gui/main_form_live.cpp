@@ -1,11 +1,15 @@
 // TMainForm on race day: the real-time download buttons and menus, the automatic retrieval's
 // timers and dialogs, the change window, and the replay of a past day on its own clock. The
 // work is the core's (RaceDayLive); this file wires it to the widgets.
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QStatusBar>
 #include <deque>
 #include <functional>
@@ -242,6 +246,37 @@ void TMainForm::T1Click() {
 }
 void TMainForm::J1Click() {
   if (ctx_.folderChooser) live().J1Click(*ctx_.folderChooser);
+}
+
+// ---- start options ----
+
+bool TMainForm::pressCommand(const QString& name) {
+  if (auto* box = findChild<QCheckBox*>(name)) {
+    box->click();
+    return true;
+  }
+  if (auto* button = findChild<QAbstractButton*>(name)) {
+    button->click();
+    return true;
+  }
+  if (auto* action = findChild<QAction*>(name)) {
+    action->trigger();
+    return true;
+  }
+  return false;
+}
+
+QPixmap TMainForm::picture() {
+  QPixmap shot = grab();
+  THenkoForm* henko = live_->henko;
+  if (henko && henko->isVisible()) {
+    QPainter p(&shot);
+    const QPoint at = henko->geometry().topLeft() - geometry().topLeft();
+    p.drawPixmap(at, henko->grab());
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawRect(QRect(at, henko->size()).adjusted(-1, -1, 0, 0));
+  }
+  return shot;
 }
 
 void TMainForm::A1Click() {

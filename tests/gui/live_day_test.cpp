@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 
 #include "analysis/race_view.h"
 #include "app/app_context.h"
@@ -79,6 +80,9 @@ class LiveDayTest : public QObject {
     for (const char* f : {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"})
       QVERIFY(QFile::copy(bin + "/" + f, home + "/" + f));
     QVERIFY(Run(bin + "/zelkova-cli", {"--home", home, "--feed", feed, "download", "--from", "2024/05/01 00:00:00"}));
+    // A second program folder as the download left it, for the program run below.
+    std::filesystem::copy(home.toStdString(), dir.filePath("home2").toStdString(),
+                          std::filesystem::copy_options::recursive);
   }
 
   void aReplayedDayArrivesInTheViewByItself() {
@@ -143,13 +147,55 @@ class LiveDayTest : public QObject {
     // An unattended day: no box and no sound.
     QVERIFY2(prompts.events.isEmpty(), qPrintable(prompts.events.join("|")));
 
-    // The change notices so far fill the change window.
+    // The change notices so far fill the change window, which the window's picture shows.
     w.setReplayClock(nullptr);
-    w.GetKaisaiBtnClick();
+    const QImage plain = w.picture().toImage();
+    QVERIFY(w.pressCommand("GetKaisaiBtn"));
+    QVERIFY(!w.pressCommand("NoSuchBtn"));
     QVERIFY(henko.isVisible());
     int lines = 0;
     for (int i = 0; i < 5; ++i) lines += henko.list(i)->count();
     QVERIFY(lines > 0);
+    QVERIFY(w.picture().toImage() != plain);
+  }
+
+  // The program itself on a replayed day: the picture is taken at the chosen moment, after the
+  // odds of that morning came by themselves; the replay's options are checked.
+  void theProgramTakesItsPictureAtTheReplayedMoment() {
+    const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
+    if (!QFile::exists(exe)) QSKIP("the program is not built");
+    auto run = [&](const QStringList& args, QString* err) {
+      QProcess p;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert("QT_QPA_PLATFORM", "offscreen");
+      p.setProcessEnvironment(env);
+      p.start(exe, args);
+      if (!p.waitForFinished(120000)) return -1;
+      *err = QString::fromUtf8(p.readAllStandardError());
+      return p.exitCode();
+    };
+    const QString home2 = dir.filePath("home2"), shot = dir.filePath("shot.png");
+    const QStringList day = {"--home", home2, "--feed", feed, "--date", "20240519", "--race", "1"};
+    QString err;
+    QCOMPARE(run(day + QStringList{"--screenshot", shot, "--screenshot-at", "09:45"}, &err), 2);
+    QVERIFY2(err.contains("--screenshot-at needs --clock and --screenshot"), qPrintable(err));
+    QCOMPARE(run(day + QStringList{"--clock", "2024-05-19 09:00", "--screenshot", shot, "--screenshot-at", "9:45"}, &err), 2);
+    QVERIFY2(err.contains("--screenshot-at takes hh:mm"), qPrintable(err));
+    QCOMPARE(run(day + QStringList{"--click", "NoSuchBtn", "--screenshot", shot}, &err), 1);
+    QVERIFY2(err.contains("no button or menu item NoSuchBtn"), qPrintable(err));
+    QVERIFY(!QFile::exists(shot));
+    QCOMPARE(run(day + QStringList{"--clock", "2024-05-19 09:00", "--clock-speed", "3000", "--auto-odds", "--screenshot",
+                                   shot, "--screenshot-at", "09:45"},
+                 &err),
+             0);
+    QImage picture(shot);
+    QVERIFY(!picture.isNull());
+    // 新潟 1R's odds of 09:40 reached its line of the stored odds file.
+    QFile o1(home2 + U8("/Data/2024年05月19日.jvO1"));
+    QVERIFY(o1.open(QIODevice::ReadOnly));
+    const QByteArray first = o1.read(962);
+    QCOMPARE(first.left(2), QByteArray("O1"));
+    QCOMPARE(first.mid(27, 8), QByteArray("05190940"));
   }
 };
 
