@@ -247,7 +247,12 @@ void RaceDayLive::KekkaGetBtnClick() {
                  QuietResults, true))
     return;
   HrReadBtnClick();
-  host_.HindoRankBtn(*day_);
+  // The counts with the new finishes, stored for the aggregation; unattended, a failure to store
+  // them goes to the label and the log.
+  RankFrequency counts{};
+  const Status ranked = HindoRankBtn(*day_, counts);
+  host_.ShowRankFrequency(counts);
+  if (!ranked.ok()) importFailed(ranked);
   // The payout import read the entry records again: their weights are the newest.
   WeightsFromEntries(*day_);
   host_.RerunRaceView();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/rank_frequency.h"
 #include "base/platform.h"
 #include "jvlink/realtime_download.h"
 #include "racedata/race_day.h"
@@ -43,8 +44,8 @@ class LiveHost {
   virtual void SelectRaceItem(int /*item*/) {}
   // Runs the race view of the selected race again.
   virtual void RerunRaceView() {}
-  // The frequency ranking of the loaded day (HindoRankBtn).
-  virtual void HindoRankBtn(RaceDay&) {}
+  // The day's rank-frequency counts made again after a results fetch (HindoRankBtn).
+  virtual void ShowRankFrequency(const RankFrequency&) {}
   // The change window with new lists (THenkoForm).
   virtual void ShowChanges(const ChangeLists&) {}
   virtual void DLlabel(const std::string&) {}

@@ -119,10 +119,6 @@ void TMainForm::reportWrite(const Status& s) {
   if (!s.ok()) info(::zelkova::Sj("設定を保存できませんでした：") + s.message());
 }
 
-void TMainForm::notYet(const char* what) {
-  statusBar()->showMessage(QString::fromUtf8(what) + QString::fromUtf8("：この機能はまだ使えません。"), 5000);
-}
-
 // ---- building ----
 
 QTableWidget* TMainForm::addGrid(QWidget* page, const QString& name) {

@@ -181,7 +181,6 @@ class TMainForm : public QMainWindow {
   void buildPages();
   QWidget* buildReferencePage();
   QTableWidget* addGrid(QWidget* page, const QString& name);
-  void notYet(const char* what);
   void HitReportClick(int threshold);
   // The grid takes the popup menu and becomes the copy target (CurrentGrid) when pressed.
   void attachCopyMenu(QTableWidget* g);

@@ -18,6 +18,7 @@
 #include "day/race_day_live.h"
 #include "day/replay_timers.h"
 #include "gui/henko_form.h"
+#include "gui/history_pages.h"
 #include "gui/main_form.h"
 #include "gui/oz_get_time_form.h"
 #include "gui/qt_platform.h"
@@ -38,8 +39,17 @@ class MainFormLiveHost : public LiveHost {
     f_.datList_->setCurrentRow(item);
     f_.DatListClick();
   }
-  void RerunRaceView() override { f_.rerunView(); }
-  void HindoRankBtn(RaceDay&) override { f_.HindoRankBtnClick(); }
+  // A race the view could not show would only raise its message box again, unattended; the
+  // user's own click still tries it.
+  void RerunRaceView() override {
+    if (f_.view_->panel12Visible) f_.rerunView();
+  }
+  void ShowRankFrequency(const RankFrequency& counts) override {
+    if (HistoryPages* pages = f_.historyPages()) {
+      pages->showCounts(counts);
+      pages->repaintDeme();
+    }
+  }
   void ShowChanges(const ChangeLists& lists) override;
   void DLlabel(const std::string& text) override {
     f_.dlLabel_->setText(Q(text));

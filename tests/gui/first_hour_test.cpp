@@ -157,22 +157,6 @@ class FirstHourTest : public QObject {
     QVERIFY2(infos()[0].contains(U8("「2024年05月12日.jvRA」は空です")), qPrintable(infos()[0]));
   }
 
-  // A note of a command appears once, in the status bar; the right-hand label is the real-time one.
-  void statusMessagesAreShownOnce() {
-    auto w = make();
-    auto* dl = w->findChild<QLabel*>("DLlabel");
-    int told = 0;
-    for (auto command : {&TMainForm::T1Click, &TMainForm::J1Click, &TMainForm::SumBtnClick}) {
-      w->statusBar()->clearMessage();
-      dl->clear();
-      (w.get()->*command)();
-      const QString left = w->statusBar()->currentMessage(), right = dl->text();
-      QVERIFY2(left.isEmpty() || right.isEmpty() || left != right, qPrintable(left));
-      told += !left.isEmpty() || !right.isEmpty();
-    }
-    QVERIFY(told > 0);
-  }
-
   // The program's own arguments: help on stdout with exit 0, an unknown option named, and a
   // feed folder that is none refused at start without being remembered.
   void programArgumentsAndTheFeedFolderAtStart() {

@@ -30,9 +30,10 @@ class Host : public LiveHost {
   void SetTimer1(bool on) override { timer1 = on; }
   void ReloadDay() override { ++reloads; }
   void Fetched(const FetchReport& r) override { fetched.push_back(r); }
+  void ShowRankFrequency(const RankFrequency&) override { ++rankings; }
 
   std::string date, label, rest, now;
-  int item = 0, items = 2, reruns = 0, shown = 0, reloads = 0;
+  int item = 0, items = 2, reruns = 0, shown = 0, reloads = 0, rankings = 0;
   bool box = true, timer1 = false;
   ChangeLists changes;
   std::vector<FetchReport> fetched;
@@ -183,6 +184,8 @@ TEST_F(RaceDayLiveTest, ResultsArriveWithOneViewRunForTheFirstPayoutAndTheirWeig
   EXPECT_EQ(F(0).HorseWeight[0], 486);
   EXPECT_EQ(F(0).WeightChange[1], -2);
   EXPECT_EQ(host.reruns, 2);  // the first payout, then the command's own run
+  EXPECT_EQ(host.rankings, 1);
+  EXPECT_TRUE(FileExists(f.day->HindPath));  // the day's counts, stored for the aggregation
   EXPECT_EQ(prompts.beeps, 2);
   live.KekkaGetBtnClick();
   EXPECT_EQ(host.reruns, 3);
