@@ -6,8 +6,6 @@
 
 namespace zelkova {
 
-namespace {
-
 // Howard Hinnant's civil-day algorithms (proleptic Gregorian).
 long long DaysFromCivil(long long y, long long m, long long d) {
   y -= m <= 2;
@@ -17,6 +15,8 @@ long long DaysFromCivil(long long y, long long m, long long d) {
   const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + doe - 719468;
 }
+
+namespace {
 
 void CivilFromDays(long long z, int& y, int& m, int& d) {
   z += 719468;

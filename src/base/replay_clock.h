@@ -11,6 +11,8 @@
 
 namespace zelkova {
 
+// Days since 1970-01-01 of a civil date (proleptic Gregorian); negative before it.
+long long DaysFromCivil(long long y, long long m, long long d);
 // Seconds since 1970-01-01 00:00:00 of a local time taken as a plain calendar value (no zone).
 long long SerialSeconds(const LocalTime& t);
 LocalTime FromSerialSeconds(long long s);

@@ -7,6 +7,7 @@
 
 #include "base/cp932.h"
 #include "base/file_io.h"
+#include "base/replay_clock.h"
 #include "racedata/race_day_updates.h"
 #include "records/code_tables.h"
 #include "settings/ini_gt.h"
@@ -25,20 +26,6 @@ double OddsValue(std::string_view text) {
     return -1;
   return static_cast<double>(ParseInt(t)) / 10.0;
 }
-
-namespace {
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-long long DaysFromCivil(long long y, long long m, long long d) {
-  y -= m <= 2;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const long long yoe = y - era * 400;
-  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-}  // namespace
 
 int DaysBetween(int from, int to) {
   return static_cast<int>(DaysFromCivil(to / 10000, to / 100 % 100, to % 100) -

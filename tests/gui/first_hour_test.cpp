@@ -27,6 +27,7 @@
 #include "../support/app_fixtures.h"
 #include "../support/test_support.h"
 #include "gui_support.h"
+#include "run_offscreen.h"
 
 using namespace zelkova;
 using zelkova::gui::TMainForm;
@@ -162,17 +163,7 @@ class FirstHourTest : public QObject {
   void programArgumentsAndTheFeedFolderAtStart() {
     const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
     if (!QFile::exists(exe)) QSKIP("the program is not built");
-    auto run = [&](const QStringList& args, QString* out, QString* err) {
-      QProcess p;
-      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-      env.insert("QT_QPA_PLATFORM", "offscreen");
-      p.setProcessEnvironment(env);
-      p.start(exe, args);
-      if (!p.waitForFinished(20000)) return -1;
-      *out = QString::fromUtf8(p.readAllStandardOutput());
-      *err = QString::fromUtf8(p.readAllStandardError());
-      return p.exitCode();
-    };
+    auto run = [&](const QStringList& args, QString* out, QString* err) { return testing::RunOffscreen(exe, args, out, err); };
     QString out, err;
     QCOMPARE(run({"--help"}, &out, &err), 0);
     QVERIFY2(out.startsWith("usage: zelkova [--home DIR]"), qPrintable(out));

@@ -25,6 +25,7 @@
 #include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 #include "gui_fakes.h"
+#include "run_offscreen.h"
 
 using namespace zelkova;
 using zelkova::gui::TMainForm;
@@ -164,16 +165,7 @@ class LiveDayTest : public QObject {
   void theProgramTakesItsPictureAtTheReplayedMoment() {
     const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
     if (!QFile::exists(exe)) QSKIP("the program is not built");
-    auto run = [&](const QStringList& args, QString* err) {
-      QProcess p;
-      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-      env.insert("QT_QPA_PLATFORM", "offscreen");
-      p.setProcessEnvironment(env);
-      p.start(exe, args);
-      if (!p.waitForFinished(120000)) return -1;
-      *err = QString::fromUtf8(p.readAllStandardError());
-      return p.exitCode();
-    };
+    auto run = [&](const QStringList& args, QString* err) { return testing::RunOffscreen(exe, args, nullptr, err, 120000); };
     const QString home2 = dir.filePath("home2"), shot = dir.filePath("shot.png");
     const QStringList day = {"--home", home2, "--feed", feed, "--date", "20240519", "--race", "1"};
     QString err;
