@@ -707,5 +707,4 @@ void TMainForm::Dd1Click() {
   if (!state_.terminate) reportWrite(ini_.WriteBool("datalist", "close", dd1_->isChecked()));
 }
 
-
 }  // namespace zelkova::gui
