@@ -43,7 +43,7 @@ std::string Fmt(const char* fmt, int v) {
 std::string Above0(double v) { return v > 0 ? Fmt("%5.1f", v) : std::string(); }
 
 // A record line's source: UM groups of six 3-digit counts, summed class by class.
-struct RecordSpec {
+struct RecordLineLayout {
   const char* caption;
   const char* countsLabel;
   std::vector<size_t> groups;
@@ -51,8 +51,8 @@ struct RecordSpec {
   const char* singleRate;
 };
 
-const std::vector<RecordSpec>& RecordSpecs() {
-  static const std::vector<RecordSpec> specs = {
+const std::vector<RecordLineLayout>& RecordLineLayouts() {
+  static const std::vector<RecordLineLayout> layouts = {
       {"総着実績：", "SogoLabel", {1107}, "", "SogoShorituLabel"},
       {"芝着実績：", "SibaLabel", {1143, 1161, 1179}, "", "SibaShorituLabel"},
       {"ダ着実績：", "DirtLabel", {1197, 1215, 1233}, "", "DirtShorituLabel"},
@@ -65,7 +65,7 @@ const std::vector<RecordSpec>& RecordSpecs() {
       {"芝重不良：", "SibaOmoLabel", {1305, 1323}, "SibaOmo", nullptr},
       {"ダ重不良：", "DirtOmoLabel", {1377, 1395}, "DirtOmo", nullptr},
   };
-  return specs;
+  return layouts;
 }
 
 std::string CountsText(const std::array<int, 6>& c) {
@@ -78,22 +78,22 @@ std::string Rate(int total, int k) { return Fmt("%2d", RateScore(total, k)); }
 
 std::vector<KakosoRecordRow> RecordRows(const UmImage* um) {
   std::vector<KakosoRecordRow> rows;
-  for (const RecordSpec& spec : RecordSpecs()) {
+  for (const RecordLineLayout& layout : RecordLineLayouts()) {
     KakosoRecordRow row;
-    row.caption = Sj(spec.caption);
-    row.counts.name = spec.countsLabel;
+    row.caption = Sj(layout.caption);
+    row.counts.name = layout.countsLabel;
     std::vector<std::string> names;
-    if (spec.singleRate) {
-      names.push_back(spec.singleRate);
+    if (layout.singleRate) {
+      names.push_back(layout.singleRate);
     } else {
-      for (const char* suffix : {"ShoLabel", "RenLabel", "FukLabel"}) names.push_back(std::string(spec.rateStem) + suffix);
+      for (const char* suffix : {"ShoLabel", "RenLabel", "FukLabel"}) names.push_back(std::string(layout.rateStem) + suffix);
     }
     for (const std::string& n : names) row.rates.push_back({n, {}});
     // Without a horse master there is nothing to count: the labels stay blank rather than
     // claiming a horse that never ran.
     if (um) {
       std::array<int, 6> counts{};
-      for (size_t g : spec.groups)
+      for (size_t g : layout.groups)
         for (size_t i = 0; i < 6; ++i) counts[i] += static_cast<int>(um->fieldInt(g + 3 * i, 3));
       int total = 0;
       for (int c : counts) total += c;

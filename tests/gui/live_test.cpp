@@ -31,8 +31,8 @@ namespace {
 
 // Records the real-time opens; every open finds nothing.
 struct CountingJvLink : testing::FakeJvLink {
-  int JVRTOpen(const std::string& spec, const std::string& key) override {
-    opens << QString::fromStdString(spec + " " + key);
+  int JVRTOpen(const std::string& dataspec, const std::string& key) override {
+    opens << QString::fromStdString(dataspec + " " + key);
     return -1;
   }
   QStringList opens;

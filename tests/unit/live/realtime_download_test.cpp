@@ -131,8 +131,8 @@ class ScriptLink : public JvLink {
   int JVInit(const std::string&) override { return 0; }
   int JVSetUIProperties() override { return 0; }
   int JVOpen(const std::string&, const std::string&, int, int&, int&, std::string&) override { return -1; }
-  int JVRTOpen(const std::string& spec, const std::string& key) override {
-    calls.push_back("JVRTOpen " + spec + " " + key);
+  int JVRTOpen(const std::string& dataspec, const std::string& key) override {
+    calls.push_back("JVRTOpen " + dataspec + " " + key);
     return openResult;
   }
   int JVStatus() override { return 0; }
