@@ -16,6 +16,20 @@ std::function<Status(const fs::path&)>& WriteFault() {
   return fault;
 }
 
+std::function<bool(const fs::path&)>& LinkRefused() {
+  static std::function<bool(const fs::path&)> refused;
+  return refused;
+}
+
+std::function<void(std::string_view, const fs::path&)>& StepHook() {
+  static std::function<void(std::string_view, const fs::path&)> hook;
+  return hook;
+}
+
+void Step(std::string_view what, const fs::path& target) {
+  if (StepHook()) StepHook()(what, target);
+}
+
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
@@ -135,13 +149,47 @@ Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
   return out;
 }
 
+InputFile::InputFile() : file_(std::make_unique<os::File>()) {}
+InputFile::~InputFile() = default;
+
+Status InputFile::Open(const fs::path& p) {
+  Close();
+  Status s = os::File::OpenForReading(p, *file_);
+  if (s.ok()) s = file_->Size(size_);
+  if (!s.ok()) Close();
+  return s;
+}
+
+void InputFile::Close() {
+  *file_ = os::File();
+  size_ = 0;
+}
+
+bool InputFile::isOpen() const { return file_->isOpen(); }
+
+Status InputFile::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
+  got = 0;
+  if (!file_->isOpen()) return Status::IoError("cannot read: the file is not open");
+  return file_->ReadAt(offset, buf, len, got);
+}
+
 namespace {
+
+// What a streaming batch drops from the cache once written.
+constexpr size_t kLargeFile = size_t{1} << 20;
+
+// A fresh name beside `p` that RemoveStaleTemporaries recognises by its writer's process id.
+fs::path TempName(const fs::path& p) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  fs::path tmp = p;
+  tmp += ".tmp" + std::to_string(os::CurrentProcessId()) + "_" + std::to_string(rng() % 1000000000ULL);
+  return tmp;
+}
 
 // Writes `bytes` to a fresh temporary file beside `p`; on success `f` is still open.
 Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::File& f) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  tmp = p;
-  tmp += ".tmp" + std::to_string(os::CurrentProcessId()) + "_" + std::to_string(rng() % 1000000000ULL);
+  tmp = TempName(p);
+  Step("write", p);
   if (Status s = os::File::CreateForWriting(tmp, f); !s.ok()) return s;
   auto give_up = [&](Status s) {
     f = os::File();
@@ -156,6 +204,7 @@ Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::F
 }
 
 Status Rename(const fs::path& tmp, const fs::path& p) {
+  Step("rename", p);
   Status s = os::Replace(tmp, p);
   if (!s.ok()) os::RemoveFile(tmp);
   return s;
@@ -216,13 +265,43 @@ Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
     os::RemoveFile(f.tmp);
     return s;
   }
+  f.size = bytes.size();
   staged_.push_back(std::move(f));
+  if (streaming_) {
+    // The one before has had the time this file took to reach the disk. Waiting for small files
+    // would cost more than the memory they hold.
+    for (size_t i = staged_.size() - 1; i-- > committed_;) {
+      if (staged_[i].linked) continue;
+      if (staged_[i].size >= kLargeFile) Settle(i);
+      break;
+    }
+  }
   return Status::Ok();
 }
 
+Status AtomicWriteBatch::StageSame(const fs::path& p, size_t source, std::string_view bytes, bool* linked) {
+  if (linked) *linked = false;
+  if (source < committed_ || source >= staged_.size())
+    return Status::InvalidArgument("no staged file " + std::to_string(source) + " to share with " + PathText(p));
+  File f{p, TempName(p), true};
+  Step("link", p);
+  const bool refused = LinkRefused() && LinkRefused()(p);
+  if (refused || !os::HardLink(staged_[source].tmp, f.tmp)) return Stage(p, bytes);
+  staged_.push_back(std::move(f));
+  if (linked) *linked = true;
+  return Status::Ok();
+}
+
+void AtomicWriteBatch::Settle(size_t i) {
+  os::File f;
+  if (os::File::OpenForReading(staged_[i].tmp, f).ok()) f.DropFromCache();  // Commit reports what is wrong
+}
+
 Status AtomicWriteBatch::Commit() {
-  // Every temporary file's bytes reach the disk before any target is replaced.
+  // Every temporary file's bytes reach the disk before any target is replaced. A linked file is
+  // the same file as its source.
   for (size_t i = committed_; i < staged_.size(); ++i) {
+    if (staged_[i].linked) continue;
     os::File f;
     Status s = os::File::OpenForSync(staged_[i].tmp, f);
     if (s.ok()) s = f.Sync();
@@ -230,6 +309,7 @@ Status AtomicWriteBatch::Commit() {
       Discard(committed_);
       return FileFailure(staged_[i].target, "をディスクに書き出せません", s.message());
     }
+    if (streaming_ && staged_[i].size >= kLargeFile) f.DropFromCache();
   }
   std::set<fs::path> folders;
   Status result;
@@ -312,5 +392,11 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
 }
 
 void SetWriteFaultForTesting(std::function<Status(const fs::path&)> fault) { WriteFault() = std::move(fault); }
+
+void SetLinkRefusedForTesting(std::function<bool(const fs::path&)> refused) { LinkRefused() = std::move(refused); }
+
+void SetWriteStepHookForTesting(std::function<void(std::string_view, const fs::path&)> hook) {
+  StepHook() = std::move(hook);
+}
 
 }  // namespace zelkova

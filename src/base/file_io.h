@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "base/status.h"
 
 namespace zelkova {
+
+namespace os {
+class File;
+}
 
 namespace fs = std::filesystem;
 
@@ -40,6 +45,30 @@ Result<uint64_t> FileSize(const fs::path& p);
 // Reads `len` bytes at `offset`; a shorter read than asked is Corruption (truncated file).
 Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len);
 
+// A file open for reading by position, closed at destruction. Readers that need a few records
+// of a large file keep one open instead of reading it whole.
+class InputFile {
+ public:
+  InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  // NotFound when the file does not exist; IoError when it cannot be opened. Others may replace
+  // the file meanwhile; this one goes on reading what it opened.
+  Status Open(const fs::path& p);
+  void Close();
+  bool isOpen() const;
+  // The size when it was opened.
+  uint64_t size() const { return size_; }
+  // Reads up to `len` bytes at `offset` into `buf`; `got` is below `len` only at the end.
+  Status ReadAt(uint64_t offset, char* buf, size_t len, size_t& got);
+
+ private:
+  std::unique_ptr<os::File> file_;
+  uint64_t size_ = 0;
+};
+
 // Replaces the whole file atomically. The folder must exist.
 Status WriteFileAtomic(const fs::path& p, std::string_view bytes);
 // Replaces the whole file by a rename, so that no reader sees half of it, but without making it
@@ -53,15 +82,27 @@ Status FlushFileSystem(const fs::path& p);
 // Commit() makes all of them durable, renames them over their targets in staging order and makes
 // the renames durable. A crash at any point leaves every target either old or new and complete.
 // Temporary files that were not renamed are removed when the batch ends or is reset.
+//
+// Files of identical bytes may share their storage (StageSame: hard links). That is safe only
+// because no stored file is ever changed in place: every writer replaces a file by renaming a new
+// one over it, which gives that path a file of its own and leaves the others as they were.
 class AtomicWriteBatch {
  public:
-  AtomicWriteBatch() = default;
+  // `streaming`: the files will not be read back soon. Each leaves the system's cache once it is
+  // on the disk, so a long run of large files does not fill the memory (filling it costs far more
+  // than the copying, on a virtual machine most of all).
+  explicit AtomicWriteBatch(bool streaming = false) : streaming_(streaming) {}
   AtomicWriteBatch(const AtomicWriteBatch&) = delete;
   AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
   ~AtomicWriteBatch();
 
   // The folder must exist. On failure nothing of this file is left behind.
   Status Stage(const fs::path& p, std::string_view bytes);
+  // Stages `p` with the bytes of staged file `source` (an index below staged()), which `bytes`
+  // must equal: a hard link to that file's temporary, so the bytes are stored once. Where the
+  // file system refuses a link, `bytes` are written as a copy. *linked tells which happened.
+  Status StageSame(const fs::path& p, size_t source, std::string_view bytes, bool* linked = nullptr);
+  size_t staged() const { return staged_.size(); }
   // Stops at the first file that cannot be replaced; committed() tells how many were.
   Status Commit();
   size_t committed() const { return committed_; }
@@ -71,10 +112,13 @@ class AtomicWriteBatch {
  private:
   struct File {
     fs::path target, tmp;
+    bool linked = false;  // shares the bytes of an earlier staged file, made durable with it
   };
   void Discard(size_t from);  // removes the temporary files from `from` on
+  void Settle(size_t i);      // streaming: waits until file i is on the disk and drops it from the cache
   std::vector<File> staged_;
   size_t committed_ = 0;
+  bool streaming_ = false;
 };
 
 // Whether process `pid` still runs. A process that has ended but was not yet collected by its
@@ -93,6 +137,12 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 // Test hook: when set, called before each atomic write; a non-ok Status makes the write fail
 // as a full disk would (after the temporary file was partly written).
 void SetWriteFaultForTesting(std::function<Status(const fs::path&)> fault);
+// Test hook: when set and true for a target, a hard link for it is refused as a file system
+// without links refuses it.
+void SetLinkRefusedForTesting(std::function<bool(const fs::path&)> refused);
+// Test hook: when set, called before each step that changes the disk, with the step ("write",
+// "link" or "rename") and its target; a crash test ends the process there.
+void SetWriteStepHookForTesting(std::function<void(std::string_view step, const fs::path&)> hook);
 
 // Message text for an errno value: the common causes in Japanese, the rest as the platform
 // words them (CP932).

@@ -39,6 +39,10 @@ class File {
   Status Sync();
   // Starts writing the contents out now, without waiting; a hint that may do nothing.
   void StartWriteBack();
+  // Waits until the contents are written out and lets the system's cache forget them; a hint
+  // that may do nothing.
+  void DropFromCache();
+  Status Size(uint64_t& size);
   // Reports what a delayed write could not store.
   Status Close();
 
@@ -58,6 +62,9 @@ std::filesystem::path OnDiskName(const std::filesystem::path& p);
 
 // Renames `from` over `to`, replacing it. On failure `from` is left for the caller to remove.
 Status Replace(const std::filesystem::path& from, const std::filesystem::path& to);
+// Gives the existing file `from` the second name `to`. False where the file system has no hard
+// links (FAT, exFAT, some network shares) or the file has too many names already.
+bool HardLink(const std::filesystem::path& from, const std::filesystem::path& to);
 // Removes a file; a file that is not there is no failure.
 void RemoveFile(const std::filesystem::path& p);
 // Makes the names in `dir` durable (renames included), where the system needs that asked.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "settings/error_log.h"
 #include "settings/ini_gt.h"
@@ -490,11 +491,16 @@ bool BatchDownload::endStep() {
     std::vector<std::string>* lines;
     const char* ext;
   } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
-  // The files are written in groups of about a gigabyte made durable together: the disk keeps
+  // Every date gets the same list, so its bytes are written once and the other dates' files are
+  // hard links to that file (copies where the file system has no links): a season's download
+  // would otherwise write the same tens of megabytes for each of its hundreds of dates. A later
+  // rewrite of one date's file renames a new file over that name alone.
+  // Copies are written in groups of about a gigabyte made durable together: the disk keeps
   // writing one file while the next is prepared, and a full disk keeps the groups already done.
   constexpr size_t kGroupBytes = size_t{1} << 30;
-  AtomicWriteBatch group;
+  AtomicWriteBatch group(/*streaming=*/true);
   size_t groupBytes = 0;
+  std::optional<size_t> source;  // the file of the current list staged in this group
   std::vector<std::string> made;
   auto commit = [&] {
     Status s = group.Commit();
@@ -503,23 +509,28 @@ bool BatchDownload::endStep() {
     made.clear();
     group.Reset();
     groupBytes = 0;
+    source.reset();
     return s;
   };
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
-    // Every date gets the same list: join it once (a season's horse list is tens of megabytes).
     const std::string bytes = JoinLinesCrLf(*m.lines);
+    source.reset();
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
       const int md = static_cast<int>(ParseInt(d.substr(6, 2) + d.substr(10, 2)));
       auto p = DataPath(folders_, d, m.ext);
       if (md < todayMonthDay_ && FileExists(p)) continue;
       Status s = EnsureDir(p.parent_path());
-      if (s.ok()) s = group.Stage(p, bytes);
+      bool linked = false;
+      if (s.ok()) s = source ? group.StageSame(p, *source, bytes, &linked) : group.Stage(p, bytes);
       if (s.ok()) {
         made.push_back(T().made + d + m.ext);
-        groupBytes += bytes.size();
+        if (!linked) {
+          source = group.staged() - 1;
+          groupBytes += bytes.size();
+        }
         if (groupBytes >= kGroupBytes) s = commit();
       }
       if (!s.ok()) {

@@ -372,6 +372,14 @@ Status Loader::ReadRaces() {
   if (!s.ok()) return s;
   courses_.clear();
   listSlots_.clear();
+  // Files are opened and closed within the step that reads them: an open master could not be
+  // replaced by a download on every system.
+  struct CloseMasters {
+    LoadScratch& scratch;
+    ~CloseMasters() {
+      for (MasterIndex* m : {&scratch.um, &scratch.ks, &scratch.ch}) m->Close();
+    }
+  } closeMasters{scratch_};
   if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10); !m.ok()) return m;
   if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5); !m.ok()) return m;
   if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5); !m.ok()) return m;
@@ -433,23 +441,26 @@ Status Loader::ReadEntries(RaceInfo& race) {
   for (int h = 0; h < n; ++h) {
     Runner& runner = race.Runners[h];
     runner.SeRecord.assign(se->rec(static_cast<size_t>(q - 1) * MaxRunners + static_cast<size_t>(h)));
-    std::string_view um = scratch_.um.Find(runner.SeRecord.field(31, 10));
-    if (!um.empty()) {
-      runner.UmRecord.assign(um);
+    auto um = scratch_.um.Find(runner.SeRecord.field(31, 10));
+    if (!um.ok()) return um.status();
+    if (!um->empty()) {
+      runner.UmRecord.assign(*um);
       HorseFigures(runner.UmRecord.view(), f, h);
     }
     Status s = ReadPastRuns(race, runner, h);
     if (!s.ok()) return s;
-    std::string_view ks = scratch_.ks.Find(runner.SeRecord.field(297, 5));
-    if (!ks.empty()) {
-      runner.KsRecord.assign(ks);
+    auto ks = scratch_.ks.Find(runner.SeRecord.field(297, 5));
+    if (!ks.ok()) return ks.status();
+    if (!ks->empty()) {
+      runner.KsRecord.assign(*ks);
       static const size_t kJockey[4] = {1060, 1096, 2112, 2148};
       PersonCounts(runner.KsRecord.view(), kJockey, f.JockeyWins[h], f.JockeyStarts[h]);
       if (f.JockeyStarts[h] >= 1) f.JockeyWinRate[h] = static_cast<double>(f.JockeyWins[h]) / f.JockeyStarts[h] * 100.0;
     }
-    std::string_view ch = scratch_.ch.Find(runner.SeRecord.field(86, 5));
-    if (!ch.empty()) {
-      runner.ChRecord.assign(ch);
+    auto ch = scratch_.ch.Find(runner.SeRecord.field(86, 5));
+    if (!ch.ok()) return ch.status();
+    if (!ch->empty()) {
+      runner.ChRecord.assign(*ch);
       static const size_t kTrainer[4] = {749, 785, 1801, 1837};
       PersonCounts(runner.ChRecord.view(), kTrainer, f.TrainerWins[h], f.TrainerStarts[h]);
       if (f.TrainerStarts[h] >= 1)

@@ -105,6 +105,20 @@ void File::StartWriteBack() {
 #endif
 }
 
+void File::DropFromCache() {
+#ifdef __linux__
+  ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
+#endif
+}
+
+Status File::Size(uint64_t& size) {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return failure("cannot stat");
+  size = static_cast<uint64_t>(st.st_size);
+  return Status::Ok();
+}
+
 Status File::Close() {
   const int fd = std::exchange(fd_, -1);
   return ::close(fd) == 0 ? Status::Ok() : failure("に書き込めません");
@@ -116,6 +130,10 @@ std::filesystem::path OnDiskName(const std::filesystem::path& p) { return p; }
 Status Replace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::rename(from.c_str(), to.c_str()) == 0) return Status::Ok();
   return FileFailure(to, "を置き換えられません", ErrnoText(errno));
+}
+
+bool HardLink(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return ::link(from.c_str(), to.c_str()) == 0;
 }
 
 void RemoveFile(const std::filesystem::path& p) { ::unlink(p.c_str()); }

@@ -133,6 +133,15 @@ Status File::Sync() { return FlushFileBuffers(Handle(handle_)) ? Status::Ok() : 
 
 void File::StartWriteBack() {}
 
+void File::DropFromCache() {}
+
+Status File::Size(uint64_t& size) {
+  LARGE_INTEGER n{};
+  if (!GetFileSizeEx(Handle(handle_), &n)) return failure("cannot stat");
+  size = static_cast<uint64_t>(n.QuadPart);
+  return Status::Ok();
+}
+
 Status File::Close() {
   HANDLE h = Handle(std::exchange(handle_, nullptr));
   return CloseHandle(h) ? Status::Ok() : failure("に書き込めません");
@@ -158,6 +167,10 @@ Status Replace(const std::filesystem::path& from, const std::filesystem::path& t
     if (!IsPassingLock(err) || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))) break;
   }
   return FileFailure(to, "を置き換えられません", SystemErrorText(err));
+}
+
+bool HardLink(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return CreateHardLinkW(to.c_str(), from.c_str(), nullptr) != 0;
 }
 
 void RemoveFile(const std::filesystem::path& p) { DeleteFileW(p.c_str()); }

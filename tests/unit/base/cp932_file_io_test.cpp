@@ -132,6 +132,70 @@ TEST(FileIo, BatchReplacesAllOrNothingAndLeavesNoTemporaries) {
   EXPECT_EQ(count(), 3);
 }
 
+TEST(FileIo, IdenticalFilesShareStorageAndEachPathIsReplacedAlone) {
+  TempDir dir;
+  ASSERT_TRUE(WriteFileAtomic(dir / "c", "old c").ok());
+  AtomicWriteBatch batch(/*streaming=*/true);
+  ASSERT_TRUE(batch.Stage(dir / "a", "same").ok());
+  bool linked = false;
+  ASSERT_TRUE(batch.StageSame(dir / "b", 0, "same", &linked).ok());
+  EXPECT_TRUE(linked);
+  ASSERT_TRUE(batch.StageSame(dir / "c", 1, "same", &linked).ok());  // a link of a link
+  EXPECT_EQ(*ReadFile(dir / "c"), "old c");                         // nothing replaced before Commit
+  ASSERT_TRUE(batch.Commit().ok());
+  EXPECT_EQ(batch.committed(), 3u);
+  for (const char* n : {"a", "b", "c"}) EXPECT_EQ(*ReadFile(dir / n), "same") << n;
+  EXPECT_TRUE(fs::equivalent(dir / "a", dir / "b"));
+  EXPECT_TRUE(fs::equivalent(dir / "a", dir / "c"));
+  EXPECT_EQ(fs::hard_link_count(dir / "a"), 3u);
+
+  // Rewriting one of them gives that path a file of its own; the others keep their bytes.
+  ASSERT_TRUE(WriteFileAtomic(dir / "b", "new b").ok());
+  EXPECT_EQ(*ReadFile(dir / "b"), "new b");
+  EXPECT_EQ(*ReadFile(dir / "a"), "same");
+  EXPECT_EQ(*ReadFile(dir / "c"), "same");
+  EXPECT_EQ(fs::hard_link_count(dir / "a"), 2u);
+
+  // No staged file to share with.
+  AtomicWriteBatch empty;
+  EXPECT_FALSE(empty.StageSame(dir / "d", 0, "x").ok());
+  EXPECT_FALSE(fs::exists(dir / "d"));
+}
+
+TEST(FileIo, RefusedLinksBecomeCopiesWithTheSameBytes) {
+  TempDir dir;
+  SetLinkRefusedForTesting([](const fs::path& p) { return p.filename() == "b"; });
+  AtomicWriteBatch batch;
+  ASSERT_TRUE(batch.Stage(dir / "a", "same").ok());
+  bool linked = true;
+  ASSERT_TRUE(batch.StageSame(dir / "b", 0, "same", &linked).ok());
+  EXPECT_FALSE(linked);
+  ASSERT_TRUE(batch.StageSame(dir / "c", 0, "same", &linked).ok());
+  EXPECT_TRUE(linked);
+  SetLinkRefusedForTesting(nullptr);
+  ASSERT_TRUE(batch.Commit().ok());
+  for (const char* n : {"a", "b", "c"}) EXPECT_EQ(*ReadFile(dir / n), "same") << n;
+  EXPECT_FALSE(fs::equivalent(dir / "a", dir / "b"));
+  EXPECT_TRUE(fs::equivalent(dir / "a", dir / "c"));
+  int n = 0;
+  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++n;
+  EXPECT_EQ(n, 3);  // no temporary left
+
+  // A copy that cannot be written fails like any write, and leaves nothing behind.
+  SetLinkRefusedForTesting([](const fs::path&) { return true; });
+  SetWriteFaultForTesting([](const fs::path& p) {
+    return p.filename() == "e" ? Status::IoError("No space left on device") : Status::Ok();
+  });
+  AtomicWriteBatch full;
+  ASSERT_TRUE(full.Stage(dir / "d", "same").ok());
+  EXPECT_TRUE(full.StageSame(dir / "e", 0, "same").isIoError());
+  SetWriteFaultForTesting(nullptr);
+  SetLinkRefusedForTesting(nullptr);
+  full.Reset();
+  EXPECT_FALSE(fs::exists(dir / "d"));
+  EXPECT_FALSE(fs::exists(dir / "e"));
+}
+
 TEST(FileIo, StaleTemporariesOfDeadWritersAreRemoved) {
   TempDir dir;
   fs::create_directories(dir / "SEI" / "2020");

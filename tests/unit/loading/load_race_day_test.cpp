@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 
 #include "base/cp932.h"
@@ -582,12 +583,12 @@ TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {
   testing::WriteBytes(dir / "m.jvKS", file);
   MasterIndex idx;
   ASSERT_TRUE(idx.Load(dir / "m.jvKS", kLenKS, 12, 5).ok());
-  EXPECT_EQ(Field(idx.Find("00100"), 20, 1), "1");
-  EXPECT_EQ(Field(idx.Find("00300"), 20, 1), "0");
-  EXPECT_EQ(Field(idx.Find("00200"), 20, 1), "4");
-  EXPECT_TRUE(idx.Find("     ").empty());
-  EXPECT_TRUE(idx.Find("0010").empty());
-  EXPECT_TRUE(idx.Find("00400").empty());
+  EXPECT_EQ(Field(*idx.Find("00100"), 20, 1), "1");
+  EXPECT_EQ(Field(*idx.Find("00300"), 20, 1), "0");
+  EXPECT_EQ(Field(*idx.Find("00200"), 20, 1), "4");
+  EXPECT_TRUE(idx.Find("     ")->empty());
+  EXPECT_TRUE(idx.Find("0010")->empty());
+  EXPECT_TRUE(idx.Find("00400")->empty());
   // Versions of one key made on different days: the newest, whatever its place in the file.
   std::string versions;
   const char* made[] = {"20240425", "20240509", "20240502", "20240509"};
@@ -601,10 +602,41 @@ TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {
   testing::WriteBytes(dir / "m.jvUM2", versions);
   MasterIndex um;
   ASSERT_TRUE(um.Load(dir / "m.jvUM2", kLenUM, 12, 10).ok());
-  EXPECT_EQ(Field(um.Find("2020100120"), 1107, 1), "1");  // the first of the two made last
+  EXPECT_EQ(Field(*um.Find("2020100120"), 1107, 1), "1");  // the first of the two made last
   // Reused for another file: nothing of the first one is found.
   EXPECT_TRUE(idx.Load(dir / "none.jvKS", kLenKS, 12, 5).isNotFound());
-  EXPECT_TRUE(idx.Find("00100").empty());
+  EXPECT_TRUE(idx.Find("00100")->empty());
+}
+
+TEST(MasterIndex, KeysAcrossManyReadsAndRecordsReadWhenFound) {
+  // Far more than one read's worth of records: every key and its newest version are found,
+  // wherever its record lies, and a record is read from the file only when looked up.
+  TempDir dir;
+  std::string file;
+  for (int i = 0; i < 1500; ++i) {
+    std::string r = Rec("KS", kLenKS);
+    char key[8];
+    std::snprintf(key, sizeof key, "%05d", i % 700);
+    Put(r, 4, i < 700 ? "20240101" : "20240301");  // the later copy of a key is newer
+    Put(r, 12, key);
+    Put(r, 20, std::to_string(i));
+    file += r;
+  }
+  testing::WriteBytes(dir / "m.jvKS", file + "KS torn");
+  MasterIndex idx;
+  EXPECT_TRUE(idx.Load(dir / "m.jvKS", kLenKS, 12, 5).isCorruption());  // torn end reported, the rest kept
+  EXPECT_EQ(idx.size(), 1500u);
+  for (int k : {0, 99, 250, 251, 699}) {
+    char key[8];
+    std::snprintf(key, sizeof key, "%05d", k);
+    auto rec = idx.Find(key);
+    ASSERT_TRUE(rec.ok());
+    EXPECT_EQ(std::string(TrimBlanks(Field(*rec, 20, 5))), std::to_string(k + 700)) << key;
+  }
+  // Closed: the file may be replaced, and nothing is read from it any more.
+  idx.Close();
+  testing::WriteBytes(dir / "m.jvKS", "");
+  EXPECT_TRUE(idx.Find("00001")->empty());
 }
 
 TEST(RaceDayReset, StartingValuesAndHelpers) {

@@ -7,6 +7,7 @@
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/batch_download.h"
+#include "store/legacy_um.h"
 #include "store/stored_files.h"
 #include "records/code_tables.h"
 #include "store_fixtures.h"
@@ -122,6 +123,126 @@ TEST_F(BatchTest, MastersGoOnlyToDatesTheRuleAllows) {
   EXPECT_LT(ks[0], ks[1]);
   EXPECT_TRUE(FileExists(Data("20240512", ".jvUM2")));  // missing, so written
   EXPECT_FALSE(FileExists(Data("20240512", ".jvCH")));  // no CH records at all
+}
+
+// A download over three dates with a list of each master kind, and the files it gives them.
+class MasterFilesTest : public BatchTest {
+ protected:
+  const std::vector<std::string> dates_ = {"20240512", "20240525", "20240601"};
+  const std::vector<std::string> exts_ = {".jvKS", ".jvCH", ".jvUM2"};
+  void Feed() {
+    jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240525", "05", 1), RA('1', "20240601", "05", 1),
+                  testing::Master("KS", "00009", kLenKS), testing::Master("KS", "00002", kLenKS),
+                  testing::Master("CH", "01001", kLenCH), testing::Master("UM", "2020100001", kLenUM)}};
+  }
+  std::vector<std::filesystem::path> Masters() {
+    std::vector<std::filesystem::path> out;
+    for (const auto& d : dates_)
+      for (const auto& e : exts_) out.push_back(Data(d, e));
+    return out;
+  }
+  static size_t LengthOf(const std::string& ext) { return ext == ".jvKS" ? kLenKS : ext == ".jvCH" ? kLenCH : kLenUM; }
+  // An older master of each kind for the dates from today on, which a download overwrites.
+  std::map<std::filesystem::path, std::string> SeedOld() {
+    std::map<std::filesystem::path, std::string> old;
+    for (const auto& d : {"20240525", "20240601"})
+      for (const auto& e : exts_) {
+        auto p = Data(d, e);
+        EXPECT_TRUE(SaveLines(p, {Line(testing::Master(e == ".jvUM2" ? "UM" : e.substr(3, 2).c_str(),
+                                                        e == ".jvUM2" ? "2019100001" : "00001", LengthOf(e)))})
+                        .ok());
+        old[p] = testing::ReadBytes(p);
+      }
+    return old;
+  }
+};
+
+TEST_F(MasterFilesTest, EveryDateGetsTheSameBytesStoredOnceAndARewriteChangesOneDate) {
+  Feed();
+  Run();
+  ASSERT_TRUE(batch_->outcome().ok());
+  for (const auto& e : exts_) {
+    const std::string first = testing::ReadBytes(Data(dates_[0], e));
+    EXPECT_EQ(first.size() % LengthOf(e), 0u);
+    for (const auto& d : dates_) {
+      EXPECT_EQ(testing::ReadBytes(Data(d, e)), first) << d << e;
+      EXPECT_EQ(std::filesystem::hard_link_count(Data(d, e)), dates_.size()) << d << e;
+    }
+  }
+  EXPECT_EQ(batch_->listLines().back(), Sj("作成済み:") + DateText("20240601") + ".jvUM2");
+
+  // A later download with races of one date only rewrites that date's files.
+  const std::string ks0512 = testing::ReadBytes(Data("20240512", ".jvKS"));
+  jv_.files = {{RA('1', "20240601", "05", 2), testing::Master("KS", "00005", kLenKS)}};
+  Run();
+  EXPECT_EQ(ReadRecordLines(Data("20240601", ".jvKS"), kLenKS)->size(), 1u);
+  for (const auto& d : {"20240512", "20240525"}) EXPECT_EQ(testing::ReadBytes(Data(d, ".jvKS")), ks0512) << d;
+  EXPECT_EQ(std::filesystem::hard_link_count(Data("20240512", ".jvKS")), 2u);
+
+  // So does the legacy conversion of one date's horse master.
+  const std::string um = testing::ReadBytes(Data("20240512", ".jvUM2"));
+  testing::WriteBytes(Data("20240525", ".jvUMA"), std::string(kLenLegacyUM, '7'));
+  ASSERT_TRUE(ConvertLegacyHorseMaster(dir_.path(), DateText("20240525")).ok());
+  EXPECT_NE(testing::ReadBytes(Data("20240525", ".jvUM2")), um);
+  EXPECT_EQ(testing::ReadBytes(Data("20240512", ".jvUM2")), um);
+  EXPECT_EQ(testing::ReadBytes(Data("20240601", ".jvUM2")), um);
+}
+
+TEST_F(MasterFilesTest, WhereLinksAreRefusedCopiesGiveTheSameTree) {
+  Feed();
+  Run();
+  const auto linked = Tree(dir_.path());
+  std::filesystem::remove_all(dir_ / "Data");
+  SetLinkRefusedForTesting([](const std::filesystem::path&) { return true; });
+  Run();
+  SetLinkRefusedForTesting(nullptr);
+  ASSERT_TRUE(batch_->outcome().ok());
+  EXPECT_EQ(Tree(dir_.path()), linked);
+  for (const auto& p : Masters()) EXPECT_EQ(std::filesystem::hard_link_count(p), 1u) << p;
+}
+
+TEST_F(MasterFilesTest, KillAtAnyStepOfTheEndStepLeavesEachMasterOldOrNew) {
+  // The files a complete run leaves, and how many disk steps the master files take.
+  Feed();
+  SeedOld();
+  int steps = 0;
+  SetWriteStepHookForTesting([&](std::string_view, const std::filesystem::path& p) {
+    const std::string ext = p.extension().string();
+    steps += ext == ".jvKS" || ext == ".jvCH" || ext == ".jvUM2";
+  });
+  Run();
+  SetWriteStepHookForTesting(nullptr);
+  std::map<std::filesystem::path, std::string> fresh;
+  for (const auto& p : Masters()) fresh[p] = testing::ReadBytes(p);
+  ASSERT_EQ(steps, 18);  // per kind: a write and two links, then three renames
+  for (int kill = 1; kill <= steps; ++kill) {
+    std::filesystem::remove_all(dir_ / "Data");
+    auto old = SeedOld();
+    EXPECT_EXIT(
+        {
+          int seen = 0;
+          SetWriteStepHookForTesting([&](std::string_view, const std::filesystem::path& p) {
+            const std::string ext = p.extension().string();
+            if ((ext == ".jvKS" || ext == ".jvCH" || ext == ".jvUM2") && ++seen == kill) std::_Exit(137);
+          });
+          Run();
+        },
+        ::testing::ExitedWithCode(137), "")
+        << kill;
+    for (const auto& p : Masters()) {
+      if (!FileExists(p)) {
+        EXPECT_EQ(old.count(p), 0u) << p << " vanished at step " << kill;
+        continue;
+      }
+      const std::string now = testing::ReadBytes(p);
+      EXPECT_TRUE(now == fresh[p] || (old.count(p) && now == old[p])) << p << " torn at step " << kill;
+    }
+  }
+  // The next download sweeps what the kill left and completes the files.
+  Run();
+  for (const auto& p : Masters()) EXPECT_EQ(testing::ReadBytes(p), fresh[p]) << p;
+  for (auto& e : std::filesystem::directory_iterator(dir_ / "Data"))
+    EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(BatchTest, BadRecordsAreSkippedAndLogged) {
