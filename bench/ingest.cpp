@@ -1,12 +1,15 @@
 // Batch download ingest of a season against the I/O floor measured in the same run, and the
 // write-back cache against write-through on a tenth of the feed. bench/ingest prepares the feed.
-//   bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]
+//   bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--copies] [--keep]
 // --feed: a feed folder (zelkova-feedgen --scale year --today 2024-12-22); --tenth-feed: the
 // feed for the write-through comparison (default: the last tenth of --feed's stored files in the
 // order JVOpen serves them; the first tenth is compared too and printed as first_tenth_ratio);
 // --fixed: where RTJ.dat, RTN.dat, RTC.dat, SetGate.tbl are (default: this executable's folder).
+// --copies: the season's download is refused hard links, as a file system without them would,
+// so every date's master files are copies.
 // Ends with ratio_vs_floor=X and ratio_vs_write_through=Y.
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/ini_gt.h"
@@ -56,17 +62,25 @@ class SilentPrompts : public Prompts {
 
 struct Tree {
   std::vector<fs::path> files;  // relative to the root
-  uintmax_t bytes = 0;
+  uintmax_t bytes = 0;          // every path's bytes
+  uintmax_t storedBytes = 0;    // every file's once: paths that are hard links of one file share it
+  std::vector<int> sameAs;      // per file: the index of the first path of the same file, or -1
 };
 
 Tree ListTree(const fs::path& root) {
   Tree t;
-  for (auto& e : fs::recursive_directory_iterator(root)) {
-    if (!e.is_regular_file()) continue;
-    t.files.push_back(fs::relative(e.path(), root));
-    t.bytes += e.file_size();
-  }
+  for (auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) t.files.push_back(fs::relative(e.path(), root));
   std::sort(t.files.begin(), t.files.end());
+  std::map<std::pair<dev_t, ino_t>, int> seen;
+  for (size_t i = 0; i < t.files.size(); ++i) {
+    struct stat st {};
+    if (::stat((root / t.files[i]).c_str(), &st) != 0) Die("cannot stat " + (root / t.files[i]).string());
+    t.bytes += static_cast<uintmax_t>(st.st_size);
+    auto [at, added] = seen.emplace(std::make_pair(st.st_dev, st.st_ino), static_cast<int>(i));
+    t.sameAs.push_back(added ? -1 : at->second);
+    if (added) t.storedBytes += static_cast<uintmax_t>(st.st_size);
+  }
   return t;
 }
 
@@ -203,17 +217,25 @@ struct Floor {
   double readFeed = 0, copyFeed = 0, writeTree = 0;
 };
 
-// Writes every file of `from` under `to` through one atomic batch; only the writing is timed
-// (each file is read first, so the tree is never held in memory at once).
-double WriteTreeOnce(const fs::path& from, const std::vector<fs::path>& files, const fs::path& to) {
+// Writes every file of `from` under `to` through one atomic batch, as the download writes: paths
+// that are one file there are one file here (hard links), and large files leave the cache once
+// written. Only the writing is timed (each file is read first, so the tree is never held in
+// memory at once).
+double WriteTreeOnce(const fs::path& from, const Tree& tree, const fs::path& to) {
   double s = 0;
-  AtomicWriteBatch batch;
-  for (const auto& p : files) {
+  AtomicWriteBatch batch(/*streaming=*/true);
+  std::vector<size_t> stagedAs(tree.files.size());
+  for (size_t i = 0; i < tree.files.size(); ++i) {
+    const fs::path& p = tree.files[i];
     auto bytes = ReadFile(from / p);
     if (!bytes.ok()) Die("cannot read " + (from / p).string());
     fs::create_directories((to / p).parent_path());
     auto t0 = Clk::now();
-    if (!batch.Stage(to / p, *bytes).ok()) Die("cannot write " + (to / p).string());
+    const int same = tree.sameAs[i];
+    Status st = same >= 0 ? batch.StageSame(to / p, stagedAs[static_cast<size_t>(same)], *bytes)
+                          : batch.Stage(to / p, *bytes);
+    if (!st.ok()) Die("cannot write " + (to / p).string() + ": " + st.message());
+    stagedAs[i] = batch.staged() - 1;
     s += Seconds(t0);
   }
   auto t0 = Clk::now();
@@ -235,8 +257,8 @@ Floor MeasureFloor(const fs::path& feed, const fs::path& tree, const fs::path& o
   }
   f.readFeed = Seconds(t0);
   if (n != feedFiles.bytes) Die("feed changed while reading");
-  f.writeTree = WriteTreeOnce(tree, ListTree(tree).files, out / "tree");
-  f.copyFeed = WriteTreeOnce(feed, feedFiles.files, out / "feed");
+  f.writeTree = WriteTreeOnce(tree, ListTree(tree), out / "tree");
+  f.copyFeed = WriteTreeOnce(feed, feedFiles, out / "feed");
   return f;
 }
 
@@ -288,14 +310,14 @@ Comparison Compare(const char* name, const fs::path& feed, const fs::path& work,
 int main(int argc, char** argv) {
   using namespace zelkova;
   fs::path feed, tenth, fixed = fs::absolute(argv[0]).parent_path(), work;
-  bool keep = false;
+  bool keep = false, copies = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--keep") {
-      keep = true;
+    if (a == "--keep" || a == "--copies") {
+      (a == "--keep" ? keep : copies) = true;
       continue;
     }
-    if (i + 1 >= argc) Die("usage: bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--keep]");
+    if (i + 1 >= argc) Die("usage: bench_ingest --feed DIR [--tenth-feed DIR] [--fixed DIR] [--work DIR] [--copies] [--keep]");
     if (a == "--feed") feed = argv[++i];
     else if (a == "--tenth-feed") tenth = argv[++i];
     else if (a == "--fixed") fixed = argv[++i];
@@ -330,10 +352,14 @@ int main(int argc, char** argv) {
 
   // (b) the season through the batch download with the write-back cache.
   fs::path home = NewHome(work, "home-write-back", fixed);
+  if (copies) SetLinkRefusedForTesting([](const fs::path&) { return true; });
   Run season = Download(feed, home, StoreCache::Mode::kWriteBack);
+  SetLinkRefusedForTesting(nullptr);
   Tree result = ListTree(home);
-  std::printf("download_write_back_s=%.3f (%d files listed, tree %zu files, %.1f MB)\n", season.seconds, season.lines,
-              result.files.size(), result.bytes / 1e6);
+  std::printf("download_write_back_s=%.3f (%d files listed, tree %zu files, %.1f MB by path)\n", season.seconds,
+              season.lines, result.files.size(), result.bytes / 1e6);
+  std::printf("season_tree_mb=%.1f (%s)\n", result.storedBytes / 1e6,
+              copies ? "links refused: every date's masters are copies" : "each file once, hard links shared");
   PrintPhases("season write-back", season);
   ReadOnly(feed, home);
 

@@ -88,9 +88,9 @@ Status FlushFileSystem(const fs::path& p);
 // one over it, which gives that path a file of its own and leaves the others as they were.
 class AtomicWriteBatch {
  public:
-  // `streaming`: the files will not be read back soon. Each leaves the system's cache once it is
-  // on the disk, so a long run of large files does not fill the memory (filling it costs far more
-  // than the copying, on a virtual machine most of all).
+  // `streaming`: the files will not be read back soon. Each large one leaves the system's cache
+  // once it is on the disk, so a long run of large files does not fill the memory (filling it
+  // costs far more than the copying, on a virtual machine most of all).
   explicit AtomicWriteBatch(bool streaming = false) : streaming_(streaming) {}
   AtomicWriteBatch(const AtomicWriteBatch&) = delete;
   AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
@@ -113,6 +113,7 @@ class AtomicWriteBatch {
   struct File {
     fs::path target, tmp;
     bool linked = false;  // shares the bytes of an earlier staged file, made durable with it
+    size_t size = 0;
   };
   void Discard(size_t from);  // removes the temporary files from `from` on
   void Settle(size_t i);      // streaming: waits until file i is on the disk and drops it from the cache
