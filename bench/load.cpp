@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -196,14 +197,24 @@ RaceDay* gDay = nullptr;
 const RatingTables* gTables = nullptr;
 const GateTable* gGates = nullptr;
 
+// Every byte of the files a load reads, read once through one buffer: the cheapest way to get
+// them from the system (reading each into a string of its size would also pay for that memory).
 void BM_ReadFloor(benchmark::State& state) {
   size_t bytes = 0;
+  std::string buffer(size_t{1} << 20, '\0');
   for (auto _ : state) {
     bytes = 0;
     for (const auto& p : gFixture->files) {
-      auto r = ReadFile(p);
-      bytes += r.ok() ? r->size() : 0;
-      benchmark::DoNotOptimize(r);
+      InputFile f;
+      if (!f.Open(p).ok()) continue;
+      size_t got = 0;
+      uint64_t at = 0;
+      do {
+        if (!f.ReadAt(at, buffer.data(), buffer.size(), got).ok()) break;
+        at += got;
+      } while (got == buffer.size());
+      bytes += at;
+      benchmark::DoNotOptimize(buffer.data());
     }
   }
   state.counters["MB"] = static_cast<double>(bytes) / 1e6;
