@@ -154,6 +154,7 @@ InputFile::~InputFile() = default;
 
 Status InputFile::Open(const fs::path& p) {
   Close();
+  path_ = p;
   Status s = os::File::OpenForReading(p, *file_);
   if (s.ok()) s = file_->Size(size_);
   if (!s.ok()) Close();
@@ -169,7 +170,7 @@ bool InputFile::isOpen() const { return file_->isOpen(); }
 
 Status InputFile::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
   got = 0;
-  if (!file_->isOpen()) return Status::IoError("cannot read: the file is not open");
+  if (!file_->isOpen()) return FileFailure(path_, "を読めません", Sj("開いていません"));
   return file_->ReadAt(offset, buf, len, got);
 }
 

@@ -61,11 +61,13 @@ class InputFile {
   bool isOpen() const;
   // The size when it was opened.
   uint64_t size() const { return size_; }
+  const fs::path& path() const { return path_; }
   // Reads up to `len` bytes at `offset` into `buf`; `got` is below `len` only at the end.
   Status ReadAt(uint64_t offset, char* buf, size_t len, size_t& got);
 
  private:
   std::unique_ptr<os::File> file_;
+  fs::path path_;
   uint64_t size_ = 0;
 };
 

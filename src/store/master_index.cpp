@@ -46,7 +46,7 @@ Status MasterIndex::Load(const std::filesystem::path& p, size_t recLen, size_t k
     buffer_.resize(n * recLen);
     size_t got = 0;
     Status s = file_.ReadAt(static_cast<uint64_t>(k) * recLen, buffer_.data(), buffer_.size(), got);
-    if (s.ok() && got < buffer_.size()) s = Status::IoError("cannot read " + p.string() + ": it became shorter");
+    if (s.ok() && got < buffer_.size()) s = FileFailure(p, "を読めません", Sj("読んでいる間に短くなりました"));
     if (!s.ok()) {
       Clear();
       return s;
@@ -87,7 +87,7 @@ Result<std::string_view> MasterIndex::Find(std::string_view key) {
   buffer_.resize(recLen_);
   size_t got = 0;
   Status s = file_.ReadAt(static_cast<uint64_t>(it->pos) * recLen_, buffer_.data(), recLen_, got);
-  if (s.ok() && got < recLen_) s = Status::IoError("cannot read a master record: the file became shorter");
+  if (s.ok() && got < recLen_) s = FileFailure(file_.path(), "を読めません", Sj("読んでいる間に短くなりました"));
   if (!s.ok()) return s;
   return std::string_view(buffer_);
 }

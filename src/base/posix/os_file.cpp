@@ -114,7 +114,7 @@ void File::DropFromCache() {
 
 Status File::Size(uint64_t& size) {
   struct stat st {};
-  if (::fstat(fd_, &st) != 0) return failure("cannot stat");
+  if (::fstat(fd_, &st) != 0) return failure("の大きさを読めません");
   size = static_cast<uint64_t>(st.st_size);
   return Status::Ok();
 }

@@ -137,7 +137,7 @@ void File::DropFromCache() {}
 
 Status File::Size(uint64_t& size) {
   LARGE_INTEGER n{};
-  if (!GetFileSizeEx(Handle(handle_), &n)) return failure("cannot stat");
+  if (!GetFileSizeEx(Handle(handle_), &n)) return failure("の大きさを読めません");
   size = static_cast<uint64_t>(n.QuadPart);
   return Status::Ok();
 }
