@@ -1,5 +1,6 @@
 #include "base/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -135,17 +136,23 @@ Result<uint64_t> FileSize(const fs::path& p) {
   return FileFailure(p, "を調べられません", ErrnoText(ec.value()));
 }
 
+namespace {
+
+Status ShortRead(const fs::path& p, uint64_t offset, size_t len, size_t got) {
+  return Status::Corruption(Sj("「") + PathText(p) + Sj("」が途中で切れています（") + std::to_string(offset) +
+                            Sj("バイト目から") + std::to_string(len) + Sj("バイトを読むところ、") +
+                            std::to_string(got) + Sj("バイトしかありません）"));
+}
+
+}  // namespace
+
 Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len) {
   os::File f;
   if (Status s = os::File::OpenForReading(p, f); !s.ok()) return s;
   std::string out(len, '\0');
   size_t got = 0;
   if (Status s = f.ReadAt(offset, out.data(), len, got); !s.ok()) return s;
-  if (got < len) {
-    return Status::Corruption(Sj("「") + PathText(p) + Sj("」が途中で切れています（") + std::to_string(offset) +
-                              Sj("バイト目から") + std::to_string(len) + Sj("バイトを読むところ、") +
-                              std::to_string(got) + Sj("バイトしかありません）"));
-  }
+  if (got < len) return ShortRead(p, offset, len, got);
   return out;
 }
 
@@ -156,14 +163,14 @@ Status InputFile::Open(const fs::path& p) {
   Close();
   path_ = p;
   Status s = os::File::OpenForReading(p, *file_);
-  if (s.ok()) s = file_->Size(size_);
+  if (s.ok()) s = file_->Stamp(stamp_);
   if (!s.ok()) Close();
   return s;
 }
 
 void InputFile::Close() {
   *file_ = os::File();
-  size_ = 0;
+  stamp_ = FileStamp();
 }
 
 bool InputFile::isOpen() const { return file_->isOpen(); }
@@ -173,6 +180,20 @@ Status InputFile::ReadAt(uint64_t offset, char* buf, size_t len, size_t& got) {
   if (!file_->isOpen()) return FileFailure(path_, "を読めません", Sj("開いていません"));
   return file_->ReadAt(offset, buf, len, got);
 }
+
+Status InputFile::ReadFully(uint64_t offset, char* buf, size_t len) {
+  size_t got = 0;
+  if (Status s = ReadAt(offset, buf, len, got); !s.ok()) return s;
+  return got < len ? ShortRead(path_, offset, len, got) : Status::Ok();
+}
+
+// Pieces of a file's bytes, in order, handed to a sink; `size` is their total.
+using Sink = std::function<Status(std::string_view)>;
+struct detail::FileContents {
+  uint64_t size = 0;
+  std::function<Status(const Sink&)> produce;
+};
+using Contents = detail::FileContents;
 
 namespace {
 
@@ -187,8 +208,17 @@ fs::path TempName(const fs::path& p) {
   return tmp;
 }
 
-// Writes `bytes` to a fresh temporary file beside `p`; on success `f` is still open.
-Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::File& f) {
+Contents BytesOf(std::string_view bytes) {
+  return {bytes.size(), [bytes](const Sink& out) { return out(bytes); }};
+}
+
+// What the pieces of a file are gathered into before they are written: large enough that a file
+// of many small pieces takes few writes, small beside the files it is used for.
+constexpr size_t kWriteBuffer = size_t{1} << 20;
+
+// Writes `c` to a fresh temporary file beside `p`; on success `f` is still open. Pieces of a
+// buffer's size or more are written as they are, smaller ones gathered first.
+Status WriteTemp(const fs::path& p, const Contents& c, fs::path& tmp, os::File& f) {
   tmp = TempName(p);
   Step("write", p);
   if (Status s = os::File::CreateForWriting(tmp, f); !s.ok()) return s;
@@ -198,8 +228,29 @@ Status WriteTemp(const fs::path& p, std::string_view bytes, fs::path& tmp, os::F
     return s;
   };
   Status fault = WriteFault() ? WriteFault()(p) : Status::Ok();
-  const size_t limit = fault.ok() ? bytes.size() : bytes.size() / 2;
-  if (Status s = f.Write(bytes.substr(0, limit)); !s.ok()) return give_up(s);
+  const uint64_t limit = fault.ok() ? c.size : c.size / 2;
+  const size_t capacity = static_cast<size_t>(std::max<uint64_t>(1, std::min<uint64_t>(c.size, kWriteBuffer)));
+  uint64_t taken = 0;
+  std::string buffer;
+  auto flush = [&] {
+    Status s = f.Write(buffer);
+    buffer.clear();
+    return s;
+  };
+  Status s = c.produce([&](std::string_view piece) -> Status {
+    if (taken + piece.size() > limit) piece = piece.substr(0, static_cast<size_t>(limit - taken));
+    taken += piece.size();
+    if (buffer.size() + piece.size() > capacity && !buffer.empty())
+      if (Status w = flush(); !w.ok()) return w;
+    if (piece.size() >= capacity) return f.Write(piece);
+    if (buffer.capacity() < capacity) buffer.reserve(capacity);
+    buffer.append(piece);
+    return Status::Ok();
+  });
+  if (s.ok() && !buffer.empty()) s = flush();
+  if (s.ok() && fault.ok() && taken != c.size)
+    s = FileFailure(p, "に書き込めません", Sj("書く内容の大きさが合いません"));
+  if (!s.ok()) return give_up(s);
   if (!fault.ok()) return give_up(FileFailure(p, "に書き込めません", fault.message()));
   return Status::Ok();
 }
@@ -216,7 +267,7 @@ Status Rename(const fs::path& tmp, const fs::path& p) {
 Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
   fs::path tmp;
   os::File f;
-  Status s = WriteTemp(p, bytes, tmp, f);
+  Status s = WriteTemp(p, BytesOf(bytes), tmp, f);
   if (!s.ok()) return s;
   if (s = f.Sync(); s.ok()) s = f.Close();
   if (!s.ok()) {
@@ -230,7 +281,7 @@ Status WriteFileAtomic(const fs::path& p, std::string_view bytes) {
 Status WriteFileUnflushed(const fs::path& p, std::string_view bytes) {
   fs::path tmp;
   os::File f;
-  Status s = WriteTemp(p, bytes, tmp, f);
+  Status s = WriteTemp(p, BytesOf(bytes), tmp, f);
   if (!s.ok()) return s;
   if (s = f.Close(); !s.ok()) {
     os::RemoveFile(tmp);
@@ -254,10 +305,25 @@ void AtomicWriteBatch::Discard(size_t from) {
   staged_.resize(committed_);
 }
 
-Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
+Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) { return StageContents(p, BytesOf(bytes)); }
+
+Status AtomicWriteBatch::StageLines(const fs::path& p, const std::vector<std::string>& lines) {
+  Contents c;
+  for (const auto& l : lines) c.size += l.size() + 2;
+  c.produce = [&lines](const Sink& out) {
+    for (const auto& l : lines) {
+      if (Status s = out(l); !s.ok()) return s;
+      if (Status s = out("\r\n"); !s.ok()) return s;
+    }
+    return Status::Ok();
+  };
+  return StageContents(p, c);
+}
+
+Status AtomicWriteBatch::StageContents(const fs::path& p, const Contents& c) {
   File f{p, {}};
   os::File out;
-  Status s = WriteTemp(p, bytes, f.tmp, out);
+  Status s = WriteTemp(p, c, f.tmp, out);
   if (!s.ok()) return s;
   // Start writing it out now, while the next file is being prepared.
   out.StartWriteBack();
@@ -266,7 +332,7 @@ Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
     os::RemoveFile(f.tmp);
     return s;
   }
-  f.size = bytes.size();
+  f.size = c.size;
   staged_.push_back(std::move(f));
   if (streaming_) {
     // The one before has had the time this file took to reach the disk. Waiting for small files
@@ -280,17 +346,35 @@ Status AtomicWriteBatch::Stage(const fs::path& p, std::string_view bytes) {
   return Status::Ok();
 }
 
-Status AtomicWriteBatch::StageSame(const fs::path& p, size_t source, std::string_view bytes, bool* linked) {
+Status AtomicWriteBatch::StageSame(const fs::path& p, size_t source, bool* linked) {
   if (linked) *linked = false;
   if (source < committed_ || source >= staged_.size())
     return Status::InvalidArgument("no staged file " + std::to_string(source) + " to share with " + PathText(p));
-  File f{p, TempName(p), true};
+  File f{p, TempName(p), true, staged_[source].size};
   Step("link", p);
   const bool refused = LinkRefused() && LinkRefused()(p);
-  if (refused || !os::HardLink(staged_[source].tmp, f.tmp)) return Stage(p, bytes);
-  staged_.push_back(std::move(f));
-  if (linked) *linked = true;
-  return Status::Ok();
+  if (!refused && os::HardLink(staged_[source].tmp, f.tmp)) {
+    staged_.push_back(std::move(f));
+    if (linked) *linked = true;
+    return Status::Ok();
+  }
+  // A copy, read back from the source's temporary file a buffer at a time.
+  const fs::path from = staged_[source].tmp;
+  Contents c;
+  c.size = staged_[source].size;
+  c.produce = [&from, size = c.size](const Sink& out) {
+    InputFile in;
+    if (Status s = in.Open(from); !s.ok()) return s;
+    std::string chunk(static_cast<size_t>(std::min<uint64_t>(size, kWriteBuffer)), '\0');
+    for (uint64_t at = 0; at < size;) {
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(size - at, chunk.size()));
+      if (Status s = in.ReadFully(at, chunk.data(), n); !s.ok()) return s;
+      if (Status s = out(std::string_view(chunk.data(), n)); !s.ok()) return s;
+      at += n;
+    }
+    return Status::Ok();
+  };
+  return StageContents(p, c);
 }
 
 void AtomicWriteBatch::Settle(size_t i) {

@@ -18,6 +18,9 @@ namespace zelkova {
 namespace os {
 class File;
 }
+namespace detail {
+struct FileContents;  // a file's bytes as pieces, written as they come
+}
 
 namespace fs = std::filesystem;
 
@@ -45,6 +48,15 @@ Result<uint64_t> FileSize(const fs::path& p);
 // Reads `len` bytes at `offset`; a shorter read than asked is Corruption (truncated file).
 Result<std::string> ReadAt(const fs::path& p, uint64_t offset, size_t len);
 
+// Which file and which version of it: the file system's number for the file (hard links of one
+// file share it), its size and when it was last written. A file replaced by a rename has another
+// number; one written in place keeps its number but not its time.
+struct FileStamp {
+  uint64_t volume = 0, file = 0, size = 0;
+  int64_t written = 0;  // in the system's units
+  bool operator==(const FileStamp&) const = default;
+};
+
 // A file open for reading by position, closed at destruction. Readers that need a few records
 // of a large file keep one open instead of reading it whole.
 class InputFile {
@@ -60,15 +72,19 @@ class InputFile {
   void Close();
   bool isOpen() const;
   // The size when it was opened.
-  uint64_t size() const { return size_; }
+  uint64_t size() const { return stamp_.size; }
+  // The file when it was opened.
+  const FileStamp& stamp() const { return stamp_; }
   const fs::path& path() const { return path_; }
   // Reads up to `len` bytes at `offset` into `buf`; `got` is below `len` only at the end.
   Status ReadAt(uint64_t offset, char* buf, size_t len, size_t& got);
+  // Reads `len` bytes at `offset`; fewer is Corruption (as ReadAt of a path).
+  Status ReadFully(uint64_t offset, char* buf, size_t len);
 
  private:
   std::unique_ptr<os::File> file_;
   fs::path path_;
-  uint64_t size_ = 0;
+  FileStamp stamp_;
 };
 
 // Replaces the whole file atomically. The folder must exist.
@@ -100,10 +116,13 @@ class AtomicWriteBatch {
 
   // The folder must exist. On failure nothing of this file is left behind.
   Status Stage(const fs::path& p, std::string_view bytes);
-  // Stages `p` with the bytes of staged file `source` (an index below staged()), which `bytes`
-  // must equal: a hard link to that file's temporary, so the bytes are stored once. Where the
-  // file system refuses a link, `bytes` are written as a copy. *linked tells which happened.
-  Status StageSame(const fs::path& p, size_t source, std::string_view bytes, bool* linked = nullptr);
+  // Stages `p` with `lines`, each followed by CR LF, as JoinLinesCrLf would give them, written
+  // through a buffer of a megabyte: a list of a hundred megabytes is never joined in memory.
+  Status StageLines(const fs::path& p, const std::vector<std::string>& lines);
+  // Stages `p` with the bytes of staged file `source` (an index below staged()): a hard link to
+  // that file's temporary, so the bytes are stored once. Where the file system refuses a link,
+  // the temporary is copied. *linked tells which happened.
+  Status StageSame(const fs::path& p, size_t source, bool* linked = nullptr);
   size_t staged() const { return staged_.size(); }
   // Stops at the first file that cannot be replaced; committed() tells how many were.
   Status Commit();
@@ -115,8 +134,9 @@ class AtomicWriteBatch {
   struct File {
     fs::path target, tmp;
     bool linked = false;  // shares the bytes of an earlier staged file, made durable with it
-    size_t size = 0;
+    uint64_t size = 0;
   };
+  Status StageContents(const fs::path& p, const detail::FileContents& c);
   void Discard(size_t from);  // removes the temporary files from `from` on
   void Settle(size_t i);      // streaming: waits until file i is on the disk and drops it from the cache
   std::vector<File> staged_;

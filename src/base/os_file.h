@@ -10,6 +10,10 @@
 
 #include "base/status.h"
 
+namespace zelkova {
+struct FileStamp;
+}
+
 namespace zelkova::os {
 
 // An open file, closed at destruction (without a report: call Close() to get one).
@@ -42,7 +46,7 @@ class File {
   // Waits until the contents are written out and lets the system's cache forget them; a hint
   // that may do nothing.
   void DropFromCache();
-  Status Size(uint64_t& size);
+  Status Stamp(FileStamp& stamp);
   // Reports what a delayed write could not store.
   Status Close();
 

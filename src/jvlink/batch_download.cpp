@@ -515,7 +515,8 @@ bool BatchDownload::endStep() {
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
-    const std::string bytes = JoinLinesCrLf(*m.lines);
+    size_t bytes = 0;  // the list is written from its lines, never joined in memory
+    for (const auto& l : *m.lines) bytes += l.size() + 2;
     source.reset();
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
@@ -524,12 +525,12 @@ bool BatchDownload::endStep() {
       if (md < todayMonthDay_ && FileExists(p)) continue;
       Status s = EnsureDir(p.parent_path());
       bool linked = false;
-      if (s.ok()) s = source ? group.StageSame(p, *source, bytes, &linked) : group.Stage(p, bytes);
+      if (s.ok()) s = source ? group.StageSame(p, *source, &linked) : group.StageLines(p, *m.lines);
       if (s.ok()) {
         made.push_back(T().made + d + m.ext);
         if (!linked) {
           source = group.staged() - 1;
-          groupBytes += bytes.size();
+          groupBytes += bytes;
         }
         if (groupBytes >= kGroupBytes) s = commit();
       }

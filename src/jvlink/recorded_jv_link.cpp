@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -110,27 +112,29 @@ class RecordedJvLink::Reader {
 
   // kFailed sets `code` (a JVRead error) and `why`.
   Next next(std::string& rec, int& code, std::string& why) {
-    if (!opened_) {
-      auto size = FileSize(path_);
-      if (!size.ok()) return fail(size.status().isNotFound() ? -503 : -502, size.status().message(), code, why);
-      size_ = *size;
-      opened_ = true;
+    if (!in_.isOpen()) {
+      if (Status s = in_.Open(path_); !s.ok()) return fail(s.isNotFound() ? -503 : -502, s.message(), code, why);
+      size_ = in_.size();
+      // What is left of a chunk is never more than a record: one buffer serves the whole file.
+      capacity_ = static_cast<size_t>(std::min<uint64_t>(size_, kChunk)) + kMaxRecord;
+      buf_ = std::make_unique_for_overwrite<char[]>(capacity_);
     }
     for (;;) {
-      const size_t crlf = buf_.find("\r\n", pos_);
-      if (crlf != std::string::npos) {
-        const uint64_t offset = filePos_ - (buf_.size() - pos_);
+      const std::string_view held(buf_.get(), end_);
+      const size_t crlf = held.find("\r\n", pos_);
+      if (crlf != std::string_view::npos) {
+        const uint64_t offset = filePos_ - (end_ - pos_);
         const size_t len = crlf + 2 - pos_;
         // Whether the line is refused cannot depend on where the buffer happened to be refilled.
         if (len > kMaxRecord)
           return fail(-403, Sj("1行が") + std::to_string(len) + Sj("バイトあり、") + std::to_string(kMaxRecord) +
                                 Sj("バイトを超えています"),
                       code, why, offset);
-        rec.assign(buf_, pos_, len);
+        rec.assign(held.substr(pos_, len));
         pos_ = crlf + 2;
         return check(rec, offset, code, why);
       }
-      const size_t left = buf_.size() - pos_;
+      const size_t left = end_ - pos_;
       const uint64_t offset = filePos_ - left;
       if (left > kMaxRecord)
         return fail(-403, std::to_string(kMaxRecord) + Sj("バイト以内に行末（CR LF）がありません"), code, why, offset);
@@ -139,15 +143,16 @@ class RecordedJvLink::Reader {
         return fail(-403, Sj("最後のレコード（") + std::to_string(left) + Sj("バイト）に行末（CR LF）がありません"), code,
                     why, offset);
       }
-      buf_.erase(0, pos_);
+      // The rest of the buffer moves to its front and the next chunk is read in after it.
+      std::memmove(buf_.get(), buf_.get() + pos_, left);
       pos_ = 0;
+      end_ = left;
       const size_t want = static_cast<size_t>(std::min<uint64_t>(kChunk, size_ - filePos_));
-      auto chunk = ReadAt(path_, filePos_, want);
-      if (!chunk.ok()) {
+      if (Status s = in_.ReadFully(filePos_, buf_.get() + left, want); !s.ok()) {
         // A file that shrank under us reads short: its size is no longer what was listed.
-        return fail(chunk.status().isCorruption() ? -402 : -502, chunk.status().message(), code, why);
+        return fail(s.isCorruption() ? -402 : -502, s.message(), code, why);
       }
-      buf_ += *chunk;
+      end_ += want;
       filePos_ += want;
     }
   }
@@ -177,11 +182,12 @@ class RecordedJvLink::Reader {
   }
 
   fs::path path_;
-  bool opened_ = false;
+  InputFile in_;  // open from the first record to the end of the file
   uint64_t size_ = 0;
-  uint64_t filePos_ = 0;  // file offset just past buf_
-  std::string buf_;
-  size_t pos_ = 0;
+  uint64_t filePos_ = 0;  // file offset just past what the buffer holds
+  std::unique_ptr<char[]> buf_;
+  size_t capacity_ = 0, end_ = 0;  // its size, and how much of it holds the file
+  size_t pos_ = 0;                 // where the next record starts in it
 };
 
 RecordedJvLink::RecordedJvLink(fs::path feedDir, fs::path cacheDir, const Clock& clock)

@@ -112,10 +112,13 @@ void File::DropFromCache() {
 #endif
 }
 
-Status File::Size(uint64_t& size) {
+Status File::Stamp(FileStamp& stamp) {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return failure("の大きさを読めません");
-  size = static_cast<uint64_t>(st.st_size);
+  stamp.volume = static_cast<uint64_t>(st.st_dev);
+  stamp.file = static_cast<uint64_t>(st.st_ino);
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.written = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   return Status::Ok();
 }
 

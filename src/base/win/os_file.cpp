@@ -135,10 +135,14 @@ void File::StartWriteBack() {}
 
 void File::DropFromCache() {}
 
-Status File::Size(uint64_t& size) {
-  LARGE_INTEGER n{};
-  if (!GetFileSizeEx(Handle(handle_), &n)) return failure("の大きさを読めません");
-  size = static_cast<uint64_t>(n.QuadPart);
+Status File::Stamp(FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(Handle(handle_), &info)) return failure("の大きさを読めません");
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.file = static_cast<uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  stamp.size = static_cast<uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  stamp.written = static_cast<int64_t>(static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                       info.ftLastWriteTime.dwLowDateTime);
   return Status::Ok();
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "test_support.h"
@@ -40,6 +43,16 @@ TEST(Cp932, ValidityCheckAgreesWithTheConverter) {
       s += static_cast<char>(x >> 16 & 0xFF);
     }
     ASSERT_EQ(IsValidCp932(s), Cp932ToUtf8(s).ok()) << i;
+  }
+  // ASCII is skipped a word at a time: a character, a broken pair or a lone lead byte at every
+  // place of a long ASCII line, its last byte included, is still seen.
+  const std::string ascii(40, 'A');
+  for (size_t at = 0; at <= ascii.size(); ++at) {
+    const std::string head = ascii.substr(0, at), tail = ascii.substr(at);
+    EXPECT_TRUE(IsValidCp932(head + kanji + tail)) << at;
+    EXPECT_FALSE(IsValidCp932(head + "\x82\x20" + tail)) << at;
+    EXPECT_FALSE(IsValidCp932(head + "\xFD" + tail)) << at;
+    EXPECT_FALSE(IsValidCp932(head + kanji + tail + "\x82")) << at;
   }
 }
 
@@ -138,9 +151,9 @@ TEST(FileIo, IdenticalFilesShareStorageAndEachPathIsReplacedAlone) {
   AtomicWriteBatch batch(/*streaming=*/true);
   ASSERT_TRUE(batch.Stage(dir / "a", "same").ok());
   bool linked = false;
-  ASSERT_TRUE(batch.StageSame(dir / "b", 0, "same", &linked).ok());
+  ASSERT_TRUE(batch.StageSame(dir / "b", 0, &linked).ok());
   EXPECT_TRUE(linked);
-  ASSERT_TRUE(batch.StageSame(dir / "c", 1, "same", &linked).ok());  // a link of a link
+  ASSERT_TRUE(batch.StageSame(dir / "c", 1, &linked).ok());  // a link of a link
   EXPECT_EQ(*ReadFile(dir / "c"), "old c");                         // nothing replaced before Commit
   ASSERT_TRUE(batch.Commit().ok());
   EXPECT_EQ(batch.committed(), 3u);
@@ -158,7 +171,7 @@ TEST(FileIo, IdenticalFilesShareStorageAndEachPathIsReplacedAlone) {
 
   // No staged file to share with.
   AtomicWriteBatch empty;
-  EXPECT_FALSE(empty.StageSame(dir / "d", 0, "x").ok());
+  EXPECT_FALSE(empty.StageSame(dir / "d", 0).ok());
   EXPECT_FALSE(fs::exists(dir / "d"));
 }
 
@@ -168,9 +181,9 @@ TEST(FileIo, RefusedLinksBecomeCopiesWithTheSameBytes) {
   AtomicWriteBatch batch;
   ASSERT_TRUE(batch.Stage(dir / "a", "same").ok());
   bool linked = true;
-  ASSERT_TRUE(batch.StageSame(dir / "b", 0, "same", &linked).ok());
+  ASSERT_TRUE(batch.StageSame(dir / "b", 0, &linked).ok());
   EXPECT_FALSE(linked);
-  ASSERT_TRUE(batch.StageSame(dir / "c", 0, "same", &linked).ok());
+  ASSERT_TRUE(batch.StageSame(dir / "c", 0, &linked).ok());
   EXPECT_TRUE(linked);
   SetLinkRefusedForTesting(nullptr);
   ASSERT_TRUE(batch.Commit().ok());
@@ -188,12 +201,46 @@ TEST(FileIo, RefusedLinksBecomeCopiesWithTheSameBytes) {
   });
   AtomicWriteBatch full;
   ASSERT_TRUE(full.Stage(dir / "d", "same").ok());
-  EXPECT_TRUE(full.StageSame(dir / "e", 0, "same").isIoError());
+  EXPECT_TRUE(full.StageSame(dir / "e", 0).isIoError());
   SetWriteFaultForTesting(nullptr);
   SetLinkRefusedForTesting(nullptr);
   full.Reset();
   EXPECT_FALSE(fs::exists(dir / "d"));
   EXPECT_FALSE(fs::exists(dir / "e"));
+}
+
+// Large lists are written from their lines and large copies read back a buffer at a time: the
+// files hold exactly the joined bytes, across the buffer's edges.
+TEST(FileIo, LinesAndCopiesAcrossTheWriteBufferAreTheJoinedBytes) {
+  TempDir dir;
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i) lines.push_back(std::string(static_cast<size_t>(i % 997 + 1), static_cast<char>('a' + i % 26)));
+  lines.push_back(std::string(size_t{3} << 20, 'z'));  // a line longer than the buffer
+  lines.push_back("");
+  const std::string joined = JoinLinesCrLf(lines);
+  ASSERT_GT(joined.size(), size_t{4} << 20);
+  SetLinkRefusedForTesting([](const fs::path& p) { return p.filename() == "copy"; });
+  AtomicWriteBatch batch(/*streaming=*/true);
+  ASSERT_TRUE(batch.StageLines(dir / "list", lines).ok());
+  ASSERT_TRUE(batch.StageLines(dir / "none", {}).ok());
+  bool linked = true;
+  ASSERT_TRUE(batch.StageSame(dir / "copy", 0, &linked).ok());
+  EXPECT_FALSE(linked);
+  SetLinkRefusedForTesting(nullptr);
+  ASSERT_TRUE(batch.Commit().ok());
+  EXPECT_TRUE(*ReadFile(dir / "list") == joined);
+  EXPECT_TRUE(*ReadFile(dir / "copy") == joined);
+  EXPECT_EQ(*ReadFile(dir / "none"), "");
+
+  // A full disk in the middle of a list leaves nothing of it.
+  SetWriteFaultForTesting([](const fs::path&) { return Status::IoError("No space left on device"); });
+  AtomicWriteBatch full;
+  EXPECT_TRUE(full.StageLines(dir / "cut", lines).isIoError());
+  SetWriteFaultForTesting(nullptr);
+  EXPECT_EQ(full.staged(), 0u);
+  int n = 0;
+  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++n;
+  EXPECT_EQ(n, 3);
 }
 
 TEST(FileIo, StaleTemporariesOfDeadWritersAreRemoved) {
