@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <map>
 
 #include "base/cp932.h"
@@ -637,6 +638,67 @@ TEST(MasterIndex, KeysAcrossManyReadsAndRecordsReadWhenFound) {
   idx.Close();
   testing::WriteBytes(dir / "m.jvKS", "");
   EXPECT_TRUE(idx.Find("00001")->empty());
+}
+
+TEST(MasterIndex, KeysKeptForTheSameFileUnchanged) {
+  // Another load of the file indexed last reads no key again, under any of its names; a file
+  // replaced, or written in place behind an unchanged stamp, is indexed anew.
+  TempDir dir;
+  auto file = [](const char* tag) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) {
+      std::string r = Rec("KS", kLenKS);
+      char key[8];
+      std::snprintf(key, sizeof key, "%05d", i);
+      Put(r, 12, key);
+      Put(r, 20, tag);
+      bytes += r;
+    }
+    return bytes;
+  };
+  const fs::path p = dir / "a.jvKS";
+  testing::WriteBytes(p, file("old"));
+  std::error_code ec;
+  fs::create_hard_link(p, dir / "b.jvKS", ec);
+  ASSERT_FALSE(ec) << ec.message();
+  MasterIndex idx;
+  ASSERT_TRUE(idx.Load(p, kLenKS, 12, 5).ok());
+  EXPECT_TRUE(idx.keysRead());
+  idx.Close();
+  ASSERT_TRUE(idx.Load(p, kLenKS, 12, 5).ok());
+  EXPECT_FALSE(idx.keysRead());
+  EXPECT_EQ(Field(*idx.Find("00123"), 20, 3), "old");
+  ASSERT_TRUE(idx.Load(dir / "b.jvKS", kLenKS, 12, 5).ok());
+  EXPECT_FALSE(idx.keysRead());
+  // Keyed otherwise: read again.
+  ASSERT_TRUE(idx.Load(p, kLenKS, 13, 4).ok());
+  EXPECT_TRUE(idx.keysRead());
+  ASSERT_TRUE(idx.Load(p, kLenKS, 12, 5).ok());
+  EXPECT_TRUE(idx.keysRead());
+
+  // Replaced as every writer of the program replaces a file.
+  idx.Close();
+  ASSERT_TRUE(WriteFileAtomic(p, file("new")).ok());
+  ASSERT_TRUE(idx.Load(p, kLenKS, 12, 5).ok());
+  EXPECT_TRUE(idx.keysRead());
+  EXPECT_EQ(Field(*idx.Find("00123"), 20, 3), "new");
+
+  // Written in place by another program, its time put back: the same stamp, the records moved.
+  idx.Close();
+  const auto written = fs::last_write_time(p);
+  std::string moved = file("mov");
+  moved = moved.substr(kLenKS) + moved.substr(0, kLenKS);
+  {
+    std::fstream out(p, std::ios::in | std::ios::out | std::ios::binary);
+    out.write(moved.data(), static_cast<std::streamsize>(moved.size()));
+  }
+  fs::last_write_time(p, written);
+  ASSERT_TRUE(idx.Load(p, kLenKS, 12, 5).ok());
+  auto rec = idx.Find("00123");
+  ASSERT_TRUE(rec.ok()) << rec.status().message();
+  EXPECT_EQ(Field(*rec, 12, 5), "00123");
+  EXPECT_EQ(Field(*rec, 20, 3), "mov");
+  EXPECT_EQ(Field(*idx.Find("00000"), 12, 5), "00000");
 }
 
 TEST(RaceDayReset, StartingValuesAndHelpers) {
