@@ -2,7 +2,9 @@
 // season (zelkova-feedgen --scale year, then zelkova-cli download), against the floor of
 // reading the same files' bytes in the same run. bench/load prepares the data and runs it.
 //   bench_load --home DIR [benchmark flags]
-// Ends with ratio_vs_floor=X (load over floor) and peak_rss_mb=Y.
+// Ends with ratio_vs_floor=X (a load with the loader's scratch kept from the one before, as the
+// program keeps it: the master files' keys are not read again), first_load_vs_floor=F (nothing
+// kept) and peak_rss_mb=Y.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -238,9 +240,27 @@ void BM_LoadRaceDay(benchmark::State& state) {
   state.counters["past_runs_per_runner"] = gFixture->pastRuns;
 }
 
+// The same load with nothing kept from an earlier one: the first load of a day after the
+// program starts, which reads every key of the master files.
+void BM_LoadRaceDayFirst(benchmark::State& state) {
+  LoadObserver obs;
+  LoadInputs in;
+  in.dateText = gFixture->date;
+  in.programFolder = gFixture->work;
+  in.tables = gTables;
+  in.gates = gGates;
+  for (auto _ : state) {
+    LoadScratch scratch;
+    Status s = LoadRaceDay(*gDay, in, obs, scratch);
+    if (!s.ok()) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(gDay->Races[0].Figures.FinishRating[0]);
+  }
+}
+
 void RegisterBenchmarks(bool minTimeGiven) {
   for (auto* b : {benchmark::RegisterBenchmark("BM_ReadFloor", BM_ReadFloor),
-                  benchmark::RegisterBenchmark("BM_LoadRaceDay", BM_LoadRaceDay)}) {
+                  benchmark::RegisterBenchmark("BM_LoadRaceDay", BM_LoadRaceDay),
+                  benchmark::RegisterBenchmark("BM_LoadRaceDayFirst", BM_LoadRaceDayFirst)}) {
     b->Unit(benchmark::kMillisecond);
     if (!minTimeGiven) b->MinTime(1.0);
   }
@@ -307,6 +327,9 @@ int main(int argc, char** argv) {
     std::printf("ratio_vs_floor=n/a\n");
   } else {
     std::printf("ratio_vs_floor=%.2f\n", loadAt->second / floorAt->second);
+    const auto firstAt = reporter.times.find("BM_LoadRaceDayFirst");
+    if (firstAt != reporter.times.end())
+      std::printf("first_load_vs_floor=%.2f\n", firstAt->second / floorAt->second);
   }
   std::printf("peak_rss_mb=%.1f\n", static_cast<double>(ru.ru_maxrss) / 1024.0);
   benchmark::Shutdown();
