@@ -223,39 +223,33 @@ void BM_ReadFloor(benchmark::State& state) {
   state.counters["files"] = static_cast<double>(gFixture->files.size());
 }
 
-void BM_LoadRaceDay(benchmark::State& state) {
+// Loads the fixture's day `state`'s iterations long; `keep`: one scratch for all the loads, as the
+// program keeps it, else a fresh one per load.
+void LoadDay(benchmark::State& state, bool keep) {
   LoadObserver obs;
-  LoadScratch scratch;  // kept between loads, as the program keeps it
+  LoadScratch kept;
   LoadInputs in;
   in.dateText = gFixture->date;
   in.programFolder = gFixture->work;
   in.tables = gTables;
   in.gates = gGates;
   for (auto _ : state) {
-    Status s = LoadRaceDay(*gDay, in, obs, scratch);
+    LoadScratch fresh;
+    Status s = LoadRaceDay(*gDay, in, obs, keep ? kept : fresh);
     if (!s.ok()) state.SkipWithError("load failed");
     benchmark::DoNotOptimize(gDay->Races[0].Figures.FinishRating[0]);
   }
+}
+
+void BM_LoadRaceDay(benchmark::State& state) {
+  LoadDay(state, true);
   state.counters["races"] = gDay->RaceCount;
   state.counters["past_runs_per_runner"] = gFixture->pastRuns;
 }
 
 // The same load with nothing kept from an earlier one: the first load of a day after the
 // program starts, which reads every key of the master files.
-void BM_LoadRaceDayFirst(benchmark::State& state) {
-  LoadObserver obs;
-  LoadInputs in;
-  in.dateText = gFixture->date;
-  in.programFolder = gFixture->work;
-  in.tables = gTables;
-  in.gates = gGates;
-  for (auto _ : state) {
-    LoadScratch scratch;
-    Status s = LoadRaceDay(*gDay, in, obs, scratch);
-    if (!s.ok()) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(gDay->Races[0].Figures.FinishRating[0]);
-  }
-}
+void BM_LoadRaceDayFirst(benchmark::State& state) { LoadDay(state, false); }
 
 void RegisterBenchmarks(bool minTimeGiven) {
   for (auto* b : {benchmark::RegisterBenchmark("BM_ReadFloor", BM_ReadFloor),
