@@ -338,9 +338,10 @@ Status Loader::Run() {
   // 13
   obs_.SetUpDown(static_cast<int>(listSlots_.size()) - 1, 0);
   SecondPass();
-  // 15
-  for (size_t i = 0; i < listSlots_.size(); ++i) {
-    day_.BetRace = static_cast<int>(i);
+  // 15: BetRace is a slot; a year-0000 record takes a slot without a list item, so item i is
+  // not always slot i.
+  for (int slot : listSlots_) {
+    day_.BetRace = slot;
     stages_.PerRaceListItem(day_);
   }
   if (Status w = BataijuReadBtn(day_); !w.ok()) obs_.Problem(Sj("馬体重を読めません：") + w.message());

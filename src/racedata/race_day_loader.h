@@ -59,7 +59,7 @@ class LoadStages {
   virtual void BeforeOdds(RaceInfo&) {}
   // Second pass, per race: once the odds are converted.
   virtual void AfterOdds(RaceInfo&) {}
-  // Follow-up, once per race list item with day.BetRace set to it.
+  // Follow-up, once per race list item with day.BetRace set to its slot.
   virtual void PerRaceListItem(RaceDay&) {}
   // Last steps, before the first race is shown: the day's rank-frequency counts are made and
   // stored, then read back.

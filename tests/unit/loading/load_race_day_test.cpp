@@ -464,13 +464,23 @@ TEST_F(LoadTest, EachRacecourseReadsItsOwnEntryFileAndTrainerCounts) {
 }
 
 TEST_F(LoadTest, YearZeroRaceTakesASlotButNoListItem) {
-  Write(Data(".jvRA"), Race("00000512", "05", 1, 0) + Race("20240512", "05", 2, 0));
+  Write(Data(".jvRA"), Race("00000512", "05", 1, 1) + Race("20240512", "05", 2, 1));
+  std::string o1a = Rec("O1", kLenO1), o1b = Rec("O1", kLenO1);
+  Put(o1a, 12, "0000051205010201");
+  Put(o1a, 46, "0021");
+  Put(o1b, 12, "2024051205010202");
+  Put(o1b, 46, "0042");
+  Write(Data(".jvO1"), o1a + o1b);
   ASSERT_TRUE(Load().ok());
   EXPECT_EQ(day->RaceCount, 2);
   ASSERT_EQ(obs.items.size(), 1u);
   EXPECT_EQ(obs.items[0], CourseNameW("05", 2) + Sj(" 1回 2日 2R"));
   EXPECT_EQ(day->Races[1].RaRecord.field(26, 2), "02");
   EXPECT_EQ(obs.upDown, std::make_pair(0, 0));
+  // The one list item is slot 1: its support figures are made, the unlisted slot's are not.
+  EXPECT_GT(day->Races[1].Figures.SupportRate[0], 0);
+  EXPECT_DOUBLE_EQ(day->Races[0].Figures.SupportRate[0], 0);
+  EXPECT_EQ(day->BetRace, 1);
 }
 
 // The problems a load tells, and how often: each file that cannot be used as it is, once.
