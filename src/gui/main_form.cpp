@@ -323,6 +323,7 @@ void TMainForm::buildToolbar() {
   button("PrintBtn", "印刷", "印刷します", [this] { PrintBtnClick(); });
   button("TekiAnaBtn", "的中", "的中レポートを作ります", [this] { TekiAnaBtnClick(); });
   button("TekiAnaBtn2", "穴的中", "5,000円を超える的中のレポートを作ります", [this] { TekiAnaBtn2Click(); });
+  button("kakosoBtn", "過去走", "最後に選んだ馬の過去走を表示します", [this] { kakosoBtnClick(); });
   bar->addSeparator();
   button("SpeedButton9", "F", "レース一覧の表示／非表示", [this] { SpeedButton9Click(); });
   dateCombo_ = new QComboBox(bar);

@@ -157,10 +157,14 @@ class HistoryTest : public QObject {
     QVERIFY(copied.startsWith(uma->text() + "\r\nNo\t"));
     QCOMPARE(copied.count("\r\n"), 2 + runs->rowCount());
 
-    // The 過去走 button opens the same runner; another click another one, in No. order again.
+    // The toolbar's 過去走 button opens the same runner; another click another one, in No. order
+    // again.
     kakoso.hide();
     finish->click();
-    w->kakosoBtnClick();
+    auto* pastRuns = w->findChild<QToolButton*>("kakosoBtn");
+    QVERIFY(pastRuns);
+    QCOMPARE(pastRuns->text(), U8("過去走"));
+    pastRuns->click();
     QVERIFY(kakoso.isVisible());
     QCOMPARE(cell(runs, 0, 0), QString(" 1"));
     const int other = row == 0 ? 1 : 0;
