@@ -196,7 +196,8 @@ CellStyle RatingCellStyle(ViewGridId id, const ViewGrid& grid, int row, int col,
   }
   if (col == resultCol) {
     s.background = ResultHighlight(finish());
-    s.text = RankColour(CellNumber(text));
+    // RT一覧 keeps its result in the grid's own black; the others colour it as a rank.
+    if (RankStyled(id, col)) s.text = RankColour(CellNumber(text));
     return s;
   }
   if (RankStyled(id, col)) {

@@ -140,6 +140,12 @@ TEST(RatingCellStyle, CommonColumns) {
   EXPECT_EQ(g.style(5, 16).background, (Rgb{255, 185, 255}));
   EXPECT_EQ(g.style(5, 16).text, kRed);
   EXPECT_EQ(g.style(6, 16).text, kBlue);
+  // RT一覧's result has the highlight but keeps the grid's black text.
+  const ViewGrid& rt = d.grid(G::RTList);
+  EXPECT_EQ(rt.style(5, 25).background, (Rgb{255, 185, 255}));
+  EXPECT_EQ(rt.style(5, 25).text, kBlack);
+  EXPECT_EQ(rt.style(6, 25).text, kBlack);
+  EXPECT_EQ(d.grid(G::ChakuRT).style(6, 27).text, kBlue);
   EXPECT_EQ(g.style(1, 6).background, kWhite);
   EXPECT_EQ(g.style(1, 6).align, CellStyle::Align::Centre);
   EXPECT_EQ(g.style(1, 6).top, 2);
