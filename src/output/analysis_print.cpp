@@ -1,6 +1,8 @@
 #include "output/analysis_print.h"
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "base/cp932.h"
 #include "output/out_format.h"
@@ -163,10 +165,14 @@ PaintList AnalysisPrint(const RaceDay& day, int races) {
         "Zelkova" + Sj("　分析データ【") + std::string(first.field(12, 4)) + Sj("年") + std::string(first.field(16, 2)) +
             Sj("月") + std::string(first.field(18, 2)) + Sj("日】"),
         races);
-  for (int r = 0; r < races; ++r) {
-    const RaImage& ra = day.Races[r].RaRecord;
-    const RaImage& before = day.Races[r == 0 ? 0 : r - 1].RaRecord;
-    RaceRow(c, day.Races[r], r, ra.field(20, 2) != before.field(20, 2));
+  // Row r is the race list's item r, as the frame counts them: a slot the list leaves out (a
+  // record without a year) takes no row and pushes no race off the page.
+  const std::vector<int> slots = RaceListSlots(day);
+  const int rows = std::min(races, static_cast<int>(slots.size()));
+  for (int r = 0; r < rows; ++r) {
+    const RaImage& ra = day.Races[slots[r]].RaRecord;
+    const RaImage& before = day.Races[slots[r == 0 ? 0 : r - 1]].RaRecord;
+    RaceRow(c, day.Races[slots[r]], r, ra.field(20, 2) != before.field(20, 2));
   }
   return list;
 }

@@ -24,7 +24,8 @@ std::string AnalysisPrintCaption();  // "分析結果印刷"
 // Bottom of the frame (0.1 mm) for n races: n * 70 + 190.
 inline int PrintFrameBottom(int races) { return races * 70 + 190; }
 
-// The page for race slots 0 .. races - 1; an empty list when races is 0.
+// The page for the first `races` items of the race list (RaceListCount); an empty list when
+// races is 0.
 PaintList AnalysisPrint(const RaceDay& day, int races);
 
 // Colour of a printed rank: red for 1, blue for 2 and 3, black otherwise.

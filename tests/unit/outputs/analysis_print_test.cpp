@@ -136,6 +136,18 @@ TEST(AnalysisPrint, RaceWithoutPayoutsShowsOnlyItsName) {
   EXPECT_EQ(RowTexts(page, 2).size(), 2u + 24 + 1 + 24 + 1);
 }
 
+TEST(AnalysisPrint, RowsAreTheRaceListItems) {
+  // A slot whose record has no year is not in the race list: the rows are the listed races,
+  // the last one included.
+  auto day = MakeDay(3);
+  Put(day->Races[1].RaRecord, 12, "0000");
+  ASSERT_EQ(RaceListCount(*day), 2);
+  PaintList page = AnalysisPrint(*day, RaceListCount(*day));
+  EXPECT_EQ(TextAt(page, 105, 191)->text, Sj("東京 1R"));
+  EXPECT_EQ(TextAt(page, 105, 70 + 191)->text, Sj("東京 3R"));
+  EXPECT_TRUE(RowTexts(page, 2).empty());
+}
+
 TEST(AnalysisPrint, NothingLoadedDrawsNothing) {
   auto day = MakeRaceDay();
   EXPECT_EQ(RaceListCount(*day), 0);
