@@ -32,6 +32,9 @@ TKakosoForm::TKakosoForm(std::filesystem::path settingsFile, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(std::move(settingsFile)) {
   setObjectName("KakosoForm");
   setWindowTitle(U("馬成績"));
+  // A window of its own, but the main window's companion: left open, it must not keep the
+  // program running after the main window closes.
+  setAttribute(Qt::WA_QuitOnClose, false);
   auto* lay = new QVBoxLayout(this);
   lay->setContentsMargins(4, 4, 4, 4);
   lay->setSpacing(3);

@@ -1,9 +1,11 @@
 // The past-runs window showing a hand-built runner: its labels and grid come from the core view,
 // the 着 cells carry their colours, the sort buttons reorder the rows, the copy command puts the
 // header line first, and the window keeps its place.
+#include <QApplication>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -110,6 +112,20 @@ class KakosoFormTest : public QObject {
     form.close();
     TIniGT settings(ini);
     QCOMPARE(settings.ReadInteger("locateKakoso", "width", 0), 700);
+  }
+
+  // The window is the main window's companion: left open, it does not keep the program running
+  // once the main window is closed (終了).
+  void closingTheMainWindowEndsTheProgramWhileItIsOpen() {
+    QTemporaryDir dir;
+    gui::TKakosoForm form(dir.filePath("zelkova.ini").toStdString());
+    QWidget main;
+    main.show();
+    form.show();
+    QApplication::setQuitOnLastWindowClosed(true);
+    QTimer::singleShot(0, &main, [&main] { main.close(); });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // still running
+    QCOMPARE(QCoreApplication::exec(), 0);
   }
 };
 
