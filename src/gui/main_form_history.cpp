@@ -11,12 +11,19 @@
 #include "gui/history_pages.h"
 #include "gui/kakoso_form.h"
 #include "gui/main_form.h"
+#include "output/analysis_print.h"
 
 namespace zelkova::gui {
 
 // The past-runs window of CurrentRunner in the shown race, refilled on every opening.
 void TMainForm::kakosoBtnClick() {
-  if (!kakosoForm_ || !day_ || !loaded_) return;
+  if (!kakosoForm_) return;
+  if (!day_ || !loaded_) {
+    // Nothing is chosen to show: said as the other commands of a loaded day say it.
+    if (ctx_.prompts) ctx_.prompts->beep();
+    info(PrintNoDataMessage());
+    return;
+  }
   const int race = day_->CurrentRace;
   if (race < 0 || race >= MaxRaces) return;
   if (ctx_.clipboard) kakosoForm_->setClipboard(ctx_.clipboard);

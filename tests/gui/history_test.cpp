@@ -98,6 +98,11 @@ class HistoryTest : public QObject {
     gui::TKakosoForm kakoso(ctx.settingsPath());
     w->setKakosoForm(&kakoso);
     w->show();
+    // Before a day is loaded the 過去走 button has no horse to show, and says so.
+    w->findChild<QToolButton*>("kakosoBtn")->click();
+    QVERIFY(!kakoso.isVisible());
+    QCOMPARE(prompts.infos(), QStringList{U8("データを読み込んでください。")});
+    prompts.events.clear();
     // The race and runner with the most stored runs, so that the sort has something to order.
     QVERIFY(w->ShowRace("20240512", 0, U8("着RT"), nullptr));
     const std::vector<int> listed = RaceListSlots(*w->raceDay());
