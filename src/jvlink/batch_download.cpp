@@ -26,6 +26,7 @@ struct Texts {
       "けてください。");
   std::string noNewData = Sj("最新のデータがありません。");
   std::string openError = Sj("JVOpenエラー:");
+  std::string openOk = Sj("JVOpen正常:");
   std::string downloading = Sj("ダウンロード中・・・");
   std::string downloadingN = Sj("ダウンロード中．．．(");
   std::string statusError = Sj("JVStatusエラー:");
@@ -206,6 +207,8 @@ void BatchDownload::ButtonStartClick() {
   readCount_ = downloadCount_ = 0;
   lastFileTimestamp_.clear();
   int r = jv_.JVOpen("RACERCVN", from, 2, readCount_, downloadCount_, lastFileTimestamp_);
+  // Shown until the counts replace it (or, with nothing to read, left standing).
+  if (r == 0) setLabel(T().openOk + JvMessage("JVOpen", 0));
   if (r == -1 || (r == 0 && readCount_ <= 0)) {
     prompts_.beep();
     prompts_.information(T().noNewData);

@@ -430,6 +430,38 @@ TEST_F(BatchTest, OpenResultsAndReadErrors) {
   EXPECT_EQ(ini_.ReadString("JvDataGet", "LastTime", "none"), "none");
 }
 
+// The progress label's texts in the order the window shows them.
+struct LabelView : BatchView {
+  std::vector<std::string> labels;
+  void progressLabel(const std::string& text) override { labels.push_back(text); }
+};
+
+TEST_F(BatchTest, ProgressLabelTellsTheOpenThenTheCountsThenTheDownload) {
+  LabelView view;
+  BatchDownload b(dir_.path(), jv_, prompts_, clock_, ini_, &view);
+  b.FormCreate();
+  const std::string opened = Sj("JVOpen正常:正常に実行されました。(0)");
+  // Nothing to read: the open's text stays beside the box.
+  b.ButtonStartClick();
+  EXPECT_EQ(view.labels, std::vector<std::string>{opened});
+  EXPECT_EQ(prompts_.infos.back(), Sj("最新のデータがありません。"));
+  // A failed open writes no such text.
+  view.labels.clear();
+  jv_.openResult = -301;
+  b.ButtonStartClick();
+  EXPECT_TRUE(view.labels.empty());
+  jv_.openResult = 0;
+  jv_.files = {{RA('1', "20240512", "05", 1)}};
+  jv_.downloadCount = 2;
+  b.ButtonStartClick();
+  ASSERT_GE(view.labels.size(), 3u);
+  EXPECT_EQ(view.labels[0], opened);
+  EXPECT_EQ(view.labels[1], "ReadCount:1, DownloadCount:2");
+  EXPECT_EQ(view.labels[2], Sj("ダウンロード中・・・"));
+  b.TimerJVStatusTimer();
+  EXPECT_EQ(view.labels.back(), Sj("ダウンロード中．．．(1/2)"));
+}
+
 TEST_F(BatchTest, CancelWhileDownloadingClosesAtOnceAndWhileReadingKeepsWhatWasFiled) {
   jv_.files = {{RA('1', "20240512", "05", 1), RA('1', "20240512", "05", 2), RA('1', "20240512", "05", 3)}};
   jv_.downloadCount = 5;
