@@ -298,6 +298,12 @@ void RaceDayLive::AutoOzCheckClick(bool checked) {
     prompts_.beep();
     prompts_.information(text);
     host_.SetAutoOzCheck(false);
+    // The box now shows no automatic retrieval, so none may go on: a timer left running would
+    // keep fetching the odds of whatever day is loaded now.
+    if (timer1_) {
+      timer1_ = false;
+      host_.SetTimer1(false);
+    }
   };
   const std::string date = host_.DateComboText();
   if (!day_ || IsBlank(date)) return refuse(T().loadFirst);

@@ -79,6 +79,17 @@ TEST_F(RaceDayLiveTest, ArmingIsRefusedWithoutADayOrForAnotherDay) {
   EXPECT_TRUE(host.timer1);
   live.AutoOzCheckClick(false);
   EXPECT_FALSE(host.timer1);
+  // Unticking after another day was loaded is refused with its message, and still stops the
+  // retrieval the box no longer shows.
+  live.AutoOzCheckClick(true);
+  ASSERT_TRUE(host.timer1);
+  f.clock.set({2024, 5, 20, 9, 0, 0});
+  prompts = RecordingPrompts{};
+  live.AutoOzCheckClick(false);
+  EXPECT_EQ(prompts.infos, std::vector<std::string>{Sj("本日のﾃﾞｰﾀを読み込んでください。")});
+  EXPECT_FALSE(host.box);
+  EXPECT_FALSE(host.timer1);
+  EXPECT_FALSE(live.timer1Running());
 }
 
 class NotFinalEntries : public RaceDayLiveTest {
