@@ -68,9 +68,11 @@ bool UsableKey(std::string_view key) {
   return n > 0 && ParseInt(key.substr(0, n), 0) > 0;
 }
 
+// The setting's form of a folder: CP932 text. (A plain p.string() would be in the system's code
+// page on Windows, and a std::string made into a path would be read the same way.)
 std::string FolderText(const fs::path& p) {
-  auto sj = Utf8ToCp932(p.string());
-  return sj.ok() ? *sj : p.string();
+  auto sj = Utf8ToCp932(PathToUtf8(p));
+  return sj.ok() ? *sj : PathText(p);
 }
 
 }  // namespace
@@ -425,7 +427,7 @@ void RaceDayLive::T1Click() {
     prompts_.information(T().loadRaceDay);
     return;
   }
-  const fs::path source = fs::path(Cp932ToUtf8Lossy(f));
+  const fs::path source = PathFromUtf8(Cp932ToUtf8Lossy(f));
   int counts[2] = {0, 0};
   const struct {
     const char* ext;

@@ -277,8 +277,9 @@ TEST_F(RaceDayLiveTest, TimeToPostCountsDownToTheSelectedRace) {
 }
 
 TEST_F(RaceDayLiveTest, TimeSeriesImportTakesTheNearestAnnouncementOfTheRaceDay) {
-  const auto folder = f.dir.path() / "jikeiretu";
-  ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", folder.string()).ok());
+  // The setting holds the folder as CP932 text, here with Japanese in its name.
+  const auto folder = f.dir.path() / PathFromUtf8("時系列オッズ");
+  ASSERT_TRUE(ini.WriteString("Dir", "jikeiretu", PathText(folder)).ok());
   const std::string base = std::string("05") + "02" + "03";
   // Race 1 (odds time 09:30): only an announcement of the day before, however near its minute.
   WriteBytes(folder / kDay / (base + "01.jvO1"), O1(1, "05180930", {"0011"}));
