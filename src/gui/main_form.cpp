@@ -511,9 +511,26 @@ void TMainForm::SpeedButton4Click() {
 
 void TMainForm::SpeedButton9Click() { panel5_->setVisible(!panel5_->isVisible()); }
 
+void SecondaryWindow(QWidget* w) {
+  if (w) w->setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+void TMainForm::setKakosoForm(TKakosoForm* f) {
+  SecondaryWindow(f);
+  kakosoForm_ = f;
+}
+
+void TMainForm::setWaitForm(TWaitForm* w) {
+  SecondaryWindow(w);
+  waitForm_ = w;
+}
+
 TWaitForm* TMainForm::waitForm() {
   if (waitForm_) return waitForm_;
-  if (!ownWaitForm_) ownWaitForm_ = std::make_unique<TWaitForm>();
+  if (!ownWaitForm_) {
+    ownWaitForm_ = std::make_unique<TWaitForm>();
+    SecondaryWindow(ownWaitForm_.get());
+  }
   return ownWaitForm_.get();
 }
 

@@ -51,6 +51,9 @@ class TFolderViewerEx;
 class TKakosoForm;
 class TWaitForm;
 
+// Marks `w` as a window that does not keep the program running once the main window is closed.
+void SecondaryWindow(QWidget* w);
+
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -78,14 +81,16 @@ class TMainForm : public QMainWindow {
   const RaceView& raceView() const { return *view_; }
   RaceViewPages* raceViewPages() const { return pages_; }
   // The past-runs window that a click on a horse name opens.
-  void setKakosoForm(TKakosoForm* f) { kakosoForm_ = f; }
+  // The secondary windows (past runs, wait, changes) never keep the program running: closing
+  // the main window ends it, as the program's only main window.
+  void setKakosoForm(TKakosoForm* f);
   TKakosoForm* kakosoForm() const { return kakosoForm_; }
   // The 出目一覧 and 集計 pages.
   HistoryPages* historyPages() const { return history_; }
   bool dayLoaded() const { return loaded_; }
   // The wait window shown while a day loads (the program's TWaitForm); without one the form
   // makes its own.
-  void setWaitForm(TWaitForm* w) { waitForm_ = w; }
+  void setWaitForm(TWaitForm* w);
   TWaitForm* waitForm();
   // Called after the batch window changed the feed folder; stored in JVLink/FeedFolder.
   std::function<void()> onBatchDownloadClosed;

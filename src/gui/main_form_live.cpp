@@ -127,6 +127,7 @@ void MainFormLiveHost::ShowChanges(const ChangeLists& lists) {
   LiveParts& p = *f_.live_;
   if (!p.henko) {
     p.ownHenko = std::make_unique<THenkoForm>(f_.ctx_.settingsPath());
+    SecondaryWindow(p.ownHenko.get());
     p.henko = p.ownHenko.get();
   }
   p.henko->ShowLists(lists);
@@ -172,7 +173,10 @@ RaceDayLive& TMainForm::live() {
   return live_->core;
 }
 
-void TMainForm::setHenkoForm(THenkoForm* form) { live_->henko = form; }
+void TMainForm::setHenkoForm(THenkoForm* form) {
+  SecondaryWindow(form);
+  live_->henko = form;
+}
 
 void TMainForm::setReplayClock(ReplayClock* clock) {
   LiveParts& p = *live_;

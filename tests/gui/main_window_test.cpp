@@ -26,6 +26,8 @@
 #include "app/app_context.h"
 #include "settings/ini_gt.h"
 #include "base/cp932.h"
+#include "gui/henko_form.h"
+#include "gui/kakoso_form.h"
 #include "gui/main_form.h"
 #include "gui/reference_page.h"
 #include "gui/wait_form.h"
@@ -255,6 +257,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(again->size(), QSize(800, 600));
     QVERIFY(again->findChild<QAction*>("Dd1")->isChecked());
     QCOMPARE(again->findChild<QSpinBox*>("SpinEdit3")->value(), 7);
+  }
+
+  void closingTheMainWindowEndsTheProgramWhileOtherWindowsAreOpen() {
+    auto w = make();
+    gui::TWaitForm wait;
+    gui::THenkoForm henko(ctx.settingsPath());
+    gui::TKakosoForm kakoso(ctx.settingsPath());
+    w->setWaitForm(&wait);
+    w->setHenkoForm(&henko);
+    w->setKakosoForm(&kakoso);
+    w->show();
+    henko.show();
+    kakoso.show();
+    // The program's loop ends when the main window closes; the change and past-runs windows
+    // (still open) do not keep it, and its timers, running. The guard only ends a loop that
+    // would otherwise run on.
+    bool ranOn = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, qApp, [&] {
+      ranOn = true;
+      QCoreApplication::quit();
+    });
+    guard.start(20000);
+    QTimer::singleShot(0, w.get(), [&] { w->close(); });
+    QApplication::exec();
+    QVERIFY(!ranOn);
   }
 
   void settingsThatCannotBeWrittenAreReported() {
