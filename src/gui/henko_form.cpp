@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "base/cp932.h"
 #include "gui/qt_platform.h"
 #include "settings/ini_gt.h"
 
@@ -50,8 +51,9 @@ void THenkoForm::ShowLists(const ChangeLists& lists) {
 
 void THenkoForm::closeEvent(QCloseEvent* e) {
   TIniGT ini(settings_);
-  (void)ini.WriteInteger("Henkolocate", "top", y());
-  (void)ini.WriteInteger("Henkolocate", "left", x());
+  Status s = ini.WriteInteger("Henkolocate", "top", y());
+  if (s.ok()) s = ini.WriteInteger("Henkolocate", "left", x());
+  if (!s.ok() && prompts_) prompts_->information(::zelkova::Sj("設定を保存できませんでした：") + s.message());
   e->accept();
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 
+#include "base/platform.h"
 #include "racedata/race_day_updates.h"
 
 class QListWidget;
@@ -21,6 +22,8 @@ class THenkoForm : public QWidget {
   QListWidget* list(int i) const { return lists_[static_cast<size_t>(i)]; }
   // Refills every list, shows the window (not modal) and scrolls each list to its last line.
   void ShowLists(const ChangeLists& lists);
+  // Where a position that cannot be saved at closing is told; none: not told.
+  void setPrompts(Prompts* prompts) { prompts_ = prompts; }
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -28,6 +31,7 @@ class THenkoForm : public QWidget {
  private:
   std::filesystem::path settings_;
   std::array<QListWidget*, 5> lists_{};
+  Prompts* prompts_ = nullptr;
 };
 
 }  // namespace zelkova::gui
