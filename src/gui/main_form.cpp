@@ -464,11 +464,15 @@ void TMainForm::RTreadBtnClick() { referencePage_->Refresh(); }
 void TMainForm::RadioGroup2Click() { referencePage_->showKind(referencePage_->selectedKind()); }
 
 void TMainForm::JVBtnClick() {
-  const bool wrote = OpenBatchDownload(this, ctx_);
-  if (onBatchDownloadClosed) onBatchDownloadClosed();
-  MakeDataListBtnClick();
-  // A download that wrote files may have changed the loaded day: it is read again.
-  if (wrote && loaded_) DateComboChange();
+  // The download's read cycle must not meet a real-time fetch's: an automatic fetch due while
+  // the window is open runs after it, and a click during a fetch opens the window after that.
+  runExclusive([this] {
+    const bool wrote = OpenBatchDownload(this, ctx_);
+    if (onBatchDownloadClosed) onBatchDownloadClosed();
+    MakeDataListBtnClick();
+    // A download that wrote files may have changed the loaded day: it is read again.
+    if (wrote && loaded_) DateComboChange();
+  });
 }
 
 void TMainForm::SpeedButton5Click() { close(); }

@@ -198,6 +198,9 @@ class TMainForm : public QMainWindow {
   void raceGridClick(ViewGridId id, int row, int col);
   // The view again after one of its inputs changed, when a race is shown.
   void rerunView();
+  // Runs `work` now, or once the real-time work already running has finished (JV-Link holds one
+  // read cycle at a time); meanwhile the race-day timers' work waits for it.
+  void runExclusive(std::function<void()> work);
   // What a load of `dateText` (or, with none, a load the aggregation makes) is given.
   LoadInputs loadInputs(const std::string& dateText) const;
 

@@ -118,9 +118,14 @@ struct LiveParts {
   QTimer replayDriver;
   ReplayTimers replayTimers;
   // A fetch pumps window messages, so a timer or a button may fire inside another fetch while its
-  // stream is open. Such work waits here and runs when the running one has finished.
+  // stream is open (or while the download window has its read cycle open). Such work waits here
+  // and runs when the running one has finished; a timer's tick waits once, however many fell due.
   bool running = false;
-  std::deque<std::function<void()>> waiting;
+  struct Waiting {
+    int timer = 0;  // the timer whose tick this is; 0 for other work
+    std::function<void()> work;
+  };
+  std::deque<Waiting> waiting;
 };
 
 void MainFormLiveHost::ShowChanges(const ChangeLists& lists) {
@@ -142,16 +147,20 @@ void MainFormLiveHost::RestTimeLabel(const std::string& text) {
 
 namespace {
 
-// Runs `work` now, or after the live work already running.
-void RunLive(LiveParts& p, std::function<void()> work) {
+// Runs `work` now, or after the live work already running. `timer` names a timer's tick: one
+// such tick already waiting makes another unnecessary.
+void RunLive(LiveParts& p, std::function<void()> work, int timer = 0) {
   if (p.running) {
-    p.waiting.push_back(std::move(work));
+    if (timer != 0)
+      for (const auto& w : p.waiting)
+        if (w.timer == timer) return;
+    p.waiting.push_back({timer, std::move(work)});
     return;
   }
   p.running = true;
   work();
   while (!p.waiting.empty()) {
-    auto next = std::move(p.waiting.front());
+    auto next = std::move(p.waiting.front().work);
     p.waiting.pop_front();
     next();
   }
@@ -211,15 +220,17 @@ void TMainForm::setReplayClock(ReplayClock* clock) {
 
 // ---- timers ----
 
+void TMainForm::runExclusive(std::function<void()> work) { RunLive(*live_, std::move(work)); }
+
 void TMainForm::Timer1Timer() {
   if (live_->replay) return;
-  RunLive(*live_, [this] { live().Timer1Timer(); });
+  RunLive(*live_, [this] { live().Timer1Timer(); }, 1);
 }
 void TMainForm::Timer2Timer() { live().Timer2Timer(); }
 void TMainForm::Timer3Timer() { live().Timer3Timer(); }
 void TMainForm::Timer4Timer() {
   if (live_->replay) return;
-  RunLive(*live_, [this] { live().Timer4Timer(); });
+  RunLive(*live_, [this] { live().Timer4Timer(); }, 4);
 }
 
 // ---- hidden operations ----

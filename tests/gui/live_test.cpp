@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cstdlib>
 
@@ -37,6 +39,35 @@ struct CountingJvLink : testing::FakeJvLink {
     return -1;
   }
   QStringList opens;
+};
+
+// JV-Link's one read cycle: a stored download stays in its download phase until it is closed,
+// and any open meanwhile is refused with -202.
+struct CycleJvLink : testing::FakeJvLink {
+  int JVOpen(const std::string&, const std::string&, int, int& readcount, int& downloadcount,
+             std::string& stamp) override {
+    calls << "JVOpen";
+    if (open) return -202;
+    open = true;
+    readcount = 1;
+    downloadcount = 5;
+    stamp = "20240519090000";
+    return 0;
+  }
+  int JVRTOpen(const std::string& dataspec, const std::string&) override {
+    calls << QString::fromStdString("JVRTOpen " + dataspec);
+    if (open) return -202;
+    open = true;
+    return 0;
+  }
+  int JVStatus() override { return 0; }
+  int JVClose() override {
+    calls << "JVClose";
+    open = false;
+    return 0;
+  }
+  bool open = false;
+  QStringList calls;
 };
 
 QByteArray Doubles(int count, double v) { return QByteArray::fromStdString(testing::Doubles(8 * count, v)); }
@@ -160,6 +191,37 @@ class LiveWindowTest : public QObject {
     // Today's day runs the results timer at the settings' interval.
     QVERIFY(w->Timer4.isActive());
     QCOMPARE(w->Timer4.interval(), 15 * 60000);
+  }
+
+  void theResultsTickWaitsWhileTheDownloadWindowHoldsItsCycle() {
+    CycleJvLink cycle;
+    ctx.jvlink = &cycle;
+    clock.set({2024, 5, 19, 9, 30, 0});  // results are due from 09:15
+    auto w = loaded();
+    QVERIFY(w->Timer4.isActive());
+    bool driven = false, stillOpen = false;
+    QStringList during;
+    QTimer::singleShot(0, this, [&] {
+      QWidget* form = QApplication::activeModalWidget();
+      if (!form) return;
+      form->findChild<QPushButton*>("ButtonStart")->click();  // downloading: the cycle is open
+      w->Timer4Timer();
+      w->Timer4Timer();
+      during = cycle.calls;
+      stillOpen = cycle.open;
+      driven = true;
+      form->close();
+    });
+    w->JVBtnClick();
+    QVERIFY(driven);
+    // The ticks did not touch the download's cycle.
+    QCOMPARE(during, QStringList{"JVOpen"});
+    QVERIFY(stillOpen);
+    // The window closed its cycle; then the tick that fell due ran, once.
+    QCOMPARE(cycle.calls.mid(0, 2), (QStringList{"JVOpen", "JVClose"}));
+    QCOMPARE(cycle.calls.count("JVRTOpen 0B12"), 1);
+    QCOMPARE(cycle.calls.count("JVRTOpen 0B11"), 1);
+    QVERIFY(!cycle.open);
   }
 
   void aFetchErrorStaysInTheStatusLabelAndTheDayStaysLoaded() {
