@@ -24,6 +24,7 @@ struct Texts {
   std::string badText = Sj("Shift-JISでない文字を含むか行末がCR LFではありません");
   std::string badDate = Sj("開催年月日が数字ではありません");
   std::string writeFailed = Sj("ファイルを保存できませんでした：");
+  std::string damaged = Sj("保存ファイルが壊れているため更新しませんでした：");
 };
 const Texts& T() {
   static const Texts t;
@@ -168,6 +169,7 @@ void RealtimeDownload::close(const FetchRequest& request, FetchOutcome& out) {
 void RealtimeDownload::readStream(const FetchRequest& request, const SlotKeys& slots, FetchOutcome& out) {
   int size = 60000;
   std::string buff, filename;
+  std::vector<std::string> damaged;  // the damaged stored files already told in this fetch
   for (;;) {
     prompts_.processEvents();
     if (stop_ && stop_()) {
@@ -199,6 +201,16 @@ void RealtimeDownload::readStream(const FetchRequest& request, const SlotKeys& s
     if (s.code() == Status::Code::kInvalidArgument) {
       ++out.skipped;
       logError(s.message());
+    } else if (s.isCorruption()) {
+      // A damaged stored file is left exactly as it is, and told once; the records of the other
+      // files still go in (a day's results stream would otherwise stop at it every time).
+      ++out.skipped;
+      if (std::find(damaged.begin(), damaged.end(), s.message()) == damaged.end()) {
+        damaged.push_back(s.message());
+        setLabel(T().damaged + s.message());
+        out.error = label_;
+        logError(label_);
+      }
     } else if (!s.ok()) {
       // A stored file that cannot be read or written ends the fetch; what was saved stays.
       setLabel(T().writeFailed + s.message());

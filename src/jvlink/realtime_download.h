@@ -30,7 +30,8 @@ using SlotKeys = std::vector<std::string>;
 // Each files `record` (CR LF included) into the stored files under `programFolder` by the rules of
 // its kind and sets `*changed` when a file was rewritten. A record that names no safe path or has
 // the wrong length is InvalidArgument (with a text for the error log) and touches nothing; a stored
-// file that cannot be read or written gives that failure. Records of other kinds are Ok, unchanged.
+// file that is damaged gives Corruption and stays as it is; one that cannot be read or written
+// gives that failure. Records of other kinds are Ok, unchanged.
 
 // O1 / O2 into line i of the slot's .jvO1 / .jvO2, only when newer than the stored line.
 Status MergeOddsRecord(const std::filesystem::path& programFolder, const SlotKeys& slots, std::string_view record,

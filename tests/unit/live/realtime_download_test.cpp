@@ -256,6 +256,20 @@ TEST_F(Fetching, ASkippedRecordIsLoggedAndTheRestStillMerged) {
   EXPECT_EQ(log().size(), 1u);
 }
 
+TEST_F(Fetching, ADamagedStoredFileIsToldOnceAndTheOtherFilesStillMerged) {
+  const auto ra = DataPath(dir.path(), DateText(kDay), ".jvRA");
+  WriteBytes(ra, "RA torn");
+  link.records = {RA(1, "1000"), HR(1), RA(2, "1030"), HR(2)};
+  FetchOutcome o = run(RealtimeKind::kResults);
+  EXPECT_EQ(ReadBytes(ra), "RA torn");
+  EXPECT_EQ(o.skipped, 2);
+  EXPECT_EQ(o.merged, 2);
+  EXPECT_EQ(ReadRecordLines(DataPath(dir.path(), DateText(kDay), ".jvHR"), kLenHR)->size(), 2u);
+  ASSERT_EQ(log().size(), 1u);
+  EXPECT_NE(log()[0].find(Sj("保存ファイルが壊れているため更新しませんでした：")), std::string::npos) << log()[0];
+  EXPECT_EQ(labels.shown.back(), o.error);  // it stays for the user to read
+}
+
 TEST_F(Fetching, AStopRequestEndsTheReadAndStillCloses) {
   link.records = {HR(1), HR(2)};
   FetchRequest r;
