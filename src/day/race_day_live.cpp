@@ -1,5 +1,6 @@
 #include "day/race_day_live.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -429,6 +430,12 @@ void RaceDayLive::T1Click() {
   }
   const fs::path source = PathFromUtf8(Cp932ToUtf8Lossy(f));
   int counts[2] = {0, 0};
+  // Files that could not be read (a damaged day file, an unreadable source): each is named once
+  // under the counts, so a race left out is not a mystery.
+  std::vector<std::string> problems;
+  auto problem = [&](const Status& st) {
+    if (std::find(problems.begin(), problems.end(), st.message()) == problems.end()) problems.push_back(st.message());
+  };
   const struct {
     const char* ext;
     size_t len;
@@ -446,11 +453,15 @@ void RaceDayLive::T1Click() {
       const fs::path file = ChildPath(ChildPath(source, d), r + kinds[k].ext);
       if (!FileExists(file)) continue;
       auto lines = ReadTextLines(file);
-      if (!lines.ok()) continue;
+      if (!lines.ok()) {
+        problem(lines.status());
+        continue;
+      }
       const std::string found = NearestAnnouncement(*lines, target, kinds[k].len);
       if (found.empty()) continue;
       const fs::path dayFile = DataPath(folder_, DateText(d), kinds[k].ext);
       auto stored = ReadRecordLines(dayFile, kinds[k].len);
+      if (!stored.ok() && !stored.status().isNotFound()) problem(stored.status());
       // A day file without line i cannot take the race.
       if (!stored.ok() || stored->size() <= static_cast<size_t>(i)) continue;
       (*stored)[static_cast<size_t>(i)] = found;
@@ -461,7 +472,9 @@ void RaceDayLive::T1Click() {
       ++counts[k];
     }
   }
-  prompts_.information(std::to_string(counts[0]) + T().countO1 + std::to_string(counts[1]) + T().countO2 + T().imported);
+  std::string text = std::to_string(counts[0]) + T().countO1 + std::to_string(counts[1]) + T().countO2 + T().imported;
+  for (const std::string& p : problems) text += "\r\n" + p;
+  prompts_.information(text);
   host_.ReloadDay();
 }
 

@@ -293,6 +293,16 @@ TEST_F(RaceDayLiveTest, TimeSeriesImportTakesTheNearestAnnouncementOfTheRaceDay)
   auto o1 = *ReadRecordLines(f.data(".jvO1"), kLenO1);
   EXPECT_TRUE(IsBlank(o1[0]));
   EXPECT_EQ(Field(o1[1], 28, 8), "05191020");
+  // A damaged day file is left as it is and named under the counts.
+  WriteBytes(folder / kDay / (base + "02.jvO2"), O2(2, "05190955"));
+  WriteBytes(f.data(".jvO2"), "O2 torn");
+  prompts = RecordingPrompts{};
+  live.T1Click();
+  ASSERT_EQ(prompts.infos.size(), 1u);
+  const std::string counts = "1" + Sj("ﾚｰｽ分の単複枠ｵｯｽﾞ、") + "0" + Sj("ﾚｰｽ分の馬連ｵｯｽﾞ") + Sj("を取りこみました。");
+  EXPECT_EQ(prompts.infos[0].substr(0, counts.size() + 2), counts + "\r\n");
+  EXPECT_NE(prompts.infos[0].find(Sj(".jvO2")), std::string::npos) << prompts.infos[0];
+  EXPECT_EQ(ReadBytes(f.data(".jvO2")), "O2 torn");
 }
 
 TEST(ReplayTimers, EveryTickRunsAtItsOwnTimeHoweverFarTheClockJumps) {
