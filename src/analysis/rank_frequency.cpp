@@ -217,13 +217,14 @@ std::vector<FrequencyFile> ListFrequencyFiles(const fs::path& programFolder) {
   std::error_code ec;
   for (fs::directory_iterator it(data, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    std::string ext = it->path().extension().string();
+    std::string ext = PathToUtf8(it->path().extension());
     std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
     if (ext != ".hind") continue;
     FrequencyFile f;
     f.path = it->path();
-    auto name = Utf8ToCp932(it->path().filename().string());
-    f.name = name.ok() ? *name : it->path().filename().string();
+    const std::string utf8 = PathToUtf8(it->path().filename());
+    auto name = Utf8ToCp932(utf8);
+    f.name = name.ok() ? *name : utf8;
     if (name.ok() && DateTextKey(f.name) != 0) f.dateText = f.name.substr(0, 14);
     files.push_back(std::move(f));
   }

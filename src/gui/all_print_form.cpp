@@ -16,6 +16,7 @@
 
 #include "app/startup.h"
 #include "base/cp932.h"
+#include "base/file_io.h"
 #include "base/fixed_fields.h"
 #include "gui/prev_x.h"
 #include "gui/qt_platform.h"
@@ -110,7 +111,7 @@ void TAllPrintForm::PdfBtnClick() {
   QString file = QFileDialog::getSaveFileName(this, U("PDFに保存"), dir + "/" + U("分析結果.pdf"), "PDF (*.pdf)");
   if (file.isEmpty()) return;
   if (!file.endsWith(".pdf", Qt::CaseInsensitive)) file += ".pdf";
-  tell(SaveAsPdf(std::filesystem::path(file.toStdString())));
+  tell(SaveAsPdf(PathFromUtf8(file.toStdString())));
 }
 
 Status TAllPrintForm::SaveAsPdf(const std::filesystem::path& file) {
