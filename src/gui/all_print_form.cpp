@@ -69,7 +69,7 @@ TAllPrintForm::TAllPrintForm(TIniGT& ini, Prompts* prompts, QWidget* parent)
   WindowGeometry g = ReadGeometry(ini_, "Printlocate", WindowGeometry{10, 10, 630, 450});
   move(g.left, g.top);
   resize(g.width, g.height);
-  applyStoredZoom();
+  applyStoredZoom(false);
   connect(zoom_, &QButtonGroup::idClicked, this, [this](int id) { ZoomChange(id); });
 }
 
@@ -78,9 +78,11 @@ void TAllPrintForm::tell(const Status& s) {
   prompts_->information(s.message());
 }
 
-void TAllPrintForm::applyStoredZoom() {
-  int idx = ini_.ReadInteger("PrintZoom", "ratio", 1);
-  if (idx < 0 || idx > 3) idx = 1;
+void TAllPrintForm::applyStoredZoom(bool store) {
+  const int stored = ini_.ReadInteger("PrintZoom", "ratio", -1);
+  const int idx = stored < 0 || stored > 3 ? 1 : stored;
+  // A missing or unusable choice becomes 50%, stored as such when asked.
+  if (store && idx != stored) return ZoomChange(idx);
   if (auto* b = zoom_->button(idx)) b->setChecked(true);
   prevX_->setZoomScale(kZooms[idx]);
 }
@@ -135,9 +137,9 @@ void RunAnalysisPrint(QWidget* parent, TIniGT& ini, Prompts* prompts, const std:
     }
     return;
   }
-  TAllPrintForm form(ini, prompts, parent);
   const int n = RaceListCount(*day);
   if (n == 0) return;
+  TAllPrintForm form(ini, prompts, parent);
   form.setWindowTitle(Q(AnalysisPrintCaption()));
   TPrevX* prev = form.PrevX1();
   prev->Title = Q(AnalysisPrintCaption());
@@ -145,7 +147,7 @@ void RunAnalysisPrint(QWidget* parent, TIniGT& ini, Prompts* prompts, const std:
   prev->pages().Draw(AnalysisPrint(*day, n));
   prev->pages().EndPages();
   prev->ShowPage(1);
-  form.applyStoredZoom();
+  form.applyStoredZoom(true);
   if (show)
     show(form);
   else

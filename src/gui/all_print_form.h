@@ -30,8 +30,9 @@ class TAllPrintForm : public QDialog {
   QButtonGroup* zoomChoice() const { return zoom_; }
   // Zoom choice index 0..3 -> ZoomScale 25, 50, 75, 100, stored.
   void ZoomChange(int index);
-  // The zoom choice read from the settings, applied without storing it again.
-  void applyStoredZoom();
+  // The zoom choice read from the settings and applied; `store`: a missing or unusable one is
+  // stored as the 50% it becomes (the print does so, the window's creation does not).
+  void applyStoredZoom(bool store);
   void PrintBtnClick();
   void SetupBtnClick();
   // Asks for a file name, then SaveAsPdf.

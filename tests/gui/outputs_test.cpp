@@ -205,6 +205,13 @@ class OutputsTest : public QObject {
     QCOMPARE(ini.ReadInteger("PrintZoom", "ratio", -1), 1);
     QCOMPARE(ini.ReadInteger("Printlocate", "width", -1), 700);
     QCOMPARE(ini.ReadInteger("Printlocate", "height", -1), 500);
+    // A zoom choice out of range shows 50% and is stored as such.
+    QVERIFY(ini.WriteInteger("PrintZoom", "ratio", 9).ok());
+    gui::RunAnalysisPrint(nullptr, ini, &prompts, Sj("2024年05月12日"), true, day.get(), [&](TAllPrintForm& f) {
+      QCOMPARE(f.PrevX1()->ZoomScale(), 50);
+      QVERIFY(f.zoomChoice()->button(1)->isChecked());
+    });
+    QCOMPARE(ini.ReadInteger("PrintZoom", "ratio", -1), 1);
   }
 
   void analysisPrintWithoutDataOrRaces() {
