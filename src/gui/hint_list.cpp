@@ -1,5 +1,6 @@
 #include "gui/hint_list.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVariant>
 
@@ -17,6 +18,12 @@ void HintListWidget::paintEvent(QPaintEvent* e) {
   QPainter p(viewport());
   p.setPen(palette().color(QPalette::Disabled, QPalette::Text));
   p.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, hint);
+}
+
+void HintListWidget::keyPressEvent(QKeyEvent* e) {
+  const int before = currentRow();
+  QListWidget::keyPressEvent(e);
+  if (currentRow() != before && currentRow() >= 0 && chosenByKey) chosenByKey();
 }
 
 }  // namespace zelkova::gui

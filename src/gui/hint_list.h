@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <functional>
 
 namespace zelkova::gui {
 
@@ -11,9 +12,13 @@ class HintListWidget : public QListWidget {
   using QListWidget::QListWidget;
   // Sets the "hint" property shown while the list is empty; an empty text shows nothing.
   static void SetHint(QListWidget* list, const QString& hint);
+  // Called after a key (arrows, page keys, typing a name) moved the current item; a mouse
+  // click is the list's itemClicked.
+  std::function<void()> chosenByKey;
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 };
 
 }  // namespace zelkova::gui

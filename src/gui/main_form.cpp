@@ -139,9 +139,12 @@ void TMainForm::buildPages() {
   panel5_->setObjectName("Panel5");
   auto* p5 = new QVBoxLayout(panel5_);
   p5->setContentsMargins(0, 0, 0, 0);
-  datList_ = new HintListWidget(panel5_);
+  auto* raceList = new HintListWidget(panel5_);
+  datList_ = raceList;
   datList_->setObjectName("DatList");
   connect(datList_, &QListWidget::itemClicked, this, [this] { DatListClick(); });
+  // Moving through the list with the keyboard chooses the race as a click does.
+  raceList->chosenByKey = [this] { DatListClick(); };
   p5->addWidget(datList_);
   panel5_->setFixedWidth(220);
   // Left-aligned so the list keeps its place while the analysis area is hidden.

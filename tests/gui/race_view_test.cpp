@@ -130,6 +130,25 @@ class RaceViewTest : public QObject {
     QVERIFY(w->Timer3.isActive());
   }
 
+  void keysInTheRaceListChooseTheRace() {
+    auto w = make();
+    choose(*w, "20240511", 1);
+    QListWidget* list = w->DatList();
+    QVERIFY(list->count() >= 3);
+    const int first = w->raceDay()->CurrentRace;
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(w->raceDay()->CurrentRace != first);
+    QCOMPARE(label(*w, "RaceLabel"), QString("2"));
+    QTest::keyClick(list, Qt::Key_End);
+    QCOMPARE(w->raceView().slot(), w->raceDay()->CurrentRace);
+    QCOMPARE(label(*w, "RaceLabel"),
+             QString::number(w->raceDay()->Races[static_cast<size_t>(w->raceDay()->CurrentRace)].RaRecord.fieldInt(26, 2)));
+    // A key that does not move the selection shows nothing again.
+    QTest::keyClick(list, Qt::Key_End);
+    QVERIFY(prompts.infos.isEmpty());
+  }
+
   void coloursFollowTheCoreRules() {
     auto w = make();
     w->show();
