@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -238,6 +239,34 @@ class RaceViewTest : public QObject {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll().count('1'), 0);
     QVERIFY(prompts.infos.isEmpty());
+  }
+
+  void theRaceCardOpensThePastRunsOnAPressOnTheHorse() {
+    auto w = make();
+    gui::TKakosoForm kakoso(ctx.settingsPath());
+    w->setKakosoForm(&kakoso);
+    w->show();
+    choose(*w, "20240511", 11);
+    w->PageControl1()->setCurrentWidget(w->findChild<QWidget*>("TabSheetUmabashira"));
+    QApplication::processEvents();
+    RaceGrid* g = grid(*w, ViewGridId::Umabashira);
+    // The first three columns stay in place: the press lands on the fixed part.
+    auto* fixed = g->findChild<QTableView*>(g->objectName() + "Fixed");
+    QVERIFY(fixed);
+    QWidget* port = fixed->viewport();
+    const QRect horse = fixed->visualRect(fixed->model()->index(3, 2));
+    QTest::mouseMove(port, horse.center());
+    QCOMPARE(port->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(port, fixed->visualRect(fixed->model()->index(3, 1)).center());
+    QCOMPARE(port->cursor().shape(), Qt::ArrowCursor);
+    QTest::mousePress(port, Qt::LeftButton, {}, horse.center());
+    QCOMPARE(w->raceDay()->CurrentRunner, g->item(3, 1)->text().toInt() - 1);
+    QVERIFY(kakoso.isVisible());
+    QTest::mouseRelease(port, Qt::LeftButton, {}, horse.center());
+    // A press on the frame number opens nothing.
+    kakoso.hide();
+    QTest::mouseClick(port, Qt::LeftButton, {}, fixed->visualRect(fixed->model()->index(3, 0)).center());
+    QVERIFY(!kakoso.isVisible());
   }
 
   void controlsRerunTheView() {
