@@ -1,6 +1,7 @@
 #include "gui/hint_list.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVariant>
 
@@ -23,7 +24,22 @@ void HintListWidget::paintEvent(QPaintEvent* e) {
 void HintListWidget::keyPressEvent(QKeyEvent* e) {
   const int before = currentRow();
   QListWidget::keyPressEvent(e);
-  if (currentRow() != before && currentRow() >= 0 && chosenByKey) chosenByKey();
+  if (currentRow() != before && currentRow() >= 0 && chosenWithoutClick) chosenWithoutClick();
+}
+
+void HintListWidget::mousePressEvent(QMouseEvent* e) {
+  rowAtPress_ = currentRow();
+  pressedRow_ = indexAt(e->position().toPoint()).row();
+  QListWidget::mousePressEvent(e);
+}
+
+void HintListWidget::mouseReleaseEvent(QMouseEvent* e) {
+  const int releasedRow = indexAt(e->position().toPoint()).row();
+  QListWidget::mouseReleaseEvent(e);
+  // Released on the item it was pressed on: that is a click. Otherwise a drag may have moved
+  // the current item, and no click will tell.
+  if (releasedRow != pressedRow_ && currentRow() != rowAtPress_ && currentRow() >= 0 && chosenWithoutClick)
+    chosenWithoutClick();
 }
 
 }  // namespace zelkova::gui

@@ -143,8 +143,9 @@ void TMainForm::buildPages() {
   datList_ = raceList;
   datList_->setObjectName("DatList");
   connect(datList_, &QListWidget::itemClicked, this, [this] { DatListClick(); });
-  // Moving through the list with the keyboard chooses the race as a click does.
-  raceList->chosenByKey = [this] { DatListClick(); };
+  // Moving through the list with the keyboard, or dragging to another race, chooses the race as
+  // a click does.
+  raceList->chosenWithoutClick = [this] { DatListClick(); };
   p5->addWidget(datList_);
   panel5_->setFixedWidth(220);
   // Left-aligned so the list keeps its place while the analysis area is hidden.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -147,6 +148,23 @@ class RaceViewTest : public QObject {
              QString::number(w->raceDay()->Races[static_cast<size_t>(w->raceDay()->CurrentRace)].RaRecord.fieldInt(26, 2)));
     // A key that does not move the selection shows nothing again.
     QTest::keyClick(list, Qt::Key_End);
+    QVERIFY(prompts.infos.isEmpty());
+  }
+
+  void draggingInTheRaceListChoosesTheRaceReleasedOn() {
+    auto w = make();
+    w->show();
+    choose(*w, "20240511", 1);
+    QListWidget* list = w->DatList();
+    QWidget* port = list->viewport();
+    const QPoint from = list->visualItemRect(list->item(0)).center(), to = list->visualItemRect(list->item(2)).center();
+    QTest::mousePress(port, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), port->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(port, &move);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, to);
+    QCOMPARE(list->currentRow(), 2);
+    QCOMPARE(label(*w, "RaceLabel"), QString("3"));
     QVERIFY(prompts.infos.isEmpty());
   }
 
