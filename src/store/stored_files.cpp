@@ -103,10 +103,22 @@ MergeRule RuleJC() { return MergeRule{1, 0, 0, false, true, true, true}; }
 MergeRule RuleTC() { return MergeRule{12, 16, 0, false, true, true, false}; }
 MergeRule RuleCC() { return RuleTC(); }
 
-void MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted) {
+namespace {
+
+// Sorts `lines` unless they are in order already; whether anything moved.
+bool SortLines(std::vector<std::string>& lines) {
+  if (std::is_sorted(lines.begin(), lines.end())) return false;
+  std::sort(lines.begin(), lines.end());
+  return true;
+}
+
+}  // namespace
+
+bool MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted) {
+  bool modified = false;
   size_t changed = lines.size();
   bool identical = rule.skipIdentical && std::find(lines.begin(), lines.end(), line) != lines.end();
-  if (identical && rule.insertSorted && !sorted) std::sort(lines.begin(), lines.end());
+  if (identical && rule.insertSorted && !sorted) modified = SortLines(lines);
   if (!identical) {
     size_t found = lines.size();
     if (rule.keyLen != 0) {
@@ -120,16 +132,21 @@ void MergeLine(std::vector<std::string>& lines, std::string_view line, const Mer
       }
     }
     if (found < lines.size()) {
-      lines[found].assign(line);
+      if (lines[found] != line) {
+        lines[found].assign(line);
+        modified = true;
+      }
       changed = found;
     } else if (rule.insertSorted) {
       // A sorted insert orders the list first, so a line lands in its place even in a file
       // whose order a replaced line had disturbed.
-      if (!sorted) std::sort(lines.begin(), lines.end());
+      if (!sorted) SortLines(lines);
       InsertOrdered(lines, std::string(line));
+      modified = true;
     } else {
       lines.emplace_back(line);
       changed = lines.size() - 1;
+      modified = true;
     }
   }
   if (rule.sort) {
@@ -139,13 +156,17 @@ void MergeLine(std::vector<std::string>& lines, std::string_view line, const Mer
       lines.erase(lines.begin() + static_cast<long>(changed));
       InsertOrdered(lines, std::move(moved));
     } else if (!sorted) {
-      std::sort(lines.begin(), lines.end());
+      modified = SortLines(lines) || modified;
     }
     sorted = true;
   } else {
     sorted = false;
   }
-  if (rule.dropBlankFirst && !lines.empty() && IsBlank(lines.front())) lines.erase(lines.begin());
+  if (rule.dropBlankFirst && !lines.empty() && IsBlank(lines.front())) {
+    lines.erase(lines.begin());
+    modified = true;
+  }
+  return modified;
 }
 
 void Normalise(std::string& rec) {
@@ -170,11 +191,9 @@ Status UpsertFile(const std::filesystem::path& p, std::string_view record, const
   } else if (onlyExisting) {
     return Status::Ok();
   }
-  const std::vector<std::string> before = existed ? lines : std::vector<std::string>{};
   bool sorted = false;
-  MergeLine(lines, WithoutLineEnd(record), rule, sorted);
   // A record already stored as it is leaves the file untouched.
-  if (existed && lines == before) return Status::Ok();
+  if (!MergeLine(lines, WithoutLineEnd(record), rule, sorted) && existed) return Status::Ok();
   Status s = SaveLines(p, lines);
   if (s.ok() && changed) *changed = true;
   return s;

@@ -64,7 +64,8 @@ MergeRule RuleCC();    // .jvCC: as .jvTC
 
 // Merges `line` (no CR LF) into `lines` by `rule`. `sorted` says whether `lines` is already in
 // ascending order (lets a sort be an ordered insert); it is true on return when rule.sort.
-void MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted);
+// Returns whether `lines` changed: false when the record was stored as it is already.
+bool MergeLine(std::vector<std::string>& lines, std::string_view line, const MergeRule& rule, bool& sorted);
 
 // Bytes 3..11 := "000000000" (data division and creation date), so a re-sent record replaces
 // the earlier one. `rec` must hold at least 11 bytes.

@@ -49,7 +49,8 @@ Status StoreCache::Upsert(const std::filesystem::path& p, std::string_view line,
   auto e = Load(p, rule.recordLen, false);
   if (!e.ok()) return e.status();
   const size_t before = (*e)->lines.size();
-  MergeLine((*e)->lines, line, rule, (*e)->sorted);
+  // A record stored as it is already leaves its file as it is, as a direct merge does.
+  if (!MergeLine((*e)->lines, line, rule, (*e)->sorted)) return Status::Ok();
   if (mode_ == Mode::kWriteBack) heldBytes_ += ((*e)->lines.size() - before) * (line.size() + 2);
   return Finish(p, **e);
 }

@@ -4,6 +4,7 @@
 #include "base/file_io.h"
 #include "store/legacy_um.h"
 #include "store/stored_files.h"
+#include "store/write_back_cache.h"
 #include "records/code_tables.h"
 #include "store_fixtures.h"
 #include "test_support.h"
@@ -62,6 +63,38 @@ TEST(StoredFiles, KeyedUpsertReplacesSortsAndDropsBlankFirstLine) {
   ASSERT_TRUE(SaveLines(h, {std::string(717, ' ')}).ok());
   ASSERT_TRUE(UpsertFile(h, HR('1', "20240512", "05", 1), RuleHR()).ok());
   EXPECT_EQ(ReadRecordLines(h, kLenHR)->size(), 2u);
+}
+
+// A record stored as it is already changes nothing, by a direct merge or through the cache in
+// either mode: a file in another form (LF line ends, written by hand) keeps its bytes, and a
+// re-sent day costs no writes. A changed record rewrites the file in the stored form.
+TEST(StoredFiles, ARecordStoredAlreadyLeavesTheFileAsItIs) {
+  TempDir dir;
+  const std::string we = "WE" + std::string(40, '1');
+  const std::string handMade = "\n" + we + "\n";
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    auto p = dir / ("d" + std::to_string(way) + ".jvWE");
+    testing::WriteBytes(p, handMade);
+    auto upsert = [&](const std::string& line) {
+      if (way == 0) return UpsertFile(p, line + "\r\n", RuleWE());
+      StoreCache cache(way == 1 ? StoreCache::Mode::kWriteBack : StoreCache::Mode::kWriteThrough);
+      Status s = cache.Upsert(p, line, RuleWE());
+      return s.ok() ? cache.Flush() : s;
+    };
+    ASSERT_TRUE(upsert(we).ok());
+    ASSERT_TRUE(upsert("").ok());
+    EXPECT_EQ(*ReadFile(p), handMade);
+    std::string other = we;
+    other[20] = '2';  // inside the key: another line
+    ASSERT_TRUE(upsert(other).ok());
+    EXPECT_EQ(*ReadFile(p), "\r\n" + we + "\r\n" + other + "\r\n");
+  }
+  std::vector<std::string> lines{"JC b", "JC a"};
+  bool sorted = false;
+  EXPECT_TRUE(MergeLine(lines, "JC a", RuleJC(), sorted));  // put in order
+  EXPECT_FALSE(MergeLine(lines, "JC b", RuleJC(), sorted));
+  EXPECT_TRUE(MergeLine(lines, "JC c", RuleJC(), sorted));
 }
 
 TEST(StoredFiles, ChangeNoticeRulesInsertInOrderAndKeepJcUnique) {
