@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/startup.h"
+#include "base/cp932.h"
 #include "gui/qt_platform.h"
 #include "gui/race_grid.h"
 #include "output/grid_clipboard.h"
@@ -165,7 +166,8 @@ void TKakosoForm::N10Click() {
 
 void TKakosoForm::closeEvent(QCloseEvent* e) {
   TIniGT ini(settings_);
-  (void)WriteGeometry(ini, "locateKakoso", WindowGeometry{y(), x(), width(), height()});
+  if (Status s = WriteGeometry(ini, "locateKakoso", WindowGeometry{y(), x(), width(), height()}); !s.ok() && prompts_)
+    prompts_->information(::zelkova::Sj("設定を保存できませんでした：") + s.message());
   e->accept();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/past_runs_view.h"
+#include "base/platform.h"
 
 class QButtonGroup;
 class QLabel;
@@ -37,6 +38,8 @@ class TKakosoForm : public QWidget {
 
   // Where the copy command puts its text; the system clipboard by default.
   void setClipboard(Clipboard* clipboard) { clipboard_ = clipboard; }
+  // Where a position that cannot be saved at closing is told; none: not told.
+  void setPrompts(Prompts* prompts) { prompts_ = prompts; }
 
   void SpeedButton77Click();
   void N10Click();
@@ -50,6 +53,7 @@ class TKakosoForm : public QWidget {
   std::filesystem::path settings_;
   KakosoView view_;
   Clipboard* clipboard_ = nullptr;
+  Prompts* prompts_ = nullptr;
   std::unique_ptr<Clipboard> systemClipboard_;
   QLabel* umaLabel_ = nullptr;
   std::vector<QLabel*> labels_;  // every label named in the view, in the view's order
