@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/cp932.h"
+#include "base/file_io.h"
 #include "base/platform.h"
 
 namespace zelkova::testing {
@@ -30,6 +31,21 @@ struct Prompts_ : Prompts {
   }
   QStringList events;
 };
+
+// A window whose settings file cannot be written (a folder stands in its place, in `folder`)
+// tells so once when it closes: its position is not lost in silence.
+template <typename Window>
+void CheckUnsavedPositionIsTold(const QString& folder) {
+  QVERIFY(QDir(folder).mkdir("locked.ini"));
+  Window locked(PathFromUtf8(QDir(folder).filePath("locked.ini").toStdString()));
+  Prompts_ prompts;
+  locked.setPrompts(&prompts);
+  locked.show();
+  locked.close();
+  const QStringList told = prompts.infos();
+  QCOMPARE(told.size(), 1);
+  QVERIFY2(told[0].startsWith(QString::fromUtf8("設定を保存できませんでした：")), qPrintable(told[0]));
+}
 
 struct Shell_ : ShellOpen {
   bool open(const std::string& p) override {

@@ -115,15 +115,7 @@ class KakosoFormTest : public QObject {
     QCOMPARE(settings.ReadInteger("locateKakoso", "width", 0), 700);
 
     // A position that cannot be saved is told, not lost in silence.
-    QVERIFY(QDir(dir.path()).mkdir("locked.ini"));
-    gui::TKakosoForm locked(std::filesystem::path(dir.filePath("locked.ini").toStdString()));
-    testing::Prompts_ prompts;
-    locked.setPrompts(&prompts);
-    locked.show();
-    locked.close();
-    const QStringList told = prompts.infos();
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].startsWith(U8("設定を保存できませんでした：")), qPrintable(told[0]));
+    testing::CheckUnsavedPositionIsTold<gui::TKakosoForm>(dir.path());
   }
 
   // The window is the main window's companion: left open, it does not keep the program running

@@ -143,14 +143,7 @@ class LiveWindowTest : public QObject {
     QCOMPARE(ini.ReadInteger("Henkolocate", "left", 0), form.x());
     QCOMPARE(ini.ReadInteger("Henkolocate", "top", 0), form.y());
     // A position that cannot be saved is told, not lost in silence.
-    QVERIFY(QDir(home->path()).mkdir("locked.ini"));
-    gui::THenkoForm locked(std::filesystem::path(home->filePath("locked.ini").toStdString()));
-    locked.setPrompts(&prompts);
-    locked.show();
-    locked.close();
-    const QStringList told = prompts.infos();
-    QCOMPARE(told.size(), 1);
-    QVERIFY2(told[0].startsWith(U8("設定を保存できませんでした：")), qPrintable(told[0]));
+    testing::CheckUnsavedPositionIsTold<gui::THenkoForm>(home->path());
   }
 
   void timeDialogLoadsAndSavesTheThreeTimes() {
