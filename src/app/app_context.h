@@ -21,6 +21,12 @@ struct AppContext {
   FolderChooser* folderChooser = nullptr;
   ShellOpen* shellOpen = nullptr;
   Clipboard* clipboard = nullptr;
+  // The program folder cannot be written: it is shown, nothing is saved, and the user was told
+  // so once at start.
+  bool readOnly = false;
+
+  // Where a setting that could not be saved is told: nowhere in a read-only folder.
+  Prompts* settingsPrompts() const { return readOnly ? nullptr : prompts; }
 
   std::filesystem::path settingsPath() const { return programFolder / (exeName + ".ini"); }
 };

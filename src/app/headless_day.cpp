@@ -15,10 +15,11 @@ namespace {
 // Problems go to the caller; a legacy horse master is converted as the program would.
 class HeadlessObserver : public LoadObserver {
  public:
-  HeadlessObserver(const std::filesystem::path& folder, const std::function<void(const std::string&)>& warn)
-      : folder_(folder), warn_(warn) {}
+  HeadlessObserver(const std::filesystem::path& folder, const std::function<void(const std::string&)>& warn,
+                   bool readOnly)
+      : folder_(folder), warn_(warn), readOnly_(readOnly) {}
   void UMConvertBtn(const std::string& date) override {
-    if (!FileExists(DataPath(folder_, date, ".jvUMA"))) return;
+    if (readOnly_ || !FileExists(DataPath(folder_, date, ".jvUMA"))) return;
     Status s = ConvertLegacyHorseMaster(folder_, date);
     if (!s.ok()) Problem(s.message());
   }
@@ -29,6 +30,7 @@ class HeadlessObserver : public LoadObserver {
  private:
   const std::filesystem::path& folder_;
   const std::function<void(const std::string&)>& warn_;
+  bool readOnly_;
 };
 
 }  // namespace
@@ -53,11 +55,13 @@ Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder,
   in.programFolder = programFolder;
   in.settings = &settings;
   in.clock = &clock;
+  // Whoever runs this told the user already when the folder cannot be written.
+  in.readOnly = !ProgramFolderWritable(programFolder).ok();
   if (out.ratings) {
     in.tables = &fixed.tables;
     in.gates = &fixed.gate;
   }
-  HeadlessObserver obs(programFolder, warn);
+  HeadlessObserver obs(programFolder, warn, in.readOnly);
   if (Status s = LoadRaceDay(day, in, obs); !s.ok()) return s;
   return out;
 }

@@ -20,7 +20,8 @@ struct HeadlessLoad {
 
 // Loads `dateText` (14 CP932 bytes) into `day`. Problems that do not stop the load (a fixed file
 // missing, a stored file damaged) go to `warn` as CP932 or ASCII texts. NotFound when the date
-// has no race file; other failures as LoadRaceDay reports them.
+// has no race file; other failures as LoadRaceDay reports them. A program folder that cannot be
+// written is read without writing anything (and without saying so: the caller says it once).
 Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder, const std::string& dateText,
                                      RaceDay& day, const std::function<void(const std::string&)>& warn);
 

@@ -88,6 +88,53 @@ std::string ProgramFolderProblem(const std::filesystem::path& programFolder) {
   return {};
 }
 
+namespace {
+
+bool HoldsFixedFiles(const std::filesystem::path& folder) {
+  return std::all_of(std::begin(kFixedFiles), std::end(kFixedFiles),
+                     [&](const char* f) { return FileExists(ChildPath(folder, f)); });
+}
+
+}  // namespace
+
+std::string FixedFilesHint(const std::filesystem::path& programFolder, const std::filesystem::path& installed) {
+  std::error_code ec;
+  if (installed.empty() || !HoldsFixedFiles(installed) || std::filesystem::equivalent(installed, programFolder, ec))
+    return {};
+  return Sj("RTJ.dat、RTN.dat、RTC.dat と SetGate.tbl は「") + PathText(installed) +
+         Sj("」にあります。プログラムフォルダにコピーしてください。");
+}
+
+Result<std::string> StartProgramFolder(const std::filesystem::path& programFolder, const std::filesystem::path& installed) {
+  std::error_code ec;
+  if (std::filesystem::exists(programFolder, ec) &&
+      !(std::filesystem::is_directory(programFolder, ec) && std::filesystem::is_empty(programFolder, ec)))
+    return std::string();
+  if (Status s = EnsureDir(programFolder); !s.ok()) return s;
+  std::string copied;
+  for (const char* f : kFixedFiles) {
+    auto bytes = ReadFile(ChildPath(installed, f));
+    if (!bytes.ok()) continue;  // the start check names what is missing
+    if (Status s = WriteFileAtomic(ChildPath(programFolder, f), *bytes); !s.ok()) return s;
+    copied += (copied.empty() ? std::string() : Sj("、")) + f;
+  }
+  std::string text = Sj("プログラムフォルダ「") + PathText(programFolder) + Sj("」を作りました");
+  if (!copied.empty()) text += Sj("（") + copied + Sj("を「") + PathText(installed) + Sj("」からコピー）");
+  return text + Sj("。");
+}
+
+Status ProgramFolderWritable(const std::filesystem::path& programFolder) {
+  if (Status s = CheckFolderWritable(programFolder); !s.ok()) return s;
+  // A Data folder of its own may be read-only too (copied from a disc, shared for reading).
+  const std::filesystem::path data = ChildPath(programFolder, "Data");
+  return DirExists(data) ? CheckFolderWritable(data) : Status::Ok();
+}
+
+std::string ReadOnlyFolderMessage(const Status& why) {
+  return why.message() + Sj("。データを見ることはできますが、このフォルダには何も保存されません（設定、チェックマーク、"
+                            "集計、取り込むデータ）。");
+}
+
 std::string EmptyDateListHint() {
   return Sj("まだデータがありません。ツールバーの「JVデータ取得」でJV-Linkからデータを取り込むと、日付欄から日付を選べます。");
 }
@@ -145,6 +192,11 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   const std::filesystem::path& folder = ctx.programFolder;
   StartupState st;
 
+  // A folder that cannot be written can still be looked at: nothing is written into it, and the
+  // user is told so once (below), not at every save that could not be made.
+  const Status writable = ProgramFolderWritable(folder);
+  st.readOnly = !writable.ok();
+  ini.setReadOnly(st.readOnly);
   ResolveTimeSeriesFolder(ini, registry);
 
   LocalTime now = clock.now();
@@ -161,13 +213,19 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   st.locate = ReadGeometry(ini, "locate", WindowGeometry{});
 
   // After a termination request nothing more is written into the program folder.
-  if (!st.terminate) {
+  if (!st.terminate && st.readOnly) {
+    st.messages.push_back(ReadOnlyFolderMessage(writable));
+    ErrorLog log(folder, clock);
+    (void)log.Load();  // shown as it is; an unreadable log only stays unshown
+    st.errorLog = log.lines();
+  }
+  if (!st.terminate && !st.readOnly) {
     if (Status s = CreateDataFolders(folder); !s.ok()) {
       st.messages.push_back(s.message());
       st.terminate = true;
     }
   }
-  if (!st.terminate) {
+  if (!st.terminate && !st.readOnly) {
     ErrorLog log(folder, clock);
     if (Status s = log.StartUp(); !s.ok()) {
       st.messages.push_back(Sj("ErrorLog.txt を書き込めません：") + s.message());

@@ -55,6 +55,24 @@ FixedFiles LoadFixedFiles(const std::filesystem::path& programFolder);
 // it can (CP932).
 std::string ProgramFolderProblem(const std::filesystem::path& programFolder);
 
+// The fixed files every program folder holds, as they are named there.
+inline constexpr const char* kFixedFiles[] = {"RTJ.dat", "RTN.dat", "RTC.dat", "SetGate.tbl"};
+// Where the fixed files a program folder lacks can be had: a line naming `installed` (the folder
+// of the executables, where the build puts them) when it holds them all and is not that program
+// folder; empty otherwise (CP932).
+std::string FixedFilesHint(const std::filesystem::path& programFolder, const std::filesystem::path& installed);
+// Starts a program folder that does not exist yet, or is empty: creates it and copies the fixed
+// files from `installed` (those it holds). Returns what was done, for the user (CP932); empty when
+// the folder was there already. IoError when it cannot be made.
+Result<std::string> StartProgramFolder(const std::filesystem::path& programFolder, const std::filesystem::path& installed);
+
+// Ok when files can be made in the program folder (and in its Data folder); else the reason,
+// naming the folder that refused.
+Status ProgramFolderWritable(const std::filesystem::path& programFolder);
+// What is said once about a program folder that cannot be written: the reason, and that its data
+// can be looked at but nothing will be saved (CP932).
+std::string ReadOnlyFolderMessage(const Status& why);
+
 // What the status bar and the empty race list say while no date is stored yet (CP932).
 std::string EmptyDateListHint();
 // What they say while dates are stored but none is loaded (CP932).
@@ -70,6 +88,7 @@ std::vector<std::string> DateList(const std::filesystem::path& programFolder);
 struct StartupState {
   std::vector<std::string> messages;  // information boxes, in order (a settings-file warning too)
   bool terminate = false;             // quit before the message loop; write nothing more
+  bool readOnly = false;              // the folder cannot be written: shown, never written
   int shukeiYear = 0, shukeiMonth = 0;
   WindowGeometry locate;
   int sampleCount = 13;
@@ -83,7 +102,8 @@ struct StartupState {
 };
 
 // TMainForm's create event, steps that need no widgets. Uses ctx.programFolder, ctx.clock and
-// ctx.registry (either may be null: then the system clock / no registry).
+// ctx.registry (either may be null: then the system clock / no registry). A folder that cannot
+// be written starts read-only (`ini` then writes nothing either).
 StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini);
 
 // "4.9.0" from "0490"; a text that is not four characters is shown as it is.

@@ -221,7 +221,8 @@ constexpr size_t kWriteBuffer = size_t{1} << 20;
 Status WriteTemp(const fs::path& p, const Contents& c, fs::path& tmp, os::File& f) {
   tmp = TempName(p);
   Step("write", p);
-  if (Status s = os::File::CreateForWriting(tmp, f); !s.ok()) return s;
+  // Every message names the file the user knows, not the temporary one.
+  if (Status s = os::File::CreateForWriting(tmp, f, p); !s.ok()) return s;
   auto give_up = [&](Status s) {
     f = os::File();
     os::RemoveFile(tmp);
@@ -430,6 +431,35 @@ long TemporaryOwner(const std::string& name) {
 }
 
 }  // namespace
+
+Status CheckFolderWritable(const fs::path& dir) {
+  // A name RemoveStaleTemporaries takes for a temporary file, should this process die right here.
+  const fs::path probe = TempName(dir / ".zelkova-write-check");
+  os::File f;
+  if (Status s = os::File::CreateForWriting(probe, f, dir); !s.ok()) return s;
+  Status s = f.Close();
+  os::RemoveFile(probe);
+  return s;
+}
+
+ExclusiveLock::ExclusiveLock() : lock_(std::make_unique<os::FileLock>()) {}
+ExclusiveLock::~ExclusiveLock() = default;
+
+Status ExclusiveLock::Take(const fs::path& p, std::string_view holder, std::string* heldBy) {
+  if (heldBy) heldBy->clear();
+  bool busy = false;
+  Status s = lock_->TryLock(p, &busy);
+  if (busy) {
+    if (auto text = ReadFile(p); text.ok() && heldBy) *heldBy = *text;
+    return Status::Busy(PathText(p));
+  }
+  if (!s.ok()) return s;
+  if (s = lock_->Write(holder); !s.ok()) lock_->Unlock();
+  return s;
+}
+
+void ExclusiveLock::Release() { lock_->Unlock(); }
+bool ExclusiveLock::held() const { return lock_->locked(); }
 
 bool ProcessRuns(long pid) { return os::ProcessRuns(pid); }
 

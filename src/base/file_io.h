@@ -17,6 +17,7 @@ namespace zelkova {
 
 namespace os {
 class File;
+class FileLock;
 }
 namespace detail {
 struct FileContents;  // a file's bytes as pieces, written as they come
@@ -142,6 +143,30 @@ class AtomicWriteBatch {
   std::vector<File> staged_;
   size_t committed_ = 0;
   bool streaming_ = false;
+};
+
+// Whether files can be made in folder `dir`: a file is created there and removed again. The
+// failure names the folder and the system's reason (a read-only folder, a full disk ...).
+Status CheckFolderWritable(const fs::path& dir);
+
+// A lock one holder at a time has on file `p` (created when missing), with a line in the file
+// that tells others who holds it. The system drops the lock when its process ends, however it
+// ends, so a killed holder leaves none behind; the file itself stays.
+class ExclusiveLock {
+ public:
+  ExclusiveLock();
+  ~ExclusiveLock();
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+  // Ok: taken, and `holder` written into the file. Busy: another holds it; `*heldBy` gets what
+  // that holder wrote (empty when it has written nothing yet). IoError: the file cannot be made.
+  Status Take(const fs::path& p, std::string_view holder, std::string* heldBy = nullptr);
+  void Release();
+  bool held() const;
+
+ private:
+  std::unique_ptr<os::FileLock> lock_;
 };
 
 // Whether process `pid` still runs. A process that has ended but was not yet collected by its

@@ -30,8 +30,9 @@ class File {
   static Status OpenForReading(const std::filesystem::path& p, File& f);
   // Opens an existing file so that Sync() can make it durable.
   static Status OpenForSync(const std::filesystem::path& p, File& f);
-  // Creates the file, or empties an existing one, for writing.
-  static Status CreateForWriting(const std::filesystem::path& p, File& f);
+  // Creates the file, or empties an existing one, for writing. Messages name `shownAs` when it is
+  // given: a temporary file is named by the file it is to replace.
+  static Status CreateForWriting(const std::filesystem::path& p, File& f, const std::filesystem::path& shownAs = {});
 
   bool isOpen() const;
   // Appends everything from the current position to the end.
@@ -52,6 +53,33 @@ class File {
 
  private:
   Status failure(const char* what) const;  // IoError "「path」what：<system text>" for the last error
+  std::filesystem::path path_;
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+};
+
+// An exclusive lock on a file, held until Unlock() or destruction, and dropped by the system when
+// the process ends, however it ends (no lock is left behind by a killed process). Advisory: it
+// keeps out only those that ask for it; the file's bytes stay readable to all.
+class FileLock {
+ public:
+  FileLock() = default;
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Opens (creating) `p` and takes the lock without waiting. *held: another holds it (then the
+  // status is not ok and says nothing more). IoError when the file cannot be opened.
+  Status TryLock(const std::filesystem::path& p, bool* held);
+  // Replaces what the file holds (the lock must be held).
+  Status Write(std::string_view bytes);
+  void Unlock();
+  bool locked() const;
+
+ private:
   std::filesystem::path path_;
 #ifdef _WIN32
   void* handle_ = nullptr;

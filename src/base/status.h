@@ -10,7 +10,7 @@ namespace zelkova {
 
 class Status {
  public:
-  enum class Code { kOk, kNotFound, kCorruption, kInvalidArgument, kIoError, kJvLink, kCancelled };
+  enum class Code { kOk, kNotFound, kCorruption, kInvalidArgument, kIoError, kJvLink, kCancelled, kBusy };
 
   Status() = default;
   static Status Ok() { return Status(); }
@@ -24,6 +24,8 @@ class Status {
     return s;
   }
   static Status Cancelled(std::string msg = {}) { return Status(Code::kCancelled, std::move(msg)); }
+  // Another holds what was asked for (a lock).
+  static Status Busy(std::string msg) { return Status(Code::kBusy, std::move(msg)); }
 
   bool ok() const { return code_ == Code::kOk; }
   Code code() const { return code_; }
@@ -32,6 +34,7 @@ class Status {
   bool isNotFound() const { return code_ == Code::kNotFound; }
   bool isCorruption() const { return code_ == Code::kCorruption; }
   bool isIoError() const { return code_ == Code::kIoError; }
+  bool isBusy() const { return code_ == Code::kBusy; }
 
  private:
   Status(Code code, std::string msg) : code_(code), message_(std::move(msg)) {}

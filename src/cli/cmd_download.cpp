@@ -111,7 +111,7 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
   options.startNotice = false;  // it asks a window's user to wait
   if (auto ms = EnvNumber("ZELKOVA_FLUSH_MS")) options.flushInterval = std::chrono::milliseconds(*ms);
-  AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
+  AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1), EnvNumber("ZELKOVA_HOLD_AFTER").value_or(-1));
   BatchDownload batch(ctx.programFolder, aborting, prompts, clock, ini, &view, options);
   batch.FormCreate();
   if (fromTime) batch.setFromTime(*fromTime);

@@ -18,6 +18,7 @@
 #include "cli/console.h"
 #include "day/race_day_live.h"
 #include "day/replay_timers.h"
+#include "jvlink/jv_message.h"
 #include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 #include "racedata/race_day_loader.h"
@@ -42,6 +43,9 @@ const char* KindName(RealtimeKind k) {
 }
 
 std::string TimeText(const LocalTime& t) { return Cp932ToUtf8Lossy(FormatTime(t)); }
+
+// JVRTOpen's result when nothing newer than what was read is there yet.
+constexpr int kNothingNewer = -1;
 
 class FollowHost : public LiveHost {
  public:
@@ -68,9 +72,16 @@ class FollowHost : public LiveHost {
     out_ << TimeText(r.time) << " " << KindName(r.kind) << " " << Cp932ToUtf8Lossy(r.race) << " read " << o.records
          << " merged " << o.merged;
     if (o.skipped) out_ << " skipped " << o.skipped;
-    out_ << " " << (o.error.empty() ? std::string("ok") : Cp932ToUtf8Lossy(o.error)) << "\n" << std::flush;
+    const std::string said = o.openCode == kNothingNewer   ? Cp932ToUtf8Lossy(Sj("新しいデータはまだありません"))
+                             : o.error.empty()             ? std::string("ok")
+                                                           : Cp932ToUtf8Lossy(o.error);
+    out_ << " " << said << "\n" << std::flush;
   }
   void ErrorLogged(const std::string& text) override {
+    // JV-Link's "nothing newer yet" is no error: the fetch's own line says it, once.
+    const std::string nothingNewer = JvMessage("JVRTOpen", kNothingNewer);
+    if (text.size() >= nothingNewer.size() && text.compare(text.size() - nothingNewer.size(), nothingNewer.size(), nothingNewer) == 0)
+      return;
     out_ << TimeText(clock_.now()) << " " << Cp932ToUtf8Lossy(Sj("【エラー】")) << Cp932ToUtf8Lossy(text) << "\n"
          << std::flush;
   }

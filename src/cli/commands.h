@@ -66,5 +66,8 @@ std::string UsageText();
 // (with `programFolder`) the program folder must exist and hold its fixed files. 0 when they
 // pass; else 1, with the same messages as the program, on err.
 int CheckStart(const CliContext& ctx, bool programFolder);
+// A download starts a new program folder (missing or empty) with the fixed files from beside the
+// program, saying so on err. 0 when the folder is there now, else 1 after saying why.
+int StartNewProgramFolder(const CliContext& ctx);
 
 }  // namespace zelkova::cli

@@ -2,10 +2,12 @@
 // the crash tests.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "base/cp932.h"
 #include "base/platform.h"
@@ -39,7 +41,8 @@ class ConsolePrompts : public Prompts {
 // Test hooks for the crash tests, read from the environment: ZELKOVA_ABORT_AFTER=N ends the
 // process abruptly (std::_Exit, no flush, no destructors) once N records have been read, as a
 // kill would; ZELKOVA_FLUSH_MS=N sets the write-back flush interval so that a short download
-// still writes some files before such a kill.
+// still writes some files before such a kill; ZELKOVA_HOLD_AFTER=N makes the read wait for ever
+// once N records have been read, as a download busy for a long time, until the process is killed.
 inline std::optional<long> EnvNumber(const char* name) {
   const char* v = std::getenv(name);
   if (!v || !*v) return std::nullopt;
@@ -49,10 +52,11 @@ inline std::optional<long> EnvNumber(const char* name) {
   return n;
 }
 
-// Passes every call through; counts the records JVRead hands out and dies after `limit`.
+// Passes every call through; counts the records JVRead hands out and dies after `limit` (or waits
+// for ever after `hold`).
 class AbortingJvLink : public JvLink {
  public:
-  AbortingJvLink(JvLink& inner, long limit) : inner_(inner), limit_(limit) {}
+  AbortingJvLink(JvLink& inner, long limit, long hold = -1) : inner_(inner), limit_(limit), hold_(hold) {}
   int JVInit(const std::string& sid) override { return inner_.JVInit(sid); }
   int JVSetUIProperties() override { return inner_.JVSetUIProperties(); }
   int JVOpen(const std::string& dataspec, const std::string& fromdate, int option, int& readcount, int& downloadcount,
@@ -63,6 +67,7 @@ class AbortingJvLink : public JvLink {
   int JVStatus() override { return inner_.JVStatus(); }
   int JVRead(std::string& buff, int& size, std::string& filename) override {
     if (limit_ >= 0 && read_ >= limit_) std::_Exit(137);
+    while (hold_ >= 0 && read_ >= hold_) std::this_thread::sleep_for(std::chrono::seconds(1));
     int r = inner_.JVRead(buff, size, filename);
     if (r > 0) ++read_;
     return r;
@@ -77,6 +82,7 @@ class AbortingJvLink : public JvLink {
  private:
   JvLink& inner_;
   long limit_;
+  long hold_;
   long read_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "settings/ini_gt.h"
 #include "settings/program_folder.h"
 #include "base/console.h"
@@ -21,6 +22,7 @@ namespace {
 // is stored; false (with a message) when the settings cannot take it.
 bool RememberFeed(const CliContext& ctx) {
   if (ctx.feedFolder.empty() || !DirExists(ctx.programFolder)) return true;
+  if (!ProgramFolderWritable(ctx.programFolder).ok()) return true;  // nothing is kept there
   if (!DirExists(PathFromUtf8(ctx.feedFolder))) return true;  // the command itself says so
   TIniGT ini(ctx.programFolder, "zelkova");
   auto sj = Utf8ToCp932(ctx.feedFolder);
@@ -81,6 +83,8 @@ int main(int argc, char** argv) {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
+  if (cmd == "download")
+    if (int status = zelkova::cli::StartNewProgramFolder(ctx); status != 0) return status;
   // record-feed writes a feed folder and reads no program folder.
   if (int status = zelkova::cli::CheckStart(ctx, cmd != "record-feed"); status != 0) return status;
   // Not remembering the folder is told but does not stop the command.

@@ -7,6 +7,7 @@
 #include "base/file_io.h"
 #include "cli/commands.h"
 #include "jvlink/recorded_jv_link.h"
+#include "settings/program_folder.h"
 
 namespace zelkova::cli {
 
@@ -24,7 +25,25 @@ int CheckStart(const CliContext& ctx, bool programFolder) {
   }
   const FixedFiles fixed = LoadFixedFiles(ctx.programFolder);
   for (const std::string& m : fixed.messages) *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(m) << "\n";
-  return fixed.messages.empty() ? 0 : 1;
+  if (!fixed.messages.empty()) {
+    if (const std::string hint = FixedFilesHint(ctx.programFolder, ExecutableFolder(nullptr)); !hint.empty())
+      *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(hint) << "\n";
+    return 1;
+  }
+  // Said once; what needs writing fails later, naming its file.
+  if (Status w = ProgramFolderWritable(ctx.programFolder); !w.ok())
+    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(ReadOnlyFolderMessage(w)) << "\n";
+  return 0;
+}
+
+int StartNewProgramFolder(const CliContext& ctx) {
+  auto made = StartProgramFolder(ctx.programFolder, ExecutableFolder(nullptr));
+  if (!made.ok()) {
+    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(made.status().message()) << "\n";
+    return 1;
+  }
+  if (!made->empty()) *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(*made) << "\n";
+  return 0;
 }
 
 std::string UsageText() {

@@ -20,6 +20,12 @@ class DayStages : public LoadStages {
     // Without ratings every rank is 0: the stored counts of an earlier load are worth more.
     if (!in_.tables || !in_.gates) return;
     RankFrequency counts{};
+    if (in_.readOnly) {
+      // Shown, not stored: the stored file, if any, is older than these counts.
+      obs.ShowRankFrequency(RankDay(day));
+      unsaved_ = true;
+      return;
+    }
     Status s = zelkova::HindoRankBtn(day, counts);
     obs.ShowRankFrequency(counts);
     if (!s.ok()) {

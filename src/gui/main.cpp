@@ -6,6 +6,7 @@
 // On Windows JV-Link's COM control is used when it is registered, the recorded feed otherwise.
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -19,6 +20,7 @@
 
 #include "app/app_context.h"
 #include "app/headless_day.h"
+#include "app/main_race.h"
 #include "base/replay_clock.h"
 #include "settings/ini_gt.h"
 #include "settings/program_folder.h"
@@ -53,7 +55,8 @@ const char kUsage[] =
     "  --feed DIR             the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
     "                         remembered in the settings, like a folder chosen with JVLink設定\n"
     "  --date yyyymmdd        loads that stored date at start\n"
-    "  --race N               selects race N of the race list (default 1)\n"
+    "  --race N               selects race N of the race list (default 1); --race main: the race\n"
+    "                         whose field has the most past runs\n"
     "  --page NAME            shows that page of the race view: its tab caption or its grid (StringGrid4 …)\n"
     "  --horse H              opens the past runs (馬成績) of horse number H of the race; with\n"
     "                         --screenshot, that window is saved\n"
@@ -128,11 +131,14 @@ int main(int argc, char** argv) {
   zelkova::gui::UseJapaneseTranslations(app);
 
   std::filesystem::path home = zelkova::ExecutableFolder(argv[0]);
+  // Every path of the command line is taken from the folder it was typed in, before the
+  // program moves into its program folder.
+  std::filesystem::path screenshotFile;
   std::string feed, screenshot, clockText, speedText, shotAtText;
   QString date, page;
   QStringList clicks;
   int race = 0, horse = 0;
-  bool autoOdds = false;
+  bool autoOdds = false, mainRace = false;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -150,6 +156,8 @@ int main(int argc, char** argv) {
       clicks << value;
     } else if (a == "--date" || a == "--page") {
       (a == "--date" ? date : page) = value;
+    } else if (a == "--race" && value == "main") {
+      mainRace = true;
     } else if (a == "--race") {
       bool ok = false;
       race = value.toInt(&ok);
@@ -166,7 +174,7 @@ int main(int argc, char** argv) {
       else if (a == "--clock") clockText = v;
       else if (a == "--clock-speed") speedText = v;
       else if (a == "--screenshot-at") shotAtText = v;
-      else screenshot = v;
+      else screenshotFile = std::filesystem::absolute(zelkova::PathFromUtf8(screenshot = v));
     }
   }
   // A replayed day runs on its own clock.
@@ -315,6 +323,8 @@ int main(int argc, char** argv) {
       prompts.information(zelkova::Sj("フィードフォルダの名前にShift-JISで表せない文字があるため、設定に保存できません。"));
     }
   };
+  // A folder that cannot be written keeps nothing; the main window said so once.
+  ini.setReadOnly(ctx.readOnly);
   if (ctx.jvlink == &jvlink) {
     if (!feed.empty() && feed != remembered) rememberFeed();
     mainForm.onBatchDownloadClosed = rememberFeed;
@@ -322,18 +332,24 @@ int main(int argc, char** argv) {
 
   mainForm.show();
   mainForm.activateWindow();
-  if (!date.isEmpty() || race > 0 || !page.isEmpty()) {
-    QString why;
-    if (!mainForm.ShowRace(date, race, page, &why) || (horse > 0 && !mainForm.ShowHorse(horse, &why))) {
-      std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
-      if (!screenshot.empty()) return 1;
-    }
-  }
+  // The date loads first, the buttons run on it, then the race and the page are chosen: a
+  // command that goes through the races (O1) still leaves the race asked for on the screen.
+  const bool choose = !date.isEmpty() || race > 0 || mainRace || !page.isEmpty();
+  QString why;
+  bool shown = !choose || mainForm.ShowRace(date, 0, QString(), &why);
   for (const QString& name : clicks) {
     if (!mainForm.pressCommand(name)) {
       std::fprintf(stderr, "zelkova: no button or menu item %s\n", name.toUtf8().constData());
       if (!screenshot.empty()) return 1;
     }
+  }
+  if (shown && choose) {
+    const int item = mainRace && mainForm.raceDay() ? zelkova::MainRaceItem(*mainForm.raceDay()) + 1 : race;
+    shown = mainForm.ShowRaceOfDay(item, page, &why) && (horse <= 0 || mainForm.ShowHorse(horse, &why));
+  }
+  if (!shown) {
+    std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
+    if (!screenshot.empty()) return 1;
   }
   if (autoOdds) {
     mainForm.AutoOzCheck()->setChecked(true);
@@ -343,7 +359,7 @@ int main(int argc, char** argv) {
     // The show handling (JVInit, version check) ran inside show(); give layout a moment. The
     // picture shows the analysis area with its pages, as it appears once a day is loaded.
     // With stored dates the newest is loaded, as a user would pick it.
-    if (date.isEmpty() && race == 0 && page.isEmpty()) {
+    if (!choose) {
       mainForm.Panel12()->show();
       if (mainForm.DateCombo()->count() > 0) {
         mainForm.DateCombo()->setCurrentIndex(0);
@@ -357,9 +373,13 @@ int main(int argc, char** argv) {
       if (mainForm.Timer3.isActive()) mainForm.Timer3Timer();
       QApplication::processEvents();  // lays the labels out for their new texts
       const QPixmap picture = horse > 0 ? kakosoForm.grab() : mainForm.picture();
-      bool ok = picture.save(QString::fromStdString(screenshot), "PNG");
-      if (!ok) std::fprintf(stderr, "zelkova: cannot write %s\n", screenshot.c_str());
-      QApplication::exit(ok ? 0 : 1);
+      QByteArray png;
+      QBuffer buffer(&png);
+      zelkova::Status s = picture.save(&buffer, "PNG")
+                              ? zelkova::WriteFileAtomic(screenshotFile, std::string_view(png.constData(), static_cast<size_t>(png.size())))
+                              : zelkova::FileFailure(screenshotFile, "に書き込めません", zelkova::Sj("PNGにできません"));
+      if (!s.ok()) std::fprintf(stderr, "zelkova: %s\n", zelkova::Cp932ToUtf8Lossy(s.message()).c_str());
+      QApplication::exit(s.ok() ? 0 : 1);
     };
     if (!shotAt) {
       QTimer::singleShot(500, &mainForm, shoot);

@@ -57,6 +57,7 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
   setWindowTitle("Zelkova");
   // Settings, fixed files, folders and the error log; the messages are shown before any window.
   state_ = RunMainFormCreate(ctx_, ini_);
+  ctx_.readOnly = state_.readOnly;
   if (ctx_.prompts)
     for (const std::string& m : state_.messages) ctx_.prompts->information(m);
 
@@ -457,7 +458,7 @@ void TMainForm::UMConvertBtnClick() {
 }
 
 void TMainForm::SaveCheckBtnClick() {
-  if (!day_ || !loaded_) return;
+  if (!day_ || !loaded_ || state_.readOnly) return;
   if (Status s = ::zelkova::SaveCheckBtnClick(*day_); !s.ok())
     info(::zelkova::Sj("チェックマークを保存できませんでした：") + s.message());
 }
@@ -554,7 +555,7 @@ class MainFormLoadObserver : public LoadObserver {
     f_.Timer4.stop();
   }
   void UMConvertBtn(const std::string& date) override {
-    if (!FileExists(DataPath(f_.ctx_.programFolder, date, ".jvUMA"))) return;
+    if (f_.ctx_.readOnly || !FileExists(DataPath(f_.ctx_.programFolder, date, ".jvUMA"))) return;
     if (Status s = ConvertLegacyHorseMaster(f_.ctx_.programFolder, date); !s.ok()) Problem(s.message());
   }
   void ClearRaceList() override { f_.datList_->clear(); }
@@ -619,6 +620,7 @@ LoadInputs TMainForm::loadInputs(const std::string& dateText) const {
   in.clock = ctx_.clock;
   in.tables = &state_.tables;
   in.gates = &state_.gate;
+  in.readOnly = state_.readOnly;
   return in;
 }
 
@@ -699,6 +701,15 @@ bool TMainForm::ShowRace(const QString& yyyymmdd, int race, const QString& page,
   dateCombo_->setCurrentIndex(index);
   DateComboChange();
   if (!loaded_) return fail("the date did not load");
+  return ShowRaceOfDay(race, page, why);
+}
+
+bool TMainForm::ShowRaceOfDay(int race, const QString& page, QString* why) {
+  auto fail = [why](const QString& text) {
+    if (why) *why = text;
+    return false;
+  };
+  if (!loaded_) return fail("no date is loaded");
   if (race > 0) {
     if (race > datList_->count()) return fail(QString("the race list has %1 races").arg(datList_->count()));
     datList_->setCurrentRow(race - 1);
@@ -725,7 +736,8 @@ void TMainForm::raceGridClick(ViewGridId id, int row, int col) {
     kakosoBtnClick();
   } else if (r.action == ClickAction::CheckToggled) {
     pages_->refreshGrid(id);
-    if (!r.saved.ok()) info(::zelkova::Sj("チェックマークを保存できませんでした：") + r.saved.message());
+    if (!r.saved.ok() && !state_.readOnly)
+      info(::zelkova::Sj("チェックマークを保存できませんでした：") + r.saved.message());
   }
 }
 

@@ -99,6 +99,9 @@ class TMainForm : public QMainWindow {
   // 0 keeps the first) and the page whose caption or name is `page` (empty: the current one), as a
   // user would pick them. False, with the reason, when one of them is not there.
   bool ShowRace(const QString& yyyymmdd, int race, const QString& page, QString* why);
+  // Shows race N (1-based) of the loaded day's race list, 0 = the one shown, and the page with
+  // that tab caption or name (none: the one shown). False with the reason in *why.
+  bool ShowRaceOfDay(int race, const QString& page, QString* why);
   // Opens the past-runs window of horse number `number` of the shown race; false, with the
   // reason, when the race has no such runner.
   bool ShowHorse(int number, QString* why);

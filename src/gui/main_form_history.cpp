@@ -27,7 +27,7 @@ void TMainForm::kakosoBtnClick() {
   const int race = day_->CurrentRace;
   if (race < 0 || race >= MaxRaces) return;
   if (ctx_.clipboard) kakosoForm_->setClipboard(ctx_.clipboard);
-  kakosoForm_->setPrompts(ctx_.prompts);
+  kakosoForm_->setPrompts(ctx_.settingsPrompts());
   kakosoForm_->fill(FillKakosoView(day_->Races[static_cast<size_t>(race)], day_->CurrentRunner));
   kakosoForm_->show();
   kakosoForm_->raise();

@@ -133,7 +133,7 @@ void MainFormLiveHost::ShowChanges(const ChangeLists& lists) {
   if (!p.henko) {
     p.ownHenko = std::make_unique<THenkoForm>(f_.ctx_.settingsPath());
     SecondaryWindow(p.ownHenko.get());
-    p.ownHenko->setPrompts(f_.ctx_.prompts);
+    p.ownHenko->setPrompts(f_.ctx_.settingsPrompts());
     p.henko = p.ownHenko.get();
   }
   p.henko->ShowLists(lists);
@@ -185,7 +185,7 @@ RaceDayLive& TMainForm::live() {
 
 void TMainForm::setHenkoForm(THenkoForm* form) {
   SecondaryWindow(form);
-  if (form) form->setPrompts(ctx_.prompts);
+  if (form) form->setPrompts(ctx_.settingsPrompts());
   live_->henko = form;
 }
 

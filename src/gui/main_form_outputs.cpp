@@ -111,6 +111,7 @@ void TMainForm::CSV1Click() {
 
 void TMainForm::PrintBtnClick() {
   TIniGT ini(ctx_.settingsPath());
+  ini.setReadOnly(ctx_.readOnly);
   RunAnalysisPrint(this, ini, ctx_.prompts, ::zelkova::gui::Sj(DateCombo()->currentText()), !Panel12()->isHidden(),
                    dayLoaded() ? raceDay() : nullptr, printShow);
 }

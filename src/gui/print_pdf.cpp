@@ -6,9 +6,11 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/headless_day.h"
 #include "app/startup.h"
+#include "base/console.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "gui/page_recorder.h"
@@ -36,11 +38,14 @@ bool WantsPrintPdf(int argc, char** argv) {
 int PrintPdfMain(int argc, char** argv) {
   std::filesystem::path home = ExecutableFolder(argv[0]);
   std::string date, pdf;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if ((a == "--home" || a == "--date" || a == "--print-pdf") && i + 1 < argc) {
-      const std::string v = argv[++i];
-      if (a == "--home") home = std::filesystem::absolute(v);
+  // UTF-8 on every system (the ANSI code page of a Windows argv would lose names); paths are
+  // taken from the folder they were typed in.
+  const std::vector<std::string> args = Utf8Arguments(argc, argv);
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if ((a == "--home" || a == "--date" || a == "--print-pdf") && i + 1 < args.size()) {
+      const std::string& v = args[++i];
+      if (a == "--home") home = std::filesystem::absolute(PathFromUtf8(v));
       else if (a == "--date") date = v;
       else pdf = v;
     } else {
@@ -84,7 +89,7 @@ int PrintPdfMain(int argc, char** argv) {
   rec.BeginPages();
   rec.Draw(AnalysisPrint(*day, n));
   rec.EndPages();
-  const std::filesystem::path out = std::filesystem::absolute(pdf);
+  const std::filesystem::path out = std::filesystem::absolute(PathFromUtf8(pdf));
   if (Status s = rec.WritePdf(out, Q(AnalysisPrintCaption())); !s.ok()) {
     std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(s.message()).c_str());
     return 1;

@@ -6,6 +6,7 @@
 
 #include "settings/error_log.h"
 #include "settings/ini_gt.h"
+#include "settings/program_folder.h"
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
@@ -49,6 +50,12 @@ struct Texts {
   std::string savedFiles = Sj("個のファイルに保存しました（取り込んだ記録");
   std::string savedLines = Sj("件）。");
   std::string savedBefore = Sj("ここまでに");
+  std::string nothingNew = Sj("新しいデータはありませんでした（取り込んだ記録はすべて保存済みのものと同じです）。");
+  std::string mastersRewritten = Sj("馬・騎手・調教師のマスタのファイル");
+  std::string mastersRewritten2 = Sj("個は書き直しました。");
+  std::string busy = Sj("別のダウンロード");
+  std::string busy2 = Sj("がこのプログラムフォルダに取り込んでいます。終わってから始めてください。");
+  std::string process = Sj("、プロセス番号 "), since = Sj("、"), since2 = Sj(" 開始");
 };
 
 const Texts& T() {
@@ -148,6 +155,45 @@ std::string BatchDownload::savedText() const {
   return std::to_string(filesSaved()) + T().savedFiles + std::to_string(linesSaved()) + T().savedLines;
 }
 
+std::string BatchDownload::doneText() const {
+  // The master files of the coming days are written whole at every download; they are not news.
+  if (cache_.filesSaved() > 0) return savedText();
+  std::string text = T().nothingNew;
+  if (mastersSaved_ > 0) text += T().mastersRewritten + std::to_string(mastersSaved_) + T().mastersRewritten2;
+  return text;
+}
+
+std::filesystem::path DownloadLockPath(const std::filesystem::path& programFolder) {
+  return ChildPath(programFolder, "download.lock");
+}
+
+bool BatchDownload::takeLock() {
+  // Who holds it, for the one refused: program, process and the time it began.
+  const std::string holder =
+      Utf8ToCp932Lossy(ExecutableName()) + "\t" + std::to_string(CurrentProcessId()) + "\t" + FormatDateTime(clock_.now());
+  std::string heldBy;
+  Status s = lock_.Take(DownloadLockPath(folder_), holder, &heldBy);
+  if (s.ok()) return true;
+  if (s.isBusy()) {
+    // "program<TAB>process<TAB>time", as takeLock wrote it; anything else names no one.
+    std::vector<std::string> parts;
+    const std::vector<std::string> lines = SplitLines(heldBy);
+    for (size_t at = 0; !lines.empty() && at <= lines[0].size();) {
+      const size_t tab = std::min(lines[0].find('\t', at), lines[0].size());
+      parts.push_back(lines[0].substr(at, tab - at));
+      at = tab + 1;
+    }
+    std::string who;
+    if (parts.size() == 3 && !parts[0].empty())
+      who = Sj("（") + parts[0] + T().process + parts[1] + T().since + parts[2] + T().since2 + Sj("）");
+    s = Status::Busy(T().busy + who + T().busy2);
+  }
+  prompts_.beep();
+  prompts_.information(s.message());
+  outcome_ = s;
+  return false;
+}
+
 void BatchDownload::setLabel(const std::string& text) {
   label_ = text;
   if (view_) view_->progressLabel(text);
@@ -182,6 +228,10 @@ void BatchDownload::SpeedButton1Click() {
 void BatchDownload::ButtonStartClick() {
   // The window disables the button while it works; a click that still arrives is not a second run.
   if (phase_ != Phase::kIdle) return;
+  IdleUnlock unlock{*this};
+  // One download at a time per program folder, whichever program runs it.
+  outcome_ = Status::Ok();
+  if (!takeLock()) return;
   if (options_.startNotice) prompts_.information(T().startInfo);
   setTimer(false);
   cancelFlag_ = false;
@@ -243,6 +293,7 @@ void BatchDownload::ButtonStartClick() {
 
 void BatchDownload::TimerJVStatusTimer() {
   if (!timerOn_ || phase_ != Phase::kDownloading) return;
+  IdleUnlock unlock{*this};
   int n = jv_.JVStatus();
   if (n < 0) {
     prompts_.beep();
@@ -269,6 +320,7 @@ void BatchDownload::TimerJVStatusTimer() {
 
 void BatchDownload::ButtonCancelClick() {
   if (!prompts_.confirm(T().cancelConfirm)) return;
+  IdleUnlock unlock{*this};
   const bool downloading = phase_ == Phase::kDownloading;
   setTimer(false);
   jv_.JVCancel();
@@ -286,6 +338,7 @@ void BatchDownload::ButtonCancelClick() {
 
 void BatchDownload::FormClose() {
   if (phase_ != Phase::kDownloading) return;
+  IdleUnlock unlock{*this};
   setTimer(false);
   jv_.JVCancel();
   jv_.JVClose();
@@ -389,7 +442,7 @@ bool BatchDownload::readLoop() {
   if (!endStep()) return false;
   // The bars stay full and the label says what was saved, so the end is plain to see.
   setLabel(T().readDone + std::to_string(fileCount_) + "/" + std::to_string(readCount_) + ")" + Sj("　") +
-           savedText());
+           doneText());
   if (view_) view_->progress2(fileCount_, readCount_);
   prompts_.beep();
   return true;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "base/platform.h"
 #include "base/status.h"
 #include "store/stored_paths.h"
@@ -32,6 +33,9 @@ class BatchView {
   virtual void timerRunning(bool) {}
   virtual void fromTimeShown(const LocalTime&) {}  // the picker and its label
 };
+
+// The file whose lock lets one download at a time into a program folder; it names the holder.
+std::filesystem::path DownloadLockPath(const std::filesystem::path& programFolder);
 
 // A local time from "yyyy/mm/dd hh:nn:ss" (nullopt when not a valid time); FormatDateTime
 // (app/error_log.h) writes it.
@@ -86,10 +90,22 @@ class BatchDownload {
   size_t filesSaved() const { return cache_.filesSaved() + mastersSaved_; }
   // Those two counts as a sentence for the window (CP932).
   std::string savedText() const;
+  // What a complete download came to: what it saved, or that nothing new came (CP932).
+  std::string doneText() const;
 
  private:
   enum class Phase { kIdle, kDownloading, kReading };
+  // Lets go of the folder's lock when the handler it lives in leaves the download idle.
+  struct IdleUnlock {
+    BatchDownload& b;
+    ~IdleUnlock() {
+      if (b.phase_ == Phase::kIdle) b.lock_.Release();
+    }
+  };
 
+  // Takes the program folder's download lock; false, after telling the user who holds it (or
+  // why the lock could not be made), when it cannot.
+  bool takeLock();
   void setLabel(const std::string& text);
   void setTimer(bool on);
   void addList(const std::string& line);
@@ -139,6 +155,7 @@ class BatchDownload {
   int recordInFile_ = 0;   // records of it read so far
   std::vector<std::string> reportedFiles_;
   std::chrono::steady_clock::time_point lastFlush_;
+  ExclusiveLock lock_;
 };
 
 }  // namespace zelkova

@@ -62,6 +62,9 @@ struct ProblemTexts {
   std::string shortSlots = Sj("は"), shortSlots2 = Sj("行しかありません（");
   std::string shortSlots3 = Sj("行のはず）。残りのレースの出走馬は表示されません。");
   std::string noEntries = Sj("がありません。この競馬場のレースの出走馬は表示されません。");
+  std::string noHorses = Sj("（馬マスタ）がありません。血統、通算成績、賞金は表示されません。");
+  std::string noJockeys = Sj("（騎手マスタ）がありません。騎手の成績は表示されません。");
+  std::string noTrainers = Sj("（調教師マスタ）がありません。調教師の成績は表示されません。");
 };
 const ProblemTexts& PT() {
   static const ProblemTexts t;
@@ -200,8 +203,9 @@ class Loader {
   // file; records of another shape read as blanks, the rest as they are.
   // `lines` > 0: the file must hold that many records (an entry file's slots).
   Status Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines = 0);
-  // A master file: missing is normal, damage is reported, a read error ends the load.
-  Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen);
+  // A master file: damage is reported, a read error ends the load; *missing tells whether the
+  // file is not there (said once the day's runners are known to need it).
+  Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen, bool* missing);
   // Tells `text` about `p` unless something was told about `p` already in this load.
   void Report(const fs::path& p, const std::string& text);
   std::string Named(const fs::path& p) const { return PT().open + PathText(p.filename()) + PT().close; }
@@ -226,6 +230,7 @@ class Loader {
   RecordFile file_;
   std::unordered_map<std::string, RecordFile> meetings_;
   std::vector<fs::path> reported_;
+  int runnersRead_ = 0;  // entry records found: the masters are needed
 };
 
 void Loader::Report(const fs::path& p, const std::string& text) {
@@ -266,9 +271,14 @@ Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, Record
   return Status::Ok();
 }
 
-Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen) {
+Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen,
+                          bool* missing) {
+  *missing = false;
   Status s = idx.Load(p, len, keyPos, keyLen);
-  if (s.isNotFound()) return Status::Ok();
+  if (s.isNotFound()) {
+    *missing = true;
+    return Status::Ok();
+  }
   if (s.isCorruption()) {
     Report(p, s.message());
     return Status::Ok();
@@ -314,14 +324,17 @@ Status Loader::Run() {
   ClearRecordImages(day_);
   day_.RaceCount = 0;
   for (auto& c : day_.DayCourses) c.clear();
-  auto marks = LoadOrCreateCheckMarks(day_.CheckPath);
+  auto marks = in_.readOnly ? ReadCheckMarks(day_.CheckPath) : LoadOrCreateCheckMarks(day_.CheckPath);
+  if (in_.readOnly && marks.status().isNotFound()) marks = std::string(kCheckMarksLen, '0');
   if (marks.ok() && marks->size() == kCheckMarksLen)
     std::copy(marks->begin(), marks->end(), day_.CheckMarks.begin());
   else if (!marks.ok())
     obs_.Problem(Sj("チェックマークのファイルを使えません：") + marks.status().message());
   // 6
-  Status s = EnsureOddsPlaceholders(folder, date_);
-  if (!s.ok()) obs_.Problem(Sj("オッズの仮ファイルを作れません：") + s.message());
+  if (!in_.readOnly) {
+    Status s = EnsureOddsPlaceholders(folder, date_);
+    if (!s.ok()) obs_.Problem(Sj("オッズの仮ファイルを作れません：") + s.message());
+  }
 
   Status st = ReadRaces();
   if (st.ok()) {
@@ -381,10 +394,12 @@ Status Loader::ReadRaces() {
       for (MasterIndex* m : {&scratch.um, &scratch.ks, &scratch.ch}) m->Close();
     }
   } closeMasters{scratch_};
-  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5); !m.ok()) return m;
+  bool missing[3];
+  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10, &missing[0]); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5, &missing[1]); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5, &missing[2]); !m.ok()) return m;
   entryFiles_.clear();
+  runnersRead_ = 0;
   int slot = 0, progress = 0;
   for (size_t line = 0; line < ra.count && slot < MaxRaces; ++line) {
     RaceInfo& race = day_.Races[slot];
@@ -412,6 +427,13 @@ Status Loader::ReadRaces() {
     ++slot;
   }
   day_.RaceCount = slot;
+  // A missing master blanks a whole column family of every runner: said as a damaged one is.
+  if (runnersRead_ > 0) {
+    const std::pair<const fs::path*, const std::string*> masters[] = {
+        {&umPath_, &PT().noHorses}, {&ksPath_, &PT().noJockeys}, {&chPath_, &PT().noTrainers}};
+    for (int i = 0; i < 3; ++i)
+      if (missing[i]) Report(*masters[i].first, Named(*masters[i].first) + *masters[i].second);
+  }
   return Status::Ok();
 }
 
@@ -442,6 +464,7 @@ Status Loader::ReadEntries(RaceInfo& race) {
   for (int h = 0; h < n; ++h) {
     Runner& runner = race.Runners[h];
     runner.SeRecord.assign(se->rec(static_cast<size_t>(q - 1) * MaxRunners + static_cast<size_t>(h)));
+    if (!runner.SeRecord.empty()) ++runnersRead_;
     auto um = scratch_.um.Find(runner.SeRecord.field(31, 10));
     if (!um.ok()) return um.status();
     if (!um->empty()) {

@@ -72,6 +72,9 @@ struct RecordLoadInputs {
   std::filesystem::path programFolder;
   const TIniGT* settings = nullptr;     // section Time; defaults when null
   const Clock* clock = nullptr;         // "today" for Timer4; never today when null
+  // The program folder cannot be written: nothing is written (no odds placeholders, no check
+  // file, no frequency counts), and nothing is said about it here.
+  bool readOnly = false;
 };
 
 // Reusable buffers of the loader (master indexes and file caches), kept between loads.

@@ -20,6 +20,8 @@ class ErrorLog {
   // ErrorLogList as last loaded or saved.
   const std::vector<std::string>& lines() const { return lines_; }
 
+  // Reads the file (if any) into lines() and changes nothing: for a folder that cannot be written.
+  Status Load() { return load(); }
   // Loads the file (if any), keeps its last 100 lines, appends "ソフト起動：yyyy/mm/dd hh:nn:ss"
   // and the program folder line, saves.
   Status StartUp();

@@ -219,6 +219,7 @@ Status TIniGT::WriteString(const std::string& section, const std::string& key, c
   if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) || TrimBlanks(section).empty() ||
       TrimBlanks(key).empty() || key.find('=') != std::string::npos || section.find(']') != std::string::npos)
     return Status::InvalidArgument(Sj("設定の書き込みに使えない名前か値です：[") + section + "] " + key);
+  if (readOnly_) return Status::Ok();
 
   std::string bytes;
   auto read = ReadFile(path_);

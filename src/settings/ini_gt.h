@@ -40,6 +40,11 @@ class TIniGT {
   Status WriteInteger(const std::string& section, const std::string& key, int value);
   Status WriteString(const std::string& section, const std::string& key, const std::string& value);
 
+  // Read-only: every write is left out and reports success, as for a program folder that cannot
+  // be written (the user is told once that nothing is saved, not at every change).
+  void setReadOnly(bool on) { readOnly_ = on; }
+  bool readOnly() const { return readOnly_; }
+
   // Problems met while reading the file (for example bytes that are not CP932); empty when none.
   const std::string& lastProblem() const { return problem_; }
 
@@ -52,6 +57,7 @@ class TIniGT {
   DefaultDir defaultDir_ = DefaultDir::ddApplication;
   std::filesystem::path path_;
   mutable std::string problem_;
+  bool readOnly_ = false;
 };
 
 }  // namespace zelkova

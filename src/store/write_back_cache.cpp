@@ -17,9 +17,12 @@ Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size
     loaded.lines = std::move(lines).value();
   } else if (slot_file) {
     loaded.lines = BlankSlotLines();
+    loaded.padded = true;
   }
-  if (slot_file)
+  if (slot_file && loaded.lines.size() < static_cast<size_t>(kSlotLines)) {
+    loaded.padded = true;
     while (loaded.lines.size() < static_cast<size_t>(kSlotLines)) loaded.lines.emplace_back(kSlotLineLen, ' ');
+  }
   if (mode_ == Mode::kWriteBack) {
     e = &files_.emplace(p.native(), Entry{}).first->second;
     for (const auto& l : loaded.lines) heldBytes_ += l.size() + 2;
@@ -59,7 +62,11 @@ Status StoreCache::PutSlot(const std::filesystem::path& p, int slot, std::string
   if (slot < 0 || slot >= kSlotLines) return Status::InvalidArgument("no slot " + std::to_string(slot));
   auto e = Load(p, kLenSE, true);
   if (!e.ok()) return e.status();
-  (*e)->lines[static_cast<size_t>(slot)].assign(line);
+  // An entry stored as it is already leaves its file as it is, as a keyed merge does.
+  std::string& stored = (*e)->lines[static_cast<size_t>(slot)];
+  if (stored == line && !(*e)->padded) return Status::Ok();
+  stored.assign(line);
+  (*e)->padded = false;
   return Finish(p, **e);
 }
 

@@ -49,6 +49,7 @@ class StoreCache {
     bool sorted = false;
     bool dirty = false;
     size_t unsaved = 0;  // lines merged since the file was last written
+    bool padded = false;  // an entry file short of its slots, or new: written even unchanged
   };
   Result<Entry*> Load(const std::filesystem::path& p, size_t record_len, bool slot_file);
   Status Finish(const std::filesystem::path& p, Entry& e);

@@ -112,6 +112,9 @@ TEST_F(FollowE2E, ARaceDayArrivesByItselfOnAFastClock) {
   EXPECT_EQ(static_cast<int>(races.size()), raceCount) << r.out;
   EXPECT_GE(results, 20);  // every 15 minutes from before the first race on
   EXPECT_EQ(results, weights);
+  // Before the first results JV-Link has nothing newer: said once on the fetch's line, no error.
+  EXPECT_NE(r.out.find("read 0 merged 0 新しいデータはまだありません\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("(-1)"), std::string::npos) << r.out;
   // By 17:00 every race has its payouts, weights and odds on disk.
   const std::string day = "2024年05月19日";
   EXPECT_EQ(ReadBytes(home / "Data" / (day + ".jvHR")).size(), 719u * raceCount);

@@ -136,6 +136,29 @@ class MainWindowTest : public QObject {
     QVERIFY(!ref->isTabVisible(3));
   }
 
+  void aReadOnlyFolderIsShownAndSaysOnceThatNothingIsSaved() {
+    putDay(U8("2024年05月19日"), {R("20240519", "05", 1), R("20240519", "05", 2)});
+    // The user the test acts as must reach the folder.
+    QFile::setPermissions(home->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    testing::SetTreeWritable(home->path().toStdString(), false);
+    const QStringList before = Listing(home->path());
+    {
+      testing::AsUnprivilegedUser nobody;
+      auto w = make();
+      QVERIFY(!w->terminationRequested());
+      loadDate(*w, U8("2024年05月19日"));
+      QCOMPARE(w->DatList()->count(), 2);
+      w->close();
+    }
+    testing::SetTreeWritable(home->path().toStdString(), true);
+    QCOMPARE(Listing(home->path()), before);
+    const QStringList infos = prompts.infos();
+    QCOMPARE(infos.filter(U8("何も保存されません")).size(), 1);
+    QVERIFY2(infos.filter(U8("書き込めません")).size() == 1, qPrintable(infos.join("\n")));  // that one
+    QVERIFY2(infos.filter(U8("保存できません")).isEmpty(), qPrintable(infos.join("\n")));
+  }
+
   void everyCommandIsThere() {
     auto w = make();
     for (auto [name, caption] : std::initializer_list<std::pair<const char*, const char*>>{

@@ -51,6 +51,25 @@ class RecordingPrompts : public Prompts {
   std::vector<std::string> infos, confirms, events;
 };
 
+// File permissions bind root only through another user. While one lives, a test that runs as
+// root acts (by its effective ids) as the unprivileged user nobody, so that a read-only folder is
+// read-only to it too; for other users, and on Windows, it does nothing.
+class AsUnprivilegedUser {
+ public:
+  AsUnprivilegedUser();
+  ~AsUnprivilegedUser();
+  AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
+  AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
+// What runs a shell command as that user when the tests run as root: a prefix for RunCommand
+// ("" for other users).
+std::string UnprivilegedPrefix();
+// Makes everything below `root` (and itself) read-only, or writable again.
+void SetTreeWritable(const std::filesystem::path& root, bool writable);
+
 // Runs `command` through the shell (POSIX systems only): its exit status (128 + the signal when a signal ended it, -1
 // when it could not run) and standard output; with `errFile` its standard error goes there and is
 // read back into `err`.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,11 +48,11 @@ Status File::OpenForSync(const std::filesystem::path& p, File& f) {
   return f.fd_ >= 0 ? Status::Ok() : f.failure("を開けません");
 }
 
-Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
+Status File::CreateForWriting(const std::filesystem::path& p, File& f, const std::filesystem::path& shownAs) {
   f = File();
-  f.path_ = p;
+  f.path_ = shownAs.empty() ? p : shownAs;
   f.fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  return f.fd_ >= 0 ? Status::Ok() : f.failure("を作れません");
+  return f.fd_ >= 0 ? Status::Ok() : f.failure(shownAs.empty() ? "を作れません" : "に書き込めません");
 }
 
 bool File::isOpen() const { return fd_ >= 0; }
@@ -126,6 +127,46 @@ Status File::Close() {
   const int fd = std::exchange(fd_, -1);
   return ::close(fd) == 0 ? Status::Ok() : failure("に書き込めません");
 }
+
+FileLock::~FileLock() { Unlock(); }
+
+Status FileLock::TryLock(const std::filesystem::path& p, bool* held) {
+  Unlock();
+  if (held) *held = false;
+  const int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return FileFailure(p, "を作れません", ErrnoText(errno));
+  // flock, not fcntl: an fcntl lock would go when any other descriptor of the file in this
+  // process is closed, and two holders in one process would not keep each other out.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    if (err == EWOULDBLOCK || err == EAGAIN) {
+      if (held) *held = true;
+      return Status::IoError(std::string());
+    }
+    return FileFailure(p, "を開けません", ErrnoText(err));
+  }
+  fd_ = fd;
+  path_ = p;
+  return Status::Ok();
+}
+
+Status FileLock::Write(std::string_view bytes) {
+  if (fd_ < 0 || ::ftruncate(fd_, 0) != 0) return FileFailure(path_, "に書き込めません", ErrnoText(fd_ < 0 ? EBADF : errno));
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return FileFailure(path_, "に書き込めません", ErrnoText(errno));
+    done += static_cast<size_t>(n);
+  }
+  return Status::Ok();
+}
+
+void FileLock::Unlock() {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));  // closing the last descriptor drops the lock
+}
+
+bool FileLock::locked() const { return fd_ >= 0; }
 
 // The names are compared byte for byte here: what exists is spelled as asked.
 std::filesystem::path OnDiskName(const std::filesystem::path& p) { return p; }

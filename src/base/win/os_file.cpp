@@ -78,11 +78,11 @@ Status File::OpenForSync(const std::filesystem::path& p, File& f) {
   return f.handle_ != nullptr ? Status::Ok() : f.failure("を開けません");
 }
 
-Status File::CreateForWriting(const std::filesystem::path& p, File& f) {
+Status File::CreateForWriting(const std::filesystem::path& p, File& f, const std::filesystem::path& shownAs) {
   f = File();
-  f.path_ = p;
+  f.path_ = shownAs.empty() ? p : shownAs;
   f.handle_ = OpenHandle(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS, 0);
-  return f.handle_ != nullptr ? Status::Ok() : f.failure("を作れません");
+  return f.handle_ != nullptr ? Status::Ok() : f.failure(shownAs.empty() ? "を作れません" : "に書き込めません");
 }
 
 bool File::isOpen() const { return handle_ != nullptr; }
@@ -150,6 +150,59 @@ Status File::Close() {
   HANDLE h = Handle(std::exchange(handle_, nullptr));
   return CloseHandle(h) ? Status::Ok() : failure("に書き込めません");
 }
+
+namespace {
+
+// The byte range the lock covers: far beyond what the file holds, since a locked range cannot be
+// read by others on Windows, and the holder's text must stay readable.
+constexpr DWORD kLockOffsetHigh = 1;
+
+}  // namespace
+
+FileLock::~FileLock() { Unlock(); }
+
+Status FileLock::TryLock(const std::filesystem::path& p, bool* held) {
+  Unlock();
+  if (held) *held = false;
+  void* h = OpenHandle(p, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       OPEN_ALWAYS, 0);
+  if (h == nullptr) return FileFailure(p, "を作れません", SystemErrorText(GetLastError()));
+  OVERLAPPED at{};
+  at.OffsetHigh = kLockOffsetHigh;
+  if (!LockFileEx(Handle(h), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+    const DWORD err = GetLastError();
+    CloseHandle(Handle(h));
+    if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {
+      if (held) *held = true;
+      return Status::IoError(std::string());
+    }
+    return FileFailure(p, "を開けません", SystemErrorText(err));
+  }
+  handle_ = h;
+  path_ = p;
+  return Status::Ok();
+}
+
+Status FileLock::Write(std::string_view bytes) {
+  if (handle_ == nullptr) return FileFailure(path_, "に書き込めません", SystemErrorText(ERROR_INVALID_HANDLE));
+  LARGE_INTEGER zero{};
+  if (!SetFilePointerEx(Handle(handle_), zero, nullptr, FILE_BEGIN) || !SetEndOfFile(Handle(handle_)))
+    return FileFailure(path_, "に書き込めません", SystemErrorText(GetLastError()));
+  for (size_t done = 0; done < bytes.size();) {
+    DWORD n = 0;
+    if (!WriteFile(Handle(handle_), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &n, nullptr))
+      return FileFailure(path_, "に書き込めません", SystemErrorText(GetLastError()));
+    done += n;
+  }
+  return Status::Ok();
+}
+
+void FileLock::Unlock() {
+  // Closing the handle drops the lock, as the end of the process does.
+  if (handle_ != nullptr) CloseHandle(Handle(std::exchange(handle_, nullptr)));
+}
+
+bool FileLock::locked() const { return handle_ != nullptr; }
 
 std::filesystem::path OnDiskName(const std::filesystem::path& p) {
   WIN32_FIND_DATAW found;

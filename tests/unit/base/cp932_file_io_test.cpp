@@ -2,6 +2,14 @@
 
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
 
 #include "base/cp932.h"
 #include "base/file_io.h"
@@ -283,6 +291,59 @@ TEST(FileIo, SplitAndJoinLines) {
   EXPECT_EQ(lines[1], "b");
   EXPECT_EQ(JoinLinesCrLf({"a", "b"}), "a\r\nb\r\n");
   EXPECT_TRUE(SplitLines("").empty());
+}
+
+TEST(FileIo, AFolderThatCannotBeWrittenIsNamedWithTheFileNotItsTemporary) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows lets anyone write into a read-only folder";
+#endif
+  TempDir dir;
+  testing::WriteBytes(dir / "a.txt", "old");
+  testing::SetTreeWritable(dir.path(), false);
+  Status write, probe;
+  {
+    testing::AsUnprivilegedUser nobody;
+    write = WriteFileAtomic(dir / "a.txt", "new");
+    probe = CheckFolderWritable(dir.path());
+  }
+  testing::SetTreeWritable(dir.path(), true);
+  ASSERT_FALSE(write.ok());
+  EXPECT_NE(write.message().find(Sj("「") + PathText(dir / "a.txt") + Sj("」に書き込めません")), std::string::npos)
+      << write.message();
+  EXPECT_EQ(write.message().find(".tmp"), std::string::npos) << write.message();
+  EXPECT_NE(probe.message().find(PathText(dir.path())), std::string::npos) << probe.message();
+  EXPECT_EQ(testing::ReadBytes(dir / "a.txt"), "old");
+  EXPECT_TRUE(CheckFolderWritable(dir.path()).ok());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no probe left
+}
+
+TEST(ExclusiveLock, OneHolderAtATimeUntilItEndsHoweverItEnds) {
+  TempDir dir;
+  const auto p = dir / "x.lock";
+  ExclusiveLock first, second;
+  ASSERT_TRUE(first.Take(p, "first").ok());
+  std::string who;
+  EXPECT_TRUE(second.Take(p, "second", &who).isBusy());
+  EXPECT_EQ(who, "first");
+  first.Release();
+  ASSERT_TRUE(second.Take(p, "second", &who).ok());
+  EXPECT_EQ(testing::ReadBytes(p), "second");
+  second.Release();
+#ifndef _WIN32
+  // A holder killed outright leaves no lock behind.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ExclusiveLock held;
+    if (!held.Take(p, "child").ok()) ::_exit(1);
+    for (;;) ::pause();
+  }
+  for (int i = 0; i < 500 && testing::ReadBytes(p) != "child"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(first.Take(p, "parent", &who).isBusy());
+  EXPECT_EQ(who, "child");
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_TRUE(first.Take(p, "parent", &who).ok());
+#endif
 }
 
 }  // namespace

@@ -87,6 +87,10 @@ class LoadTest : public ::testing::Test {
     day = MakeRaceDay();
     date = DateText("20240512");
     ASSERT_TRUE(EnsureDir(home.path() / "Data").ok());
+    // Masters of other horses and people, so that a test's runners find none unless it says so.
+    Write(Data(".jvUM2"), Rec("UM", kLenUM));
+    Write(Data(".jvKS"), Rec("KS", kLenKS));
+    Write(Data(".jvCH"), Rec("CH", kLenCH));
   }
   std::filesystem::path Data(const std::string& ext) { return DataPath(home.path(), date, ext); }
   void Write(const std::filesystem::path& p, const std::string& bytes) { testing::WriteBytes(p, bytes); }
@@ -243,7 +247,7 @@ TEST_F(LoadTest, MastersGiveFirstMatchingRecordAndFigures) {
   EXPECT_EQ(f.JockeyWins[0], 15);
   EXPECT_EQ(f.JockeyStarts[0], 35);
   EXPECT_DOUBLE_EQ(f.JockeyWinRate[0], 15.0 / 35.0 * 100.0);
-  EXPECT_DOUBLE_EQ(f.TrainerWinRate[0], -1);  // no CH file
+  EXPECT_DOUBLE_EQ(f.TrainerWinRate[0], -1);  // no trainer record
   EXPECT_EQ(obs.problems.size(), 1u);
 }
 
@@ -562,6 +566,40 @@ TEST_F(LoadTest, EmptyMastersAndGarbageHistoriesAreNamed) {
   EXPECT_EQ(Told(obs.problems, Sj("「2019100001.jvSEI」の1件目はレコードではありません")), 1);
   EXPECT_EQ(obs.problems.size(), 2u);
   EXPECT_TRUE(day->Races[0].Runners[0].PastRuns[0].SeRecord.empty());
+}
+
+TEST_F(LoadTest, EachMissingMasterIsNamedOnceItsRunnersNeedIt) {
+  for (const char* ext : {".jvUM2", ".jvKS", ".jvCH"}) std::filesystem::remove(Data(ext));
+  // Without runners no master is needed.
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 0));
+  ASSERT_TRUE(Load().ok());
+  EXPECT_TRUE(obs.problems.empty());
+  Write(Data(".jvRA"), Race("20240512", "05", 1, 1) + Race("20240512", "05", 2, 1));
+  obs.converted.clear();
+  WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}, {18, Entry("20240512", "05", 2, 1, "2019100002")}});
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(Told(obs.problems, Sj("「2024年05月12日.jvUM2」（馬マスタ）がありません。")), 1);
+  EXPECT_EQ(Told(obs.problems, Sj("「2024年05月12日.jvKS」（騎手マスタ）がありません。")), 1);
+  EXPECT_EQ(Told(obs.problems, Sj("「2024年05月12日.jvCH」（調教師マスタ）がありません。")), 1);
+  EXPECT_EQ(obs.problems.size(), 3u);
+  EXPECT_EQ(obs.converted, std::vector<std::string>{date});  // a legacy horse master was looked for first
+}
+
+TEST_F(LoadTest, AReadOnlyLoadWritesNothing) {
+  std::string ra;
+  for (int r = 1; r <= 8; ++r) ra += Race("20240512", "05", r, 0);
+  Write(Data(".jvRA"), ra);
+  LoadInputs in;
+  in.dateText = date;
+  in.programFolder = home.path();
+  in.readOnly = true;
+  ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());
+  EXPECT_EQ(obs.items.size(), 8u);
+  for (const char* ext : {".CkIm", ".jvO1", ".jvO2", ".Hind"}) EXPECT_FALSE(std::filesystem::exists(Data(ext))) << ext;
+  EXPECT_TRUE(obs.problems.empty());
+  in.readOnly = false;
+  ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());
+  for (const char* ext : {".CkIm", ".jvO1", ".jvO2"}) EXPECT_TRUE(std::filesystem::exists(Data(ext))) << ext;
 }
 
 TEST(LoadReport, OneBoxForEverythingTheLoadHasToTell) {
