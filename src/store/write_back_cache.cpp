@@ -1,8 +1,23 @@
 #include "store/write_back_cache.h"
 
+#include <functional>
+#include <string_view>
+
 #include "base/file_io.h"
 
 namespace zelkova {
+
+namespace {
+
+// A digest of a file's lines, to tell cheaply that a flush would write what is there already
+// (confirmed byte for byte before anything is skipped).
+size_t LinesHash(const std::vector<std::string>& lines) {
+  size_t h = lines.size();
+  for (const auto& l : lines) h = h * 1000003u ^ std::hash<std::string_view>{}(l);
+  return h;
+}
+
+}  // namespace
 
 Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size_t record_len, bool slot_file) {
   Entry* e = &scratch_;
@@ -15,6 +30,7 @@ Result<StoreCache::Entry*> StoreCache::Load(const std::filesystem::path& p, size
     auto lines = record_len ? ReadRecordLines(p, record_len) : ReadTextLines(p);
     if (!lines.ok()) return lines.status();
     loaded.lines = std::move(lines).value();
+    if (mode_ == Mode::kWriteBack) loaded.stored = LinesHash(loaded.lines);
   } else if (slot_file) {
     loaded.lines = BlankSlotLines();
     loaded.padded = true;
@@ -79,10 +95,22 @@ Status StoreCache::Flush() {
     auto it = files_.find(key);
     if (it == files_.end()) continue;
     const std::filesystem::path p(key);
+    Entry& e = it->second;
+    std::string bytes = JoinLinesCrLf(e.lines);
+    const size_t hash = LinesHash(e.lines);
+    if (e.stored == hash) {
+      // Changed and changed back (a record of the run replaced by a later one that restores it).
+      if (auto disk = ReadFile(p); disk.ok() && *disk == bytes) {
+        e.dirty = false;
+        e.unsaved = 0;
+        continue;
+      }
+    }
     Status s = EnsureDir(p.parent_path());
-    if (s.ok()) s = batch.Stage(p, JoinLinesCrLf(it->second.lines));
+    if (s.ok()) s = batch.Stage(p, bytes);
     if (!s.ok()) return s;  // nothing replaced yet; everything stays pending
-    staged.push_back({&it->first, &it->second});
+    e.stored = hash;  // used once the file is replaced
+    staged.push_back({&it->first, &e});
   }
   Status result = batch.Commit();
   for (size_t i = 0; i < batch.committed(); ++i) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,6 +51,9 @@ class StoreCache {
     bool dirty = false;
     size_t unsaved = 0;  // lines merged since the file was last written
     bool padded = false;  // an entry file short of its slots, or new: written even unchanged
+    // What the file on disk holds, as LinesHash gives it; none when there is no file yet. A file
+    // changed and changed back before a flush is not written again.
+    std::optional<size_t> stored;
   };
   Result<Entry*> Load(const std::filesystem::path& p, size_t record_len, bool slot_file);
   Status Finish(const std::filesystem::path& p, Entry& e);

@@ -44,40 +44,6 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + U8(path));
 }
 
-#ifndef _WIN32
-namespace {
-constexpr uid_t kNobody = 65534;
-}
-AsUnprivilegedUser::AsUnprivilegedUser() {
-  if (::geteuid() != 0) return;
-  // The group first: once the user is not root it may not change its group.
-  if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) throw std::runtime_error("cannot act as nobody");
-  switched_ = true;
-}
-AsUnprivilegedUser::~AsUnprivilegedUser() {
-  if (!switched_) return;
-  if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();  // the rest of the run would not be root
-}
-std::string UnprivilegedPrefix() {
-  return ::geteuid() == 0 ? "setpriv --reuid=" + std::to_string(kNobody) + " --regid=" + std::to_string(kNobody) +
-                                " --clear-groups -- "
-                          : std::string();
-}
-#else
-AsUnprivilegedUser::AsUnprivilegedUser() = default;
-AsUnprivilegedUser::~AsUnprivilegedUser() = default;
-std::string UnprivilegedPrefix() { return {}; }
-#endif
-
-void SetTreeWritable(const std::filesystem::path& root, bool writable) {
-  namespace fs = std::filesystem;
-  const fs::perms w =
-      writable ? fs::perms::owner_write : fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  const auto opt = writable ? fs::perm_options::add : fs::perm_options::remove;
-  fs::permissions(root, w, opt);
-  for (auto& e : fs::recursive_directory_iterator(root)) fs::permissions(e.path(), w, opt);
-}
-
 std::filesystem::path U8Path(const std::string& utf8) { return PathFromUtf8(utf8); }
 
 std::string U8(const std::filesystem::path& p) { return PathToUtf8(p); }

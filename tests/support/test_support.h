@@ -1,9 +1,13 @@
 // Small helpers shared by the tests: a temporary folder, a settable clock, recording prompts.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "base/platform.h"
 
@@ -53,22 +57,50 @@ class RecordingPrompts : public Prompts {
 
 // File permissions bind root only through another user. While one lives, a test that runs as
 // root acts (by its effective ids) as the unprivileged user nobody, so that a read-only folder is
-// read-only to it too; for other users, and on Windows, it does nothing.
+// read-only to it too; for other users, and on Windows, it does nothing. (Inline: the GUI tests
+// use it without linking this folder's library.)
 class AsUnprivilegedUser {
  public:
-  AsUnprivilegedUser();
-  ~AsUnprivilegedUser();
+#ifndef _WIN32
+  AsUnprivilegedUser() {
+    if (::geteuid() != 0) return;
+    // The group first: once the user is not root it may not change its group.
+    if (::setegid(kNobody) != 0 || ::seteuid(kNobody) != 0) std::abort();
+    switched_ = true;
+  }
+  ~AsUnprivilegedUser() {
+    if (switched_ && (::seteuid(0) != 0 || ::setegid(0) != 0)) std::abort();  // the rest would not be root
+  }
+  static constexpr unsigned kNobody = 65534;
+#else
+  AsUnprivilegedUser() = default;
+#endif
   AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
   AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
 
  private:
   bool switched_ = false;
 };
+
 // What runs a shell command as that user when the tests run as root: a prefix for RunCommand
 // ("" for other users).
-std::string UnprivilegedPrefix();
-// Makes everything below `root` (and itself) read-only, or writable again.
-void SetTreeWritable(const std::filesystem::path& root, bool writable);
+inline std::string UnprivilegedPrefix() {
+#ifndef _WIN32
+  const std::string nobody = std::to_string(AsUnprivilegedUser::kNobody);
+  if (::geteuid() == 0) return "setpriv --reuid=" + nobody + " --regid=" + nobody + " --clear-groups -- ";
+#endif
+  return {};
+}
+
+// Makes everything below `root` (and itself) read-only, or writable to its owner again.
+inline void SetTreeWritable(const std::filesystem::path& root, bool writable) {
+  namespace fs = std::filesystem;
+  const fs::perms w =
+      writable ? fs::perms::owner_write : fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  const auto opt = writable ? fs::perm_options::add : fs::perm_options::remove;
+  fs::permissions(root, w, opt);
+  for (auto& e : fs::recursive_directory_iterator(root)) fs::permissions(e.path(), w, opt);
+}
 
 // Runs `command` through the shell (POSIX systems only): its exit status (128 + the signal when a signal ended it, -1
 // when it could not run) and standard output; with `errFile` its standard error goes there and is

@@ -262,6 +262,10 @@ class DayFrequencyTest : public SumTest {
       se += r;
     }
     testing::WriteBytes(DataPath(home.path(), DateText(ymd), CourseNameW("05", 2) + ".jvSEr"), se);
+    // The masters a download gives every date (of other horses and people here).
+    testing::WriteBytes(DataPath(home.path(), DateText(ymd), ".jvUM2"), Rec('U', 'M', kLenUM));
+    testing::WriteBytes(DataPath(home.path(), DateText(ymd), ".jvKS"), Rec('K', 'S', kLenKS));
+    testing::WriteBytes(DataPath(home.path(), DateText(ymd), ".jvCH"), Rec('C', 'H', kLenCH));
   }
   LoadInputs Inputs(const std::string& ymd, bool rated = true) {
     LoadInputs in;

@@ -48,7 +48,7 @@ class BatchTest : public ::testing::Test {
   std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
     std::map<std::string, std::string> out;
     for (auto& e : std::filesystem::recursive_directory_iterator(root))
-      if (e.is_regular_file() && e.path().filename() != "zelkova.ini")
+      if (e.is_regular_file() && e.path().filename() != "zelkova.ini" && e.path().filename() != "download.lock")
         out[std::filesystem::relative(e.path(), root).string()] = testing::ReadBytes(e.path());
     return out;
   }
@@ -86,6 +86,26 @@ TEST_F(BatchTest, DispatchFollowsDivisionAndTheFiveDayCutoff) {
   EXPECT_FALSE(FileExists(HorsePath(dir_.path(), "2020100004")));
   EXPECT_EQ(*ReadRecord(Data("20240429", Tokyo() + ".jvSEr"), kLenSE, 22), SE('1', "20240429", "05", 2, 5, "2020100004"));
   EXPECT_EQ(batch_->datesMade(), std::vector<std::string>{DateText("20240518")});
+}
+
+TEST_F(BatchTest, ADownloadRunningIntoTheFolderIsNamedAndARepeatSaysNothingIsNew) {
+  jv_.files = {{RA('1', "20240512", "05", 1), SE('1', "20240512", "05", 1, 1)}};
+  ExclusiveLock other;
+  ASSERT_TRUE(other.Take(DownloadLockPath(dir_.path()), "zelkova\t4242\t2024/05/20 11:00:00").ok());
+  Run();
+  EXPECT_TRUE(batch_->outcome().isBusy());
+  ASSERT_EQ(prompts_.infos.size(), 1u);  // not even the notice that a download starts
+  EXPECT_EQ(prompts_.infos[0], Sj("別のダウンロード（zelkova、プロセス番号 4242、2024/05/20 11:00:00 開始）が"
+                                  "このプログラムフォルダに取り込んでいます。終わってから始めてください。"));
+  EXPECT_FALSE(FileExists(Data("20240512", ".jvRA")));
+  other.Release();
+  Run();
+  ASSERT_TRUE(batch_->outcome().ok());
+  EXPECT_EQ(batch_->filesSaved(), 2u);
+  // The same records again change no file, entry slots included.
+  Run();
+  EXPECT_EQ(batch_->filesSaved(), 0u);
+  EXPECT_EQ(batch_->label(), Sj("データ読込み完了(1/1)　新しいデータはありませんでした（取り込んだ記録はすべて保存済みのものと同じです）。"));
 }
 
 TEST_F(BatchTest, ResentRaceReplacesItsLineAndTwoCoursesShareDayFiles) {
