@@ -83,8 +83,11 @@ int main(int argc, char** argv) {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
-  if (cmd == "download")
+  // A download may start a new program folder, once its feed folder is known to be one.
+  if (cmd == "download") {
+    if (int status = zelkova::cli::CheckStart(ctx, false); status != 0) return status;
     if (int status = zelkova::cli::StartNewProgramFolder(ctx); status != 0) return status;
+  }
   // record-feed writes a feed folder and reads no program folder.
   if (int status = zelkova::cli::CheckStart(ctx, cmd != "record-feed"); status != 0) return status;
   // Not remembering the folder is told but does not stop the command.

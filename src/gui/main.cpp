@@ -336,20 +336,22 @@ int main(int argc, char** argv) {
   // command that goes through the races (O1) still leaves the race asked for on the screen.
   const bool choose = !date.isEmpty() || race > 0 || mainRace || !page.isEmpty();
   QString why;
-  bool shown = !choose || mainForm.ShowRace(date, 0, QString(), &why);
+  auto failed = [&] {
+    std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
+    return !screenshot.empty();
+  };
+  const bool loaded = !choose || mainForm.ShowRace(date, 0, QString(), &why);
+  if (!loaded && failed()) return 1;
   for (const QString& name : clicks) {
     if (!mainForm.pressCommand(name)) {
       std::fprintf(stderr, "zelkova: no button or menu item %s\n", name.toUtf8().constData());
       if (!screenshot.empty()) return 1;
     }
   }
-  if (shown && choose) {
+  if (loaded && choose) {
     const int item = mainRace && mainForm.raceDay() ? zelkova::MainRaceItem(*mainForm.raceDay()) + 1 : race;
-    shown = mainForm.ShowRaceOfDay(item, page, &why) && (horse <= 0 || mainForm.ShowHorse(horse, &why));
-  }
-  if (!shown) {
-    std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
-    if (!screenshot.empty()) return 1;
+    if (!(mainForm.ShowRaceOfDay(item, page, &why) && (horse <= 0 || mainForm.ShowHorse(horse, &why))) && failed())
+      return 1;
   }
   if (autoOdds) {
     mainForm.AutoOzCheck()->setChecked(true);
