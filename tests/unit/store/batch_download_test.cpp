@@ -88,26 +88,6 @@ TEST_F(BatchTest, DispatchFollowsDivisionAndTheFiveDayCutoff) {
   EXPECT_EQ(batch_->datesMade(), std::vector<std::string>{DateText("20240518")});
 }
 
-TEST_F(BatchTest, ADownloadRunningIntoTheFolderIsNamedAndARepeatSaysNothingIsNew) {
-  jv_.files = {{RA('1', "20240512", "05", 1), SE('1', "20240512", "05", 1, 1)}};
-  ExclusiveLock other;
-  ASSERT_TRUE(other.Take(DownloadLockPath(dir_.path()), "zelkova\t4242\t2024/05/20 11:00:00").ok());
-  Run();
-  EXPECT_TRUE(batch_->outcome().isBusy());
-  ASSERT_EQ(prompts_.infos.size(), 1u);  // not even the notice that a download starts
-  EXPECT_EQ(prompts_.infos[0], Sj("別のダウンロード（zelkova、プロセス番号 4242、2024/05/20 11:00:00 開始）が"
-                                  "このプログラムフォルダに取り込んでいます。終わってから始めてください。"));
-  EXPECT_FALSE(FileExists(Data("20240512", ".jvRA")));
-  other.Release();
-  Run();
-  ASSERT_TRUE(batch_->outcome().ok());
-  EXPECT_EQ(batch_->filesSaved(), 2u);
-  // The same records again change no file, entry slots included.
-  Run();
-  EXPECT_EQ(batch_->filesSaved(), 0u);
-  EXPECT_EQ(batch_->label(), Sj("データ読込み完了(1/1)　新しいデータはありませんでした（取り込んだ記録はすべて保存済みのものと同じです）。"));
-}
-
 TEST_F(BatchTest, ResentRaceReplacesItsLineAndTwoCoursesShareDayFiles) {
   jv_.files = {{RA('1', "20240512", "05", 1), HR('1', "20240512", "05", 1), SE('1', "20240512", "05", 1, 1)},
                {RA('2', "20240512", "05", 1), RA('1', "20240512", "08", 1), HR('2', "20240512", "08", 1),
