@@ -148,7 +148,7 @@ std::vector<std::string> PastRunRow(int j, const PastRun& run, double level, dou
   c[14] = PadNumber(se.field(335, 2));
   c[15] = PadNumber(se.field(364, 2));
   c[16] = TimeDiffText(se.field(532, 4));
-  c[17] = PadNumber(se.field(325, 3));
+  c[17] = BodyWeightText(se.field(325, 3));
   c[18] = PrefixedCount(se.field(328, 1), se.field(329, 3));
   c[19] = RunTimeText(se.field(339, 4));
   c[20] = " " + CircledNumberText(se.field(352, 2)) + CircledNumberText(se.field(354, 2)) +

@@ -523,7 +523,10 @@ void FillHeader(const RaceInfo& race, RaceHeader& hd) {
                    PadHundreds(ra.field(746, 8)) + t.prizeUnit;
 }
 
-ColouredText OddsTime(std::string_view hhmm) {
+// Final odds have no announcement time; they say so where the time would be.
+ColouredText OddsTime(std::string_view odds_record, std::string_view hhmm) {
+  static const std::string final = Sj("確定");
+  if (!IsBlank(Field(odds_record, 12, 8)) && IsFinalOdds(odds_record)) return {final, kBlue};
   if (IsBlank(hhmm) || hhmm == "0000" || hhmm.size() < 4) return {"NoData", kSilver};
   return {std::string(hhmm.substr(0, 2)) + ":" + std::string(hhmm.substr(2, 2)), kBlue};
 }
@@ -721,8 +724,8 @@ RaceViewResult RunRaceView(RaceDay& day, int slot, const RaceViewOptions& option
   FillHeader(race, view.header);
   // 4-6
   view.odds = OddsLabels{};
-  view.header.O1Time = OddsTime(race.Figures.O1Time.View());
-  view.header.O2Time = OddsTime(race.Figures.O2Time.View());
+  view.header.O1Time = OddsTime(race.Odds.O1Record.view(), race.Figures.O1Time.View());
+  view.header.O2Time = OddsTime(race.Odds.O2Record.view(), race.Figures.O2Time.View());
   // The share is cleared like the 3F average, so a race without one never shows another's.
   view.header.NinSenyuLabel = race.Figures.TopThreeShare > 0 ? Fmt("%6.1f", race.Figures.TopThreeShare) : "";
   if (race.Figures.FieldLast3FAverage > 0) view.header.F3AveLabel = Fmt("%6.1f", race.Figures.FieldLast3FAverage);

@@ -6,6 +6,7 @@
 #include "analysis/race_category.h"
 #include "analysis/rank_list.h"
 #include "racedata/past_run_formulas.h"
+#include "records/code_tables.h"
 
 namespace zelkova {
 
@@ -185,7 +186,7 @@ void RecentMeans(const Runner& runner, RaceFigures& f, int h) {
   for (int k = 0; k < kRecentRuns; ++k) {
     const PastRun& run = runner.PastRuns[k];
     const int p = SeInt(run, 364, 2), c = SeInt(run, 358, 2);
-    const int body = SeInt(run, 325, 3), fin = SeInt(run, 335, 2);
+    const int body = BodyWeightKg(run.SeRecord.field(325, 3)), fin = SeInt(run, 335, 2);
     if (p > 0) { pop += p; ++nPop; }
     if (c > 0) { corner += c; ++nCorner; }
     if (body > 0) {

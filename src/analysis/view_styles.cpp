@@ -416,7 +416,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   // 6: jockey, weight carried, horse weight and change, prize money.
   const long long prize = (se.fieldInt(366, 8) + se.fieldInt(374, 8)) / 100;
   p.Text(x, y,
-         std::string(se.field(307, 8)) + std::string(se.field(289, 3)) + " " + PadNumber(se.field(325, 3)) + "k" +
+         std::string(se.field(307, 8)) + std::string(se.field(289, 3)) + " " + BodyWeightText(se.field(325, 3)) + "k" +
              SignedChange(se.field(328, 1), se.field(329, 3)) + " " +
              std::string(TrimBlanks(FmtInt("%7lld", prize) + CT().man)),
          f8, colour(kBlack));

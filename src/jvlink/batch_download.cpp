@@ -157,7 +157,7 @@ std::string BatchDownload::savedText() const {
 
 std::string BatchDownload::doneText() const {
   // The master files of the coming days are written whole at every download; they are not news.
-  if (cache_.filesSaved() > 0) return savedText();
+  if (cache_.filesSaved() > 0 || !oddsFilesSaved_.empty()) return savedText();
   std::string text = T().nothingNew;
   if (mastersSaved_ > 0) text += T().mastersRewritten + std::to_string(mastersSaved_) + T().mastersRewritten2;
   return text;
@@ -249,6 +249,9 @@ void BatchDownload::ButtonStartClick() {
   // Counts start again with each run; the cache itself is new per window.
   cache_ = StoreCache(options_.mode);
   mastersSaved_ = 0;
+  pendingOdds_.clear();
+  oddsLinesSaved_ = 0;
+  oddsFilesSaved_.clear();
 
   char from[80];
   std::snprintf(from, sizeof from, "%04d%02d%02d%02d%02d%02d", fromTime_.year, fromTime_.month, fromTime_.day,
@@ -363,10 +366,41 @@ bool BatchDownload::writeFailed(const Status& s) {
 
 Status BatchDownload::flush() {
   Status s = cache_.Flush();
+  if (s.ok()) s = fileOdds();
   lastFlush_ = std::chrono::steady_clock::now();
   // Files on disk are complete now; what is held saves reading them again, up to a bound.
   if (s.ok() && cache_.heldBytes() > options_.cacheBytes) cache_.Clear();
   return s;
+}
+
+Status BatchDownload::fileOdds() {
+  for (auto it = pendingOdds_.begin(); it != pendingOdds_.end();) {
+    const auto& [date, ext] = it->first;
+    const auto odds = DataPath(folders_, date, ext);
+    std::vector<std::string> waiting;
+    size_t changed = 0;
+    Status s = FileOddsLines(DataPath(folders_, date, ".jvRA"), odds, ext == ".jvO1" ? kLenO1 : kLenO2, it->second,
+                             &waiting, &changed);
+    if (s.isCorruption()) {
+      // An unreadable race or odds file is left as it is, as every other stored file.
+      filed(s, odds);
+      it = pendingOdds_.erase(it);
+      continue;
+    }
+    if (!s.ok()) return s;
+    if (changed > 0) {
+      oddsLinesSaved_ += changed;
+      oddsFilesSaved_.insert(PathText(odds));
+      addList(T().made + date + ext);
+    }
+    if (waiting.empty()) {
+      it = pendingOdds_.erase(it);
+    } else {
+      it->second = std::move(waiting);
+      ++it;
+    }
+  }
+  return Status::Ok();
 }
 
 bool BatchDownload::readLoop() {
@@ -467,7 +501,8 @@ bool BatchDownload::filed(const Status& s, const std::filesystem::path& p) {
 
 void BatchDownload::dispatch(const std::string& rec) {
   const std::string_view kind = Field(rec, 1, 2);
-  const bool stored = kind == "RA" || kind == "SE" || kind == "HR" || kind == "UM" || kind == "KS" || kind == "CH";
+  const bool stored = kind == "RA" || kind == "SE" || kind == "HR" || kind == "UM" || kind == "KS" || kind == "CH" ||
+                      kind == "O1" || kind == "O2";
   if (!stored) return;
   Status check = CheckRecordForPaths(rec);
   if (!check.ok()) {
@@ -533,6 +568,12 @@ void BatchDownload::dispatch(const std::string& rec) {
       if (filed(cache_.Upsert(p, normalised(), RuleHR()), p))
         addList(T().made + std::string(raceNo) + "R/" + date + ".jvHR");
     }
+  } else if (kind == "O1" || kind == "O2") {
+    // The stored data brings the final odds of past races. They go to the line of their race
+    // in the date's odds file, which follows the order of the race file: filed when the race
+    // file is on disk.
+    if (race > 0 && divText != "0" && divText != "9")
+      pendingOdds_[{DateText(Field(rec, 12, 8)), kind == "O1" ? ".jvO1" : ".jvO2"}].emplace_back(line);
   } else if (kind == "UM") {
     umLines_.emplace_back(line);
   } else if (kind == "KS") {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <chrono>
+#include <map>
+#include <set>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -86,8 +88,8 @@ class BatchDownload {
   int recordsSkipped() const { return skipped_; }
   // What is on disk from the last start: lines filed into stored files that were then written,
   // and the stored files written (the master files of the end step included).
-  size_t linesSaved() const { return cache_.linesSaved(); }
-  size_t filesSaved() const { return cache_.filesSaved() + mastersSaved_; }
+  size_t linesSaved() const { return cache_.linesSaved() + oddsLinesSaved_; }
+  size_t filesSaved() const { return cache_.filesSaved() + mastersSaved_ + oddsFilesSaved_.size(); }
   // Those two counts as a sentence for the window (CP932).
   std::string savedText() const;
   // What a complete download came to: what it saved, or that nothing new came (CP932).
@@ -118,6 +120,9 @@ class BatchDownload {
   bool filed(const Status& s, const std::filesystem::path& p);
   bool writeFailed(const Status& s);  // tells the user, records the outcome; false
   Status flush();
+  // Files the odds records read so far into their dates' odds files, at their races' lines of
+  // the race files on disk (so after the cache is written); those of races not there yet wait.
+  Status fileOdds();
   bool endStep();
   void rememberLastTime();
   // Appends `text` to ErrorLog.txt and passes it to onError, unless a box shows it anyway.
@@ -151,6 +156,10 @@ class BatchDownload {
   Status storeError_;  // a write that failed: ends the read loop
   int skipped_ = 0;
   size_t mastersSaved_ = 0;
+  // Odds records waiting for fileOdds, by date text and extension, in arrival order.
+  std::map<std::pair<std::string, std::string>, std::vector<std::string>> pendingOdds_;
+  size_t oddsLinesSaved_ = 0;
+  std::set<std::string> oddsFilesSaved_;
   std::string feedFile_;   // the feed file being read, as JVRead names it
   int recordInFile_ = 0;   // records of it read so far
   std::vector<std::string> reportedFiles_;

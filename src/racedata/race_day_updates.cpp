@@ -18,10 +18,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // A weight and its signed change: three digits, then the sign and three digits of the change.
-// Fields that are not numbers give 0.
+// No weight (blank, 999 could not be weighed, 000 scratched) gives 0 and no change.
 void SetWeight(RaceFigures& f, int h, std::string_view rec, size_t weightPos, size_t signPos, size_t changePos) {
-  f.HorseWeight[h] = static_cast<int>(FieldInt(rec, weightPos, 3));
-  int change = static_cast<int>(FieldInt(rec, changePos, 3));
+  f.HorseWeight[h] = BodyWeightKg(Field(rec, weightPos, 3));
+  int change = f.HorseWeight[h] > 0 ? static_cast<int>(FieldInt(rec, changePos, 3)) : 0;
   f.WeightChange[h] = Field(rec, signPos, 1) == "-" ? -change : change;
 }
 
@@ -181,8 +181,14 @@ void WeightsFromEntries(RaceDay& day) {
   for (auto& race : day.Races)
     for (int h = 0; h < MaxRunners; ++h) {
       const SeImage& se = race.Runners[h].SeRecord;
-      if (se.fieldInt(325, 3) > 0) SetWeight(race.Figures, h, se.view(), 325, 328, 329);
+      if (BodyWeightKg(se.field(325, 3)) > 0) SetWeight(race.Figures, h, se.view(), 325, 328, 329);
     }
+}
+
+bool ScratchedByWeight(const RaceInfo& race, int h) {
+  if (h < 0 || h >= MaxRunners) return false;
+  if (WeightSaysScratched(race.Runners[h].SeRecord.field(325, 3))) return true;
+  return WeightSaysScratched(race.WhRecord.field(74 + 45 * static_cast<size_t>(h), 3));
 }
 
 Status BataijuReadBtn(RaceDay& day) {

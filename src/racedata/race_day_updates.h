@@ -34,6 +34,10 @@ Status BataijuReadBtn(RaceDay& day);
 // keep theirs.
 void WeightsFromEntries(RaceDay& day);
 
+// True iff a weight of runner slot h says the runner was scratched (000): its entry record's or
+// entry h of the race's weight record. The other scratch marks (the abnormality code) join here.
+bool ScratchedByWeight(const RaceInfo& race, int h);
+
 // The lines of the change window's five lists: weather and going, scratches, jockey changes,
 // post-time changes, course changes (CP932).
 struct ChangeLists {

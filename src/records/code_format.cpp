@@ -75,6 +75,20 @@ std::string PrefixedCount(std::string_view prefix, std::string_view code3) {
   return std::string(prefix) + PadNumber(code3);
 }
 
+int BodyWeightKg(std::string_view field3) {
+  std::string_view t = TrimBlanks(field3);
+  if (t.empty() || !IsAllDigits(t)) return 0;
+  const long long v = ParseInt(t, 0);
+  return v >= 999 ? 0 : static_cast<int>(v);
+}
+
+bool WeightSaysScratched(std::string_view field3) { return field3.size() == 3 && field3 == "000"; }
+
+std::string BodyWeightText(std::string_view field3) {
+  if (BodyWeightKg(field3) == 0) return std::string(field3.size(), ' ');
+  return PadNumber(field3);
+}
+
 std::string SignedChange(std::string_view sign, std::string_view code3) {
   std::string_view c = TrimBlanks(code3);
   if (c == "000") return "+-0";

@@ -22,6 +22,13 @@ std::string PadHundreds(std::string_view numeric);
 std::string TenthsText(std::string_view numeric);
 // "000" -> "ナシ", "999"/blank -> 4 spaces, else prefix + PadNumber(code3).
 std::string PrefixedCount(std::string_view prefix, std::string_view code3);
+// A horse's body weight field (3 digits: SE 325, WH 74 + 45k) in kg. 999 means the horse could
+// not be weighed and 000 that it was scratched; those, blanks and non-numbers give 0 (no weight).
+int BodyWeightKg(std::string_view field3);
+// True iff the body weight field says the runner was scratched: 000.
+bool WeightSaysScratched(std::string_view field3);
+// The body weight as a past-run cell shows it: PadNumber of the field, blanks when BodyWeightKg is 0.
+std::string BodyWeightText(std::string_view field3);
 // Horse-weight change: "000" -> "+-0", "999"/blank -> "-", else sign + trimmed PadNumber(code3).
 std::string SignedChange(std::string_view sign, std::string_view code3);
 // 4-character time difference (sign + 3 digits) -> 5 characters, e.g. "+005" -> "+ 0.5".

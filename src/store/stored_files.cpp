@@ -243,10 +243,22 @@ std::filesystem::path SlotPath(const std::filesystem::path& program_folder, std:
 
 std::string_view OddsAnnouncement(std::string_view rec) { return Field(rec, 28, 8); }
 
+bool IsFinalOdds(std::string_view rec) {
+  std::string_view division = Field(rec, 3, 1);
+  if (division == "4" || division == "5") return true;
+  return division == "3" && OddsAnnouncement(rec) == "00000000";
+}
+
 bool OddsReplaces(std::string_view stored_line, std::string_view record) {
   std::string_view division = Field(record, 3, 1);
   if (division == "0" || division == "9") return false;
   if (FieldInt(record, 26, 2) == 0) return false;
+  // A blank placeholder holds nothing yet: any odds fill it, whatever their time.
+  if (IsBlank(stored_line)) return true;
+  // Final odds carry no announcement time (00000000), so time alone would never let them in.
+  // They rank above every interim announcement; a re-sent or corrected final replaces them.
+  if (IsFinalOdds(stored_line)) return IsFinalOdds(record) && WithoutLineEnd(record) != stored_line;
+  if (IsFinalOdds(record)) return true;
   return ParseInt(OddsAnnouncement(record), 0) > ParseInt(OddsAnnouncement(stored_line), 0);
 }
 
@@ -266,6 +278,59 @@ Status ReplaceOddsLine(const std::filesystem::path& p, size_t index, std::string
   Status s = SaveLines(p, lines);
   if (s.ok() && replaced) *replaced = true;
   return s;
+}
+
+Status FileOddsLines(const std::filesystem::path& ra_path, const std::filesystem::path& odds_path, size_t len,
+                     const std::vector<std::string>& records, std::vector<std::string>* unfiled,
+                     size_t* lines_changed) {
+  if (lines_changed) *lines_changed = 0;
+  std::vector<std::string> races;
+  if (FileExists(ra_path)) {
+    auto ra = ReadRecordLines(ra_path, kLenRA);
+    if (!ra.ok()) return ra.status();
+    for (const auto& l : *ra) races.emplace_back(Field(l, 12, 16));
+  }
+  if (races.empty()) {
+    if (unfiled) unfiled->insert(unfiled->end(), records.begin(), records.end());
+    return Status::Ok();
+  }
+  auto place = [&](std::string_view line) -> size_t {
+    const std::string_view key = Field(line, 12, 16);
+    for (size_t i = 0; i < races.size(); ++i)
+      if (races[i] == key && !IsBlank(key)) return i;
+    return races.size();
+  };
+  const std::string blank(len - 2, ' ');
+  std::vector<std::string> old;
+  const bool existed = FileExists(odds_path);
+  if (existed) {
+    auto loaded = ReadRecordLines(odds_path, len);
+    if (!loaded.ok()) return loaded.status();
+    old = std::move(*loaded);
+  }
+  // The file as it should stand: each stored line at its race's place.
+  std::vector<std::string> lines(races.size(), blank), strays;
+  for (const auto& l : old) {
+    if (IsBlank(l)) continue;
+    const size_t i = place(l);
+    if (i < lines.size() && IsBlank(lines[i])) lines[i] = l;
+    else strays.push_back(l);
+  }
+  size_t changed = 0;
+  for (const auto& rec : records) {
+    const size_t i = place(rec);
+    if (i >= lines.size()) {
+      if (unfiled) unfiled->push_back(rec);
+      continue;
+    }
+    if (!OddsReplaces(lines[i], rec)) continue;
+    lines[i] = rec;
+    ++changed;
+  }
+  lines.insert(lines.end(), std::make_move_iterator(strays.begin()), std::make_move_iterator(strays.end()));
+  if (lines_changed) *lines_changed = changed;
+  if (existed ? lines == old : changed == 0) return Status::Ok();
+  return SaveLines(odds_path, lines);
 }
 
 Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::string_view date) {

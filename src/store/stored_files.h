@@ -99,13 +99,27 @@ std::filesystem::path SlotPath(const std::filesystem::path& program_folder, std:
 
 // Announcement time of an odds record or line: bytes 28..35 (mmddhhnn).
 std::string_view OddsAnnouncement(std::string_view rec);
-// True iff the record may replace the stored line (division not 0/9, race number not 0, and an
-// announcement time greater than the stored line's).
+// True iff an odds record or line holds the final odds: data division 4 or 5 (確定), or 3 with
+// no announcement time (00000000). Final odds carry no time.
+bool IsFinalOdds(std::string_view rec);
+// True iff the record may replace the stored line: division not 0/9 and race number not 0; then
+// a blank line takes any record, final odds replace interim ones and are replaced only by other
+// final odds, and interim odds need an announcement time greater than the stored line's.
 bool OddsReplaces(std::string_view stored_line, std::string_view record);
 // Replaces line `index` of an existing odds file by `record` when OddsReplaces says so. A missing
 // file or an index outside it leaves everything unchanged (Ok; `replaced` false).
 Status ReplaceOddsLine(const std::filesystem::path& p, size_t index, std::string_view record, size_t len,
                        bool* replaced = nullptr);
+// Files odds lines of one kind and date (each an O1 or O2 record without CR LF) into `odds_path`,
+// which keeps one line per line of the date's race file `ra_path`, in its order: a record goes to
+// the line of the race with its race key (bytes 12..27) when OddsReplaces allows. A missing odds
+// file is created with blank lines; a line of an existing file that stands at another race's
+// place moves to its race's line (one without a race in the race file stays, after them). Nothing
+// is written unless a line changes. Records whose race is not in the race file are returned in
+// `unfiled`, in their order.
+Status FileOddsLines(const std::filesystem::path& ra_path, const std::filesystem::path& odds_path, size_t len,
+                     const std::vector<std::string>& records, std::vector<std::string>* unfiled,
+                     size_t* lines_changed = nullptr);
 // Creates the placeholder .jvO1 / .jvO2 files of a date (one blank line per line of the .jvRA)
 // when the .jvRA holds more than 6 lines and the odds file is missing.
 Status EnsureOddsPlaceholders(const std::filesystem::path& program_folder, std::string_view date);

@@ -346,6 +346,47 @@ TEST_F(FiguresE2E, HorseWeightsReachTheFigures) {
   EXPECT_GT(weighed, rows / 2) << "of " << rows << " runners";
 }
 
+// The stored data brings each past race's final odds (no announcement time): after the download
+// every past day's odds files hold them at their races' lines, the figures' win odds are the
+// results' final odds, and the view says "確定" where the announcement time would be.
+TEST_F(FiguresE2E, PastDaysHoldTheirFinalOdds) {
+  int days = 0, runners = 0;
+  for (auto& e : fs::directory_iterator(home_ / "Data")) {
+    if (e.path().extension() != ".jvRA") continue;
+    const std::string name = e.path().stem().string();
+    const std::string digits = name.substr(0, 4) + name.substr(7, 2) + name.substr(12, 2);
+    if (digits >= "20240512") continue;  // today's results are not stored yet
+    SCOPED_TRACE(name);
+    const std::string ra = zelkova::testing::ReadBytes(e.path());
+    const size_t races = ra.size() / zelkova::kLenRA;
+    for (auto [ext, len] : {std::pair{".jvO1", zelkova::kLenO1}, {".jvO2", zelkova::kLenO2}}) {
+      const std::string odds = zelkova::testing::ReadBytes(home_ / "Data" / (name + ext));
+      ASSERT_EQ(odds.size(), races * len) << ext;
+      for (size_t i = 0; i < races; ++i) {
+        std::string_view line(odds.data() + i * len, len);
+        EXPECT_EQ(zelkova::Field(line, 12, 16), zelkova::Field(std::string_view(ra).substr(i * zelkova::kLenRA), 12, 16));
+        EXPECT_TRUE(zelkova::Field(line, 3, 1) == "4" && zelkova::Field(line, 28, 8) == "00000000") << ext << " " << i;
+      }
+    }
+    Proc p = Figures(digits);
+    ASSERT_EQ(p.status, 0) << Err();
+    for (const auto& row : ParseCsv(p.out).rows) {
+      if (Num(row, "FinalOdds") <= 0) continue;
+      EXPECT_DOUBLE_EQ(Num(row, "WinOdds"), Num(row, "FinalOdds")) << row.at("PedigreeNo");
+      ++runners;
+    }
+    if (days++ == 0) {
+      Proc v = Shell(Bin("zelkova-cli") + " --home '" + home_.string() + "' view " + digits + " --race 1",
+                     dir_->path() / "view.err");
+      ASSERT_EQ(v.status, 0);
+      EXPECT_NE(v.out.find("O1Time\t確定\n"), std::string::npos);
+      EXPECT_NE(v.out.find("O2Time\t確定\n"), std::string::npos);
+    }
+  }
+  EXPECT_GE(days, 3);
+  EXPECT_GT(runners, 1000);
+}
+
 TEST_F(FiguresE2E, OneRaceByDateTextAndTheOptions) {
   Proc all = Figures(digits_);
   ASSERT_EQ(all.status, 0) << Err();

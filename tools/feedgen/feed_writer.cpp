@@ -9,6 +9,7 @@
 #include "fixed_record.h"
 #include "store/stored_paths.h"
 #include "records.h"
+#include "records/record.h"
 
 namespace zelkova::feedgen {
 
@@ -176,6 +177,7 @@ class Writer {
           }
           r5 += HrRecord(rc, '1', d.day);
           r7 += HrRecord(rc, '2', d.day + 1);
+          r7 += finalOdds(ri);  // the stored data holds each race's final odds
         }
         std::string ymd = YmdText(d.day);
         Status s = storedByKind("RACE", th, 17 * 60 + (d.day - th), ymd + "E1.jvd", e1);
@@ -234,6 +236,15 @@ class Writer {
     return all;
   }
 
+  // The final odds of race `ri` (an O1 and an O2 record, division 4, no announcement time), the
+  // same in the real-time stream and the stored data. They match the results' final win odds.
+  std::string finalOdds(int ri) const {
+    const Race& rc = w_.races[static_cast<size_t>(ri)];
+    Rng r(w_.seed ^ (static_cast<uint64_t>(ri) * 0x9E3779B97F4A7C15ULL) ^ 0xF1A1ULL);
+    std::string o1 = O1Record(w_, rc, '4', rc.day, 0, 0.0, r);
+    return o1 + O2Record(w_, rc, '4', rc.day, 0, 0.0, r);
+  }
+
   // ---- real-time streams of the latest race days ----
   static std::string Minute(int day, int minutes) { return YmdText(day) + Digits(minutes / 60, 2) + Digits(minutes % 60, 2); }
 
@@ -250,20 +261,26 @@ class Writer {
         std::vector<std::pair<int, int>> times;  // (day, minutes)
         if (Weekday(d.day) == 0) times.push_back({d.day - 1, 17 * 60});
         for (int before : {120, 60, 30, 15, 5}) times.push_back({d.day, rc.post - before});
-        times.push_back({d.day, rc.post + 2});
         Rng r(w_.seed ^ (static_cast<uint64_t>(ri) * 0x9E3779B97F4A7C15ULL));
         std::string o1lines, o2lines;
         for (size_t k = 0; k < times.size(); ++k) {
           auto [day, minutes] = times[k];
-          bool final = k + 1 == times.size();
           bool eve = day != d.day;
-          double drift = final ? 0.0 : std::min(1.0, (rc.post - minutes + (eve ? 1440 : 0)) / 90.0);
-          char div = final ? '3' : eve ? '2' : '1';
+          double drift = std::min(1.0, (rc.post - minutes + (eve ? 1440 : 0)) / 90.0);
+          char div = eve ? '2' : '1';
           std::string o1 = O1Record(w_, rc, div, day, minutes, drift, r);
           std::string o2 = O2Record(w_, rc, div, day, minutes, drift, r);
           o1lines += o1;
           o2lines += o2;
           Status s = file(out_ / "realtime" / "0B30" / key / (Minute(day, minutes) + ".txt"), o1 + o2);
+          if (!s.ok()) return s;
+        }
+        {
+          // The final odds come with the results, after the race.
+          const std::string fin = finalOdds(ri);
+          o1lines += fin.substr(0, kLenO1);
+          o2lines += fin.substr(kLenO1);
+          Status s = file(out_ / "realtime" / "0B30" / key / (Minute(d.day, rc.post + 12) + ".txt"), fin);
           if (!s.ok()) return s;
         }
         std::string base = rc.course + Digits(rc.meeting, 2) + Digits(rc.dayNo, 2) + Digits(rc.raceNo, 2);

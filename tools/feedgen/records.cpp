@@ -180,8 +180,12 @@ std::string SeRecord(const World& w, const Race& rc, const Starter& s, char divi
   r.text(297, 5, j.code).text(302, 5, jc && results ? w.jockeys[s.prevJockey].code : "00000");
   r.wide(307, 8, j.name.shortName).wide(315, 8, jc && results ? w.jockeys[s.prevJockey].name.shortName : "");
   r.num(323, 1, j.apprentice).num(324, 1, jc && results ? w.jockeys[s.prevJockey].apprentice : 0);
-  bool weighed = results && Ran(s);
-  if (weighed) {
+  bool weighed = results && Ran(s) && !s.unweighed;
+  if (results && s.abnormality == 1) {
+    r.text(325, 3, "000").text(328, 1, " ").text(329, 3, "   ");  // scratched
+  } else if (results && s.unweighed && Ran(s)) {
+    r.text(325, 3, "999").text(328, 1, " ").text(329, 3, "   ");  // could not be weighed
+  } else if (weighed) {
     r.num(325, 3, s.bodyWeight);
     if (s.firstRun) r.text(328, 1, " ").text(329, 3, "   ");
     else r.text(328, 1, s.weightChange > 0 ? "+" : s.weightChange < 0 ? "-" : " ").num(329, 3, std::abs(s.weightChange));
@@ -284,9 +288,10 @@ std::string HrRecord(const Race& rc, char division, int made) {
 
 namespace {
 
-void OddsHead(FixedRecord& r, const Race& rc, int day, int minutes) {
+// Final odds (division 4) carry no announcement time.
+void OddsHead(FixedRecord& r, const Race& rc, char division, int day, int minutes) {
   RaceKeyAt(r, rc);
-  r.text(28, 8, MdHmText(day, minutes)).num(36, 2, rc.registered).num(38, 2, rc.started);
+  r.text(28, 8, division == '4' ? "00000000" : MdHmText(day, minutes)).num(36, 2, rc.registered).num(38, 2, rc.started);
 }
 
 }  // namespace
@@ -294,7 +299,7 @@ void OddsHead(FixedRecord& r, const Race& rc, int day, int minutes) {
 std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng) {
   FixedRecord r("O1", kLenO1);
   r.text(3, 1, std::string(1, division)).text(4, 8, YmdText(day));
-  OddsHead(r, rc, day, minutes);
+  OddsHead(r, rc, division, day, minutes);
   bool bracketSold = rc.started >= 9;
   r.num(40, 1, 7).num(41, 1, 7).num(42, 1, bracketSold ? 7 : 0).num(43, 1, rc.started >= 8 ? 3 : 2);
   std::vector<int> odds = SnapshotOdds(w, rc, drift, rng);
@@ -355,7 +360,7 @@ std::string O1Record(const World& w, const Race& rc, char division, int day, int
 std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng) {
   FixedRecord r("O2", kLenO2);
   r.text(3, 1, std::string(1, division)).text(4, 8, YmdText(day));
-  OddsHead(r, rc, day, minutes);
+  OddsHead(r, rc, division, day, minutes);
   r.num(40, 1, 7);
   std::vector<int> odds = SnapshotOdds(w, rc, drift, rng);
   int n = static_cast<int>(odds.size());
@@ -393,8 +398,12 @@ std::string WhRecord(const World& w, const Race& rc, int day, int minutes) {
     const Starter& s = w.starters[rc.starters[k]];
     size_t at = 36 + 45 * k;
     r.num(at, 2, s.horseNo).wide(at + 2, 36, w.horses[s.horse].name);
-    if (!Ran(s)) {
+    if (s.abnormality == 1) {
+      r.text(at + 38, 7, "000    ");  // scratched
+    } else if (!Ran(s)) {
       r.text(at + 38, 7, "       ");
+    } else if (s.unweighed) {
+      r.text(at + 38, 7, "999    ");  // could not be weighed
     } else if (s.firstRun) {
       r.num(at + 38, 3, s.bodyWeight).text(at + 41, 4, "    ");
     } else {

@@ -20,6 +20,7 @@ std::string SeRecord(const World& w, const Race& rc, const Starter& s, char divi
 std::string SeListedOnly(const World& w, const Race& rc, int horse, char division, int made);
 std::string HrRecord(const Race& rc, char division, int made);
 // Odds announced at (day, minutes); `drift` 0 gives the final odds, larger values move away.
+// Division '4' makes them the final odds, which carry no announcement time (00000000).
 std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng);
 std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng);
 std::string WhRecord(const World& w, const Race& rc, int day, int minutes);

@@ -57,6 +57,7 @@ class Builder {
       else runSeasonDate(static_cast<size_t>(idx));
     }
     applyChanges();
+    markUnweighed();
     return std::move(w_);
   }
 
@@ -734,6 +735,29 @@ class Builder {
         }
       }
     }
+  }
+
+  // A few runners of the season could not be weighed (about one in 400, and one on the last day
+  // at least). A stream of its own, so the rest of the world stays as it was.
+  void markUnweighed() {
+    Rng r(w_.seed * 0x2545F4914F6CDD1DULL + 999);
+    bool lastDay = false;
+    for (size_t i = 0; i < w_.seasonDates.size(); ++i)
+      for (int ri : w_.seasonDates[i].races)
+        for (int si : w_.races[ri].starters) {
+          Starter& s = w_.starters[si];
+          if (s.abnormality == 1 || s.abnormality == 3 || !r.chance(1.0 / 400)) continue;
+          s.unweighed = true;
+          lastDay |= i + 1 == w_.seasonDates.size();
+        }
+    if (lastDay || w_.seasonDates.empty()) return;
+    for (int ri : w_.seasonDates.back().races)
+      for (int si : w_.races[ri].starters) {
+        Starter& s = w_.starters[si];
+        if (w_.races[ri].raceNo != 4 || s.abnormality != 0) continue;
+        s.unweighed = true;
+        return;
+      }
   }
 
   struct Meeting {

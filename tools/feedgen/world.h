@@ -72,6 +72,7 @@ struct Starter {
   int pop = 0;
   int prize = 0, addPrize = 0;  // hundreds of yen
   int bodyWeight = 0, weightChange = 0;
+  bool unweighed = false;  // could not be weighed: its weight fields say 999
   bool firstRun = false;
   double strength = 0;    // pre-race estimate (odds)
   double perf = 0;

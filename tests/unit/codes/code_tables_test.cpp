@@ -66,6 +66,13 @@ TEST(NumberFormat, CountsAndWeightChanges) {
   EXPECT_EQ(SignedChange("+", "1x2"), "-");
   EXPECT_EQ(SignedChange("-", "006"), "-6");
   EXPECT_EQ(SignedChange("+", "012"), "+12");
+  // Body weights: 999 (not weighed) and 000 (scratched) are no weight; only 000 is a scratch.
+  EXPECT_EQ(BodyWeightText("486"), "486");
+  EXPECT_EQ(BodyWeightText("999"), Spaces(3));
+  EXPECT_EQ(BodyWeightText("000"), Spaces(3));
+  EXPECT_EQ(BodyWeightKg("999") + BodyWeightKg("000") + BodyWeightKg("4x6") + BodyWeightKg("   "), 0);
+  EXPECT_TRUE(WeightSaysScratched("000"));
+  EXPECT_FALSE(WeightSaysScratched("999") || WeightSaysScratched("   ") || WeightSaysScratched("486"));
 }
 
 // Results are compared with the clock as text on the same day, so they stay four digits.

@@ -433,6 +433,46 @@ TEST_F(FeedTest, HoldsTheSpecialCasesTestsRelyOn) {
   EXPECT_FALSE(fs::is_empty(feed() / "jikeiretu"));
 }
 
+// What real data holds: final odds (division 4, no announcement time) in the stored data of past
+// days and after post time in the real-time stream, weights of 999 (not weighed) and 000 for
+// scratched runners.
+TEST_F(FeedTest, SendsFinalOddsAndUnweighedAndScratchedWeights) {
+  std::set<std::string> finals;
+  for (auto& o : Stored("O1", "4")) {
+    EXPECT_EQ(Field(o, 28, 8), "00000000");
+    finals.insert(Key(o));
+  }
+  std::set<std::string> results;
+  for (auto& hr : Stored("HR", "2")) results.insert(Key(hr));
+  for (auto& k : finals) EXPECT_TRUE(results.count(k)) << k;  // with the race's results
+  EXPECT_GT(finals.size(), 100u);
+  EXPECT_EQ(Stored("O2", "4").size(), finals.size());
+  int realtimeFinals = 0;
+  for (auto& r : recs())
+    if (r.file.rfind("realtime", 0) == 0 && r.bytes.compare(0, 3, "O14") == 0) {
+      EXPECT_EQ(Field(r.bytes, 28, 8), "00000000");
+      ++realtimeFinals;
+    }
+  EXPECT_GT(realtimeFinals, 24);
+  int unweighed = 0, scratched = 0;
+  for (auto& se : Stored("SE", "7")) {
+    const long long abn = FieldInt(se, 332, 1);
+    unweighed += Field(se, 325, 3) == "999";
+    if (abn == 1) {
+      EXPECT_EQ(Field(se, 325, 3), "000");
+      ++scratched;
+    }
+  }
+  EXPECT_GE(unweighed, 1);
+  EXPECT_LE(unweighed, 40);
+  EXPECT_GT(scratched, 0);
+  std::set<std::string> whCodes;
+  for (auto& r : recs())
+    if (r.file.rfind("realtime", 0) == 0 && r.bytes.compare(0, 2, "WH") == 0)
+      for (size_t k = 0; k < 18; ++k) whCodes.insert(std::string(Field(r.bytes, 74 + 45 * k, 3)));
+  EXPECT_TRUE(whCodes.count("999") && whCodes.count("000"));
+}
+
 // Widening each legacy record as the program's conversion does gives the horse's current master
 // of the same day, but for the two bytes that open the breeder name (blanks instead of "　").
 TEST_F(FeedTest, LegacyHorseMasterWidensToTheCurrentRecords) {

@@ -76,6 +76,25 @@ TEST_F(WeightImport, WeightRecordsEntryRecordsAndBlanks) {
   EXPECT_EQ(F(1).WeightChange[0], 3);
 }
 
+// 999: the horse could not be weighed; 000: it was scratched. Neither is a weight.
+TEST_F(WeightImport, UnweighedAndScratchedWeightsAreNoWeight) {
+  testing::WriteBytes(day->WhPath, Wh(1, {{0, "999    "}, {1, "000    "}, {2, "480+004"}, {3, "486-002"}}));
+  Entry(0, 3, "999    ");  // an unweighed entry record leaves the weight record's weight
+  Entry(0, 4, "000    ");
+  ASSERT_TRUE(BataijuReadBtn(*day).ok());
+  for (int h : {0, 1, 4}) {
+    EXPECT_EQ(F(0).HorseWeight[h], 0) << h;
+    EXPECT_EQ(F(0).WeightChange[h], 0) << h;
+  }
+  EXPECT_EQ(F(0).HorseWeight[3], 486);
+  const RaceInfo& race = day->Races[0];
+  EXPECT_FALSE(ScratchedByWeight(race, 0));
+  EXPECT_TRUE(ScratchedByWeight(race, 1));  // by the weight record
+  EXPECT_FALSE(ScratchedByWeight(race, 2));
+  EXPECT_TRUE(ScratchedByWeight(race, 4));  // by the entry record
+  EXPECT_FALSE(ScratchedByWeight(race, 17));
+}
+
 TEST_F(WeightImport, AMissingFileBlanksTheWeightRecordsAndKeepsEntryWeights) {
   testing::WriteBytes(day->WhPath, Wh(1, {{0, "486-012"}}));
   ASSERT_TRUE(BataijuReadBtn(*day).ok());

@@ -204,6 +204,9 @@ TEST_F(RatingStageTest, MeansOfPopularityCornerAndBodyWeight) {
   SetPastRun(*race, 0, 1, {.finish = "04", .popularity = "06", .corner = "00", .body = "490"});
   SetPastRun(*race, 0, 2, {.finish = "09", .popularity = "  ", .corner = "05", .body = "500"});
   SetPastRun(*race, 0, 3, {.finish = "02", .popularity = "01", .corner = "01", .body = "000"});
+  // Not weighed: in no weight average.
+  SetPastRun(*race, 0, 4, {.finish = "02", .popularity = "  ", .corner = "00", .body = "999"});
+  SetPastRun(*race, 0, 5, {.finish = "07", .popularity = "  ", .corner = "00", .body = "999"});
   RatingStage(*race, tables, gates);
   const RaceFigures& f = race->Figures;
   EXPECT_DOUBLE_EQ(f.AveragePopularity[0], 3);

@@ -168,6 +168,39 @@ TEST(StoredFiles, OddsLineReplacedOnlyByANewerAnnouncement) {
   EXPECT_FALSE(replaced);
 }
 
+// Final odds carry no announcement time: they fill a blank placeholder, replace interim odds,
+// and no later interim announcement replaces them; a corrected final does.
+TEST(StoredFiles, FinalOddsAreTheNewestOfAll) {
+  TempDir dir;
+  auto odds = [](const char* announce, char div, char mark = '1') {
+    std::string r = testing::Rec("O1", div, testing::Key("20240512", "05", 1), kLenO1);
+    r.replace(27, 8, announce);
+    r[45] = mark;  // a byte of the first win odds, to tell two records apart
+    return r;
+  };
+  const std::string final = odds("00000000", '4');
+  EXPECT_TRUE(IsFinalOdds(final) && IsFinalOdds(odds("00000000", '3')) && !IsFinalOdds(odds("05121000", '1')));
+  auto p = dir / "d.jvO1";
+  ASSERT_TRUE(SaveLines(p, {std::string(960, ' '), std::string(960, ' ')}).ok());
+  bool replaced = false;
+  ASSERT_TRUE(ReplaceOddsLine(p, 0, final, kLenO1, &replaced).ok());
+  EXPECT_TRUE(replaced);  // the blank placeholder takes them
+  ASSERT_TRUE(ReplaceOddsLine(p, 1, odds("05121555", '1'), kLenO1, &replaced).ok());
+  ASSERT_TRUE(ReplaceOddsLine(p, 1, final, kLenO1, &replaced).ok());
+  EXPECT_TRUE(replaced);  // over interim odds
+  for (const char* later : {"05121600", "12312359"}) {
+    ASSERT_TRUE(ReplaceOddsLine(p, 1, odds(later, '1'), kLenO1, &replaced).ok());
+    EXPECT_FALSE(replaced) << later;
+  }
+  ASSERT_TRUE(ReplaceOddsLine(p, 1, final, kLenO1, &replaced).ok());
+  EXPECT_FALSE(replaced);  // the same final again changes nothing
+  const std::string corrected = odds("00000000", '5', '2');
+  ASSERT_TRUE(ReplaceOddsLine(p, 1, corrected, kLenO1, &replaced).ok());
+  EXPECT_TRUE(replaced);
+  EXPECT_EQ(*ReadRecord(p, kLenO1, 0), final);
+  EXPECT_EQ(*ReadRecord(p, kLenO1, 1), corrected);
+}
+
 TEST(StoredFiles, OddsPlaceholdersOnlyForMoreThanSixRaces) {
   TempDir dir;
   std::string date = DateText("20240512");

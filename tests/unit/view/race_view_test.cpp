@@ -51,6 +51,17 @@ TEST(RaceView, HeaderLabels) {
   EXPECT_EQ(U(h.TitleLabel4), "定量 オープン");
   EXPECT_EQ(h.O1Time.text, "14:32");
   EXPECT_EQ(h.O1Time.colour, kBlue);
+  // Final odds carry no time (00000000) and show as final.
+  O1Image& o1 = d.race().Odds.O1Record;
+  Put(o1, 1, "O14");
+  Put(o1, 12, "202405190502081100000000");
+  d.fig().O1Time.Assign("0000");
+  d.show();
+  EXPECT_EQ(U(h.O1Time.text), "確定");
+  EXPECT_EQ(h.O1Time.colour, kBlue);
+  EXPECT_EQ(h.O2Time.text, "NoData");
+  o1.clear();
+  d.fig().O1Time.Assign("1432");
   // 2-year-old and 4-year-olds-and-up races take their own condition fields.
   Put(ra, 617, "11");
   Put(ra, 623, "701");
