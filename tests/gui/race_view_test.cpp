@@ -121,11 +121,13 @@ class RaceViewTest : public QObject {
     QVERIFY(grid(*w, ViewGridId::ChakuRT)->isColumnHidden(6));
     QCOMPARE(grid(*w, ViewGridId::Jisseki)->rowHeight(0), 50);
     QCOMPARE(grid(*w, ViewGridId::Umabashira)->rowHeight(0), 67);
-    // A finished race: its payouts are shown; odds are not stored for it.
+    // A finished race: its payouts are shown, and the final odds the download stored for it,
+    // marked final where the announcement time would be.
     auto* payouts = w->findChild<QTableWidget*>("PayoutGrid");
     QVERIFY(!payouts->isRowHidden(0));
     QVERIFY(!payouts->item(0, 2)->text().isEmpty());
-    QCOMPARE(w->findChild<QLabel*>("O1TimeLabel")->text(), QString("NoData"));
+    QCOMPARE(w->findChild<QLabel*>("O1TimeLabel")->text(), U8("確定"));
+    QCOMPARE(w->findChild<QLabel*>("O2TimeLabel")->text(), U8("確定"));
     // Not race day: no countdown.
     QVERIFY(!w->Timer3.isActive());
     choose(*w, "20240512", 1);
