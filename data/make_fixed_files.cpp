@@ -29,7 +29,11 @@ double RatingValue(int table, int category, int cls, int slot) {
   };
   // Higher classes of race make a good past run worth a little more.
   static const double kCategoryScale[7] = {0.90, 1.00, 1.06, 1.10, 1.04, 1.10, 1.16};
-  double v = kClassScore[table][cls - 1] * kCategoryScale[category] * SlotWeight(slot);
+  // The views show a rating x 100 in five characters ("%5.1f"): thirteen wins in the highest
+  // class must stay below 10 (they sum to 9.833). It also puts the one entry the program fixes
+  // (0.129, no run in the latest slot of 2勝馬古) between that column's no-run and sixth-or-worse values.
+  constexpr double kTableScale = 0.12;
+  double v = kClassScore[table][cls - 1] * kCategoryScale[category] * SlotWeight(slot) * kTableScale;
   return std::round(v * 1000.0) / 1000.0;
 }
 

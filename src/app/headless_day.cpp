@@ -66,19 +66,32 @@ Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder,
   return out;
 }
 
-std::string DateArgument(const std::string& arg) {
+std::string CheckDateArgument(const std::string& arg, std::string* text) {
   std::string digits;
   if (arg.size() == 8 && IsAllDigits(arg)) {
     digits = arg;
-  } else {
-    auto sj = Utf8ToCp932(arg);
-    if (!sj.ok() || sj->size() != 14) return {};
+  } else if (arg.size() == 10 && arg[4] == '-' && arg[7] == '-') {
+    digits = arg.substr(0, 4) + arg.substr(5, 2) + arg.substr(8, 2);
+  } else if (auto sj = Utf8ToCp932(arg); sj.ok() && sj->size() == 14) {
     digits = sj->substr(0, 4) + sj->substr(6, 2) + sj->substr(10, 2);
-    if (!IsAllDigits(digits) || DateText(digits) != *sj) return {};
+    if (IsAllDigits(digits) && DateText(digits) != *sj) digits.clear();
   }
-  int m = std::stoi(digits.substr(4, 2)), d = std::stoi(digits.substr(6, 2));
-  if (m < 1 || m > 12 || d < 1 || d > 31) return {};
-  return DateText(digits);
+  if (digits.size() != 8 || !IsAllDigits(digits)) {
+    auto shown = Utf8ToCp932(arg);
+    return Sj("「") + (shown.ok() ? *shown : std::string("?")) + Sj("」は日付ではありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）");
+  }
+  const int y = std::stoi(digits.substr(0, 4)), m = std::stoi(digits.substr(4, 2)), d = std::stoi(digits.substr(6, 2));
+  static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1] || (m == 2 && d == 29 && !leap))
+    return DateText(digits) + Sj("という日はありません");
+  if (text) *text = DateText(digits);
+  return {};
+}
+
+std::string DateArgument(const std::string& arg) {
+  std::string text;
+  return CheckDateArgument(arg, &text).empty() ? text : std::string();
 }
 
 }  // namespace zelkova

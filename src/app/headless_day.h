@@ -25,8 +25,11 @@ struct HeadlessLoad {
 Result<HeadlessLoad> LoadDayHeadless(const std::filesystem::path& programFolder, const std::string& dateText,
                                      RaceDay& day, const std::function<void(const std::string&)>& warn);
 
-// A date argument: yyyymmdd, or the date text yyyy年mm月dd日 in UTF-8 -> the CP932 date text;
-// empty when it is neither or names no possible month and day.
+// A date argument (UTF-8): yyyymmdd, yyyy-mm-dd or the date text yyyy年mm月dd日. Empty when it is
+// a date that exists, `*text` then the CP932 date text; else the one-line reason (CP932): not a
+// date at all, or a day the calendar does not have (20240230).
+std::string CheckDateArgument(const std::string& arg, std::string* text);
+// The CP932 date text of a good date argument; empty otherwise.
 std::string DateArgument(const std::string& arg);
 
 }  // namespace zelkova

@@ -21,9 +21,9 @@ std::string Digits(const std::string& dateText) {
   return dateText.substr(0, 4) + dateText.substr(6, 2) + dateText.substr(10, 2);
 }
 
-bool RangeBound(const std::string& arg, std::string& digits) {
-  std::string text = DateArgument(arg);
-  if (text.empty()) return false;
+bool RangeBound(CliContext& ctx, const std::string& arg, std::string& digits) {
+  std::string text;
+  if (!DateOperand(ctx, arg, text)) return false;
   digits = Digits(text);
   return true;
 }
@@ -32,25 +32,24 @@ bool RangeBound(const std::string& arg, std::string& digits) {
 bool ExportDate(CliContext& ctx, RaceDay& day, const std::string& date) {
   const std::string shown = Cp932ToUtf8Lossy(date);
   auto load = LoadDayHeadless(ctx.programFolder, date, day, [&](const std::string& text) {
-    *ctx.err << "zelkova-cli: csv: " << shown << ": " << Cp932ToUtf8Lossy(text) << "\n";
+    *ctx.err << "zelkova-cli: " << shown << "：" << Said(text) << "\n";
   });
   if (!load.ok()) {
     if (load.status().isNotFound())
-      *ctx.err << "zelkova-cli: csv: " << shown << ": no race data stored for this date; skipped\n";
+      *ctx.err << "zelkova-cli: " << shown << "：この日のレースのデータがありません。飛ばします\n";
     else
-      *ctx.err << "zelkova-cli: csv: " << shown << ": " << Cp932ToUtf8Lossy(load.status().message()) << "; skipped\n";
+      *ctx.err << "zelkova-cli: " << shown << "：" << Said(load.status().message()) << "。飛ばします\n";
     return false;
   }
   auto path = ExportCsv(day, ctx.programFolder);
   if (!path.ok()) {
-    *ctx.err << "zelkova-cli: csv: " << shown << ": " << Cp932ToUtf8Lossy(path.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << shown << "：" << Said(path.status().message()) << "\n";
     return false;
   }
   bool paid = false;
   for (const RaceInfo& race : day.Races) paid = paid || !race.HrRecord.empty();
   if (!paid)
-    *ctx.err << "zelkova-cli: csv: " << shown
-             << ": no payouts stored yet; the finishers' and payout columns are empty\n";
+    *ctx.err << "zelkova-cli: " << shown << "：払戻はまだありません。着順と払戻の列は空です\n";
   *ctx.out << path->string() << "\n";
   return true;
 }
@@ -64,26 +63,21 @@ int CmdCsv(CliContext& ctx, const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if ((a == "--from" || a == "--to") && i + 1 < args.size()) {
-      if (!RangeBound(args[i + 1], a == "--from" ? from : to)) {
-        *ctx.err << "zelkova-cli: csv: '" << args[i + 1] << "' is not a date (yyyymmdd)\n" << UsageText();
-        return 2;
-      }
+      if (!RangeBound(ctx, args[i + 1], a == "--from" ? from : to)) return 2;
       range = true;
       ++i;
     } else if (!a.empty() && a[0] != '-') {
       std::string d;
-      if (!DateOperand(ctx, "csv", a, d)) return 2;
+      if (!DateOperand(ctx, a, d)) return 2;
       dates.push_back(d);
     } else {
-      *ctx.err << "zelkova-cli: csv: bad argument '" << a << "'\n" << UsageText();
-      return 2;
+      return BadArgument(ctx, "csv には「" + a + "」という引数はありません");
     }
   }
   if (dates.empty() && !range) {
-    *ctx.err << "zelkova-cli: csv: give DATE... or --from yyyymmdd --to yyyymmdd\n" << UsageText();
-    return 2;
+    return BadArgument(ctx, "日付（DATE...）か --from yyyymmdd --to yyyymmdd を指定してください");
   }
-  if (!ProgramFolderReady(ctx, "csv")) return 1;
+  if (!ProgramFolderReady(ctx)) return 1;
   bool failed = false;
   if (range) {
     if (from.empty()) from = "00000000";
@@ -98,7 +92,7 @@ int CmdCsv(CliContext& ctx, const std::vector<std::string>& args) {
       ++found;
     }
     if (found == 0) {
-      *ctx.err << "zelkova-cli: csv: no stored dates from " << from << " to " << to << "\n";
+      *ctx.err << "zelkova-cli: " << from << "から" << to << "までに保存された日付はありません\n";
       failed = true;
     }
   }

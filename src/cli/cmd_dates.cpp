@@ -8,15 +8,12 @@
 namespace zelkova::cli {
 
 int CmdDates(CliContext& ctx, const std::vector<std::string>& args) {
-  if (!args.empty()) {
-    *ctx.err << "zelkova-cli: dates takes no arguments, not '" << args[0] << "'\n" << UsageText();
-    return 2;
-  }
+  if (!args.empty()) return BadArgument(ctx, "dates に引数はいりません（「" + args[0] + "」）");
   const std::vector<std::string> dates = DateList(ctx.programFolder);
   // An empty list is a new program folder, not a failure; say where the dates come from.
   if (dates.empty())
-    *ctx.err << "zelkova-cli: no dates are stored yet; 'zelkova-cli --feed DIR download --from "
-                "\"yyyy/mm/dd hh:nn:ss\"' fetches them\n";
+    *ctx.err << "zelkova-cli: まだ日付がありません。zelkova-cli --feed DIR download --from "
+                "\"yyyy/mm/dd hh:nn:ss\" で取り込みます\n";
   for (const std::string& d : dates) *ctx.out << Cp932ToUtf8Lossy(d) << "\n";
   return 0;
 }

@@ -25,8 +25,8 @@ class ConsoleView : public BatchView {
  public:
   ConsoleView() : tty_(StderrIsTerminal()) {}
   ~ConsoleView() override { finish(); }
-  void progress1(int pos, int max) override { draw("download", pos, max); }
-  void progress2(int pos, int max) override { draw("read", pos, max); }
+  void progress1(int pos, int max) override { draw("取得", pos, max); }
+  void progress2(int pos, int max) override { draw("読込", pos, max); }
   void finish() {
     if (drawn_) std::fputs("\n", stderr);
     drawn_ = false;
@@ -58,41 +58,32 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   bool writeThrough = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--from") {
-      if (i + 1 >= args.size()) {
-        *ctx.err << "zelkova-cli: download: --from needs a time\n" << UsageText();
-        return 2;
-      }
+      if (i + 1 >= args.size() || args[i + 1].empty())
+        return BadArgument(ctx, "--from に日時がありません（\"yyyy/mm/dd hh:nn:ss\"）");
       from = args[++i];
-      if (from.empty()) {
-        *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not ''\n" << UsageText();
-        return 2;
-      }
     } else if (args[i] == "--write-through") {
       writeThrough = true;
     } else {
-      *ctx.err << "zelkova-cli: download: unexpected argument '" << args[i] << "'\n" << UsageText();
-      return 2;
+      return BadArgument(ctx, "download には「" + args[i] + "」という引数はありません");
     }
   }
   std::optional<LocalTime> fromTime;
   if (!from.empty()) {
     fromTime = ParseDateTime(from);
     if (!fromTime) {
-      *ctx.err << "zelkova-cli: download: --from needs \"yyyy/mm/dd hh:nn:ss\", not '" << from << "'\n"
-               << UsageText();
-      return 2;
+      return BadArgument(ctx, "--from の「" + from + "」は日時ではありません（\"yyyy/mm/dd hh:nn:ss\"）");
     }
   }
   TIniGT ini(ctx.programFolder, "zelkova");
   std::string feed = ctx.feedFolder;
   if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
   if (feed.empty()) {
-    *ctx.err << "zelkova-cli: download: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
+    *ctx.err << "zelkova-cli: フィードフォルダがありません（--feed DIR で指定するか、設定の [JVLink] FeedFolder に書きます）\n";
     return 2;
   }
   // A remembered folder may have gone since; one given now was checked at start.
   if (Status s = CheckFeedFolder(PathFromUtf8(feed)); !s.ok()) {
-    *ctx.err << "zelkova-cli: download: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(s.message()) << "\n";
     return 1;
   }
 
@@ -122,14 +113,14 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   const Status& outcome = batch.outcome();
   if (outcome.isNotFound() && !fromTime) {
     // A new program folder starts 8 days back, which an older feed does not reach.
-    *ctx.err << "zelkova-cli: download: looked for data newer than " << startedFrom
-             << " (the time remembered from the last download, or 8 days ago at first); give --from "
-                "\"yyyy/mm/dd hh:nn:ss\" to start from another time\n";
+    *ctx.err << "zelkova-cli: " << startedFrom
+             << " より新しいデータを探しました（前回の取得で覚えた日時、初めては8日前）。別の日時からは --from "
+                "\"yyyy/mm/dd hh:nn:ss\" で取り込みます\n";
   }
   if (!batch.label().empty()) *ctx.out << Cp932ToUtf8Lossy(batch.label()) << "\n";
   // What is on disk, also after a failure: the lines filed are counted only once written.
-  *ctx.out << "saved: " << batch.linesSaved() << " lines in " << batch.filesSaved() << " files";
-  if (batch.recordsSkipped() > 0) *ctx.out << ", " << batch.recordsSkipped() << " records skipped";
+  *ctx.out << "保存：" << batch.filesSaved() << "個のファイルに" << batch.linesSaved() << "行";
+  if (batch.recordsSkipped() > 0) *ctx.out << "、読み飛ばしたレコード" << batch.recordsSkipped() << "件";
   *ctx.out << "\n";
   return outcome.ok() || outcome.isNotFound() ? 0 : 1;
 }

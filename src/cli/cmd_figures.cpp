@@ -188,9 +188,9 @@ const std::vector<FigureColumn>& Columns() {
 }  // namespace
 
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
-  DayArguments given({"--race", 1, 12, "a race number"});
+  DayArguments given;
   bool excel = false;
-  if (int bad = ParseDayArguments(ctx, "figures", args, given,
+  if (int bad = ParseDayArguments(ctx, args, given,
                                   [&](const std::string& a, const std::string*, std::string&) {
                                     if (a != "--excel") return 0;
                                     excel = true;
@@ -198,35 +198,30 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
                                   }))
     return bad;
   const std::string& date = given.date;
-  const int race = given.raceNumber;
   int samples = given.samples, weightSwitch = given.weightSwitch;
 
   // The program folder and its fixed files were checked at start, as the program checks them.
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
-    std::string t = Cp932ToUtf8Lossy(text);
-    for (size_t at; (at = t.find("\r\n")) != std::string::npos;) t.replace(at, 2, " ");
-    *ctx.err << "zelkova-cli: figures: " << t << "\n";
-  });
+  auto load = LoadDayHeadless(ctx.programFolder, date, *day,
+                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
   if (!load.ok()) {
-    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(load.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
     return 1;
   }
+  // Every race of the day, or those --course and --race name.
+  std::vector<int> chosen;
+  if (int status = ChosenRaces(ctx, *day, given.race, given.race.main, chosen)) return status;
   if (samples < 0) samples = load->samples;
   if (weightSwitch < 0) weightSwitch = load->weightSwitch;
 
   const char* eol = excel ? "\r\n" : "\n";
   const auto& cols = Columns();
   int status = 0;
-  bool found = false;
   std::string out = excel ? "\xEF\xBB\xBF" : "";
   for (size_t c = 0; c < cols.size(); ++c) out += (c ? "," : "") + cols[c].name;
   out += eol;
-  for (int r = 0; r < day->RaceCount; ++r) {
-    RaceInfo& info = day->Races[r];
-    if (info.RaRecord.empty()) continue;
-    if (race > 0 && info.RaRecord.fieldInt(26, 2) != race) continue;
-    found = true;
+  for (int r : chosen) {
+    RaceInfo& info = day->Races[static_cast<size_t>(r)];
     SelectionFigures(info, samples, weightSwitch);
     // A runner whose entry could not be read has no row: blank names would pass for data.
     int rows = 0;
@@ -240,18 +235,10 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
       out += eol;
     }
     if (rows == 0) {
-      *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(info.Figures.Title.View())
-               << ": no runner to show (the race has " << info.Figures.RunnerCount << " registered runners)\n";
+      *ctx.err << "zelkova-cli: " << Said(info.Figures.Title.View()) << "：出せる馬がいません（登録頭数 "
+               << info.Figures.RunnerCount << "）\n";
       status = 1;
     }
-  }
-  if (!found) {
-    *ctx.err << "zelkova-cli: figures: " << Cp932ToUtf8Lossy(date);
-    if (race > 0)
-      *ctx.err << " has no race " << race << "\n";
-    else
-      *ctx.err << " has no races (its race file holds none)\n";
-    return 1;
   }
   *ctx.out << out;
   ctx.out->flush();

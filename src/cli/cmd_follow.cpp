@@ -34,10 +34,10 @@ extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 const char* KindName(RealtimeKind k) {
   switch (k) {
-    case RealtimeKind::kOdds: return "odds";
-    case RealtimeKind::kResults: return "results";
-    case RealtimeKind::kWeights: return "weights";
-    case RealtimeKind::kChanges: return "changes";
+    case RealtimeKind::kOdds: return "オッズ";
+    case RealtimeKind::kResults: return "成績";
+    case RealtimeKind::kWeights: return "馬体重";
+    case RealtimeKind::kChanges: return "変更";
   }
   return "";
 }
@@ -61,19 +61,19 @@ class FollowHost : public LiveHost {
     return n;
   }
   void ShowChanges(const ChangeLists& c) override {
-    out_ << TimeText(clock_.now()) << " change notices: " << c.lines[0].size() << " weather and going, "
-         << c.lines[1].size() << " scratches, " << c.lines[2].size() << " jockey changes, " << c.lines[3].size()
-         << " post-time changes, " << c.lines[4].size() << " course changes\n"
+    out_ << TimeText(clock_.now()) << " 変更情報：天候馬場" << c.lines[0].size() << "件、取消除外" << c.lines[1].size()
+         << "件、騎手変更" << c.lines[2].size() << "件、発走時刻変更" << c.lines[3].size() << "件、コース変更"
+         << c.lines[4].size() << "件\n"
          << std::flush;
   }
   void SetTimer1(bool running) override { timer1 = running; }
   void Fetched(const FetchReport& r) override {
     const FetchOutcome& o = r.outcome;
-    out_ << TimeText(r.time) << " " << KindName(r.kind) << " " << Cp932ToUtf8Lossy(r.race) << " read " << o.records
-         << " merged " << o.merged;
-    if (o.skipped) out_ << " skipped " << o.skipped;
+    out_ << TimeText(r.time) << " " << KindName(r.kind) << " " << Cp932ToUtf8Lossy(r.race) << " 読込" << o.records
+         << "件 保存" << o.merged << "件";
+    if (o.skipped) out_ << " 読み飛ばし" << o.skipped << "件";
     const std::string said = o.openCode == kNothingNewer   ? Cp932ToUtf8Lossy(Sj("新しいデータはまだありません"))
-                             : o.error.empty()             ? std::string("ok")
+                             : o.error.empty()             ? std::string("正常")
                                                            : Cp932ToUtf8Lossy(o.error);
     out_ << " " << said << "\n" << std::flush;
   }
@@ -115,48 +115,45 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   std::string dateArg, clockText;
   double speed = 1;
   int untilMinutes = 18 * 60;
-  auto bad = [&](const std::string& why) {
-    *ctx.err << "zelkova-cli: follow: " << why << "\n" << UsageText();
-    return 2;
-  };
+  auto bad = [&](const std::string& why) { return BadArgument(ctx, why); };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--clock" || a == "--clock-speed" || a == "--until") {
-      if (i + 1 >= args.size()) return bad(a + " needs a value");
+      if (i + 1 >= args.size()) return bad(a + " に値がありません");
       const std::string& v = args[++i];
       if (a == "--clock") clockText = v;
-      else if (a == "--clock-speed" && !ParseSpeed(v, speed)) return bad("--clock-speed takes a number above 0, not '" + v + "'");
-      else if (a == "--until" && !ParseHourMinute(v, untilMinutes)) return bad("--until takes hh:mm, not '" + v + "'");
+      else if (a == "--clock-speed" && !ParseSpeed(v, speed)) return bad("--clock-speed は0より大きい数です（「" + v + "」）");
+      else if (a == "--until" && !ParseHourMinute(v, untilMinutes)) return bad("--until は hh:mm です（「" + v + "」）");
     } else if (dateArg.empty() && a.rfind("--", 0) != 0) {
       dateArg = a;
     } else {
-      return bad("unexpected argument '" + a + "'");
+      return bad("follow には「" + a + "」という引数はありません");
     }
   }
-  if (dateArg.empty()) return bad("a DATE is required");
+  if (dateArg.empty()) return bad("日付がありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）");
   std::string date;
-  if (!DateOperand(ctx, "follow", dateArg, date)) return 2;
+  if (!DateOperand(ctx, dateArg, date)) return 2;
   LocalTime start = SystemClock().now();
   if (!clockText.empty()) {
     auto t = ParseClockText(clockText);
-    if (!t) return bad("--clock takes \"yyyy-mm-dd hh:mm\", not '" + clockText + "'");
+    if (!t) return bad("--clock の「" + clockText + "」は日時ではありません（\"yyyy-mm-dd hh:mm\"）");
     start = *t;
   }
-  if (!ProgramFolderReady(ctx, "follow")) return 1;
+  if (!ProgramFolderReady(ctx)) return 1;
   TIniGT ini(ctx.programFolder, "zelkova");
   std::string feed = ctx.feedFolder;
   if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
   if (feed.empty()) {
-    *ctx.err << "zelkova-cli: follow: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
+    *ctx.err << "zelkova-cli: フィードフォルダがありません（--feed DIR で指定するか、設定の [JVLink] FeedFolder に書きます）\n";
     return 2;
   }
   if (!DirExists(feed)) {
-    *ctx.err << "zelkova-cli: follow: the feed folder " << feed << " does not exist\n";
+    *ctx.err << "zelkova-cli: フィードフォルダ「" << feed << "」がありません\n";
     return 1;
   }
   if (TodayText(start) != date) {
-    *ctx.err << "zelkova-cli: follow: " << Cp932ToUtf8Lossy(date) << " is not the day of the clock ("
-             << Cp932ToUtf8Lossy(TodayText(start)) << "); give --clock with a time on that day\n";
+    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(date) << "は時計の日（" << Cp932ToUtf8Lossy(TodayText(start))
+             << "）ではありません。その日の時刻を --clock で指定してください\n";
     return 2;
   }
 
@@ -169,10 +166,10 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
   std::unique_ptr<RaceDay> day = MakeRaceDay();
   std::ostream& err = *ctx.err;
-  auto warn = [&err](const std::string& text) { err << "zelkova-cli: follow: " << Cp932ToUtf8Lossy(text) << "\n"; };
+  auto warn = [&err](const std::string& text) { err << "zelkova-cli: " << Said(text) << "\n"; };
   auto loaded = LoadDayHeadless(ctx.programFolder, date, *day, warn);
   if (!loaded.ok()) {
-    *ctx.err << "zelkova-cli: follow: " << Cp932ToUtf8Lossy(loaded.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(loaded.status().message()) << "\n";
     return loaded.status().isNotFound() ? 2 : 1;
   }
   ConsolePrompts prompts(*ctx.out);
@@ -182,12 +179,12 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   day->CurrentRace = std::max(RaceListSlot(*day, 0), 0);
   live.download().setStopCheck([] { return g_interrupted != 0; });
 
-  *ctx.out << "following " << Cp932ToUtf8Lossy(date) << " from " << TimeText(start) << " at " << speed
-           << "x until " << (untilMinutes / 60 < 10 ? "0" : "") << untilMinutes / 60 << ":" << (untilMinutes % 60 < 10 ? "0" : "")
-           << untilMinutes % 60 << ", " << host.RaceItemCount() << " races\n"
+  *ctx.out << Cp932ToUtf8Lossy(date) << "（" << host.RaceItemCount() << "レース）を" << TimeText(start) << "から"
+           << (untilMinutes / 60 < 10 ? "0" : "") << untilMinutes / 60 << ":" << (untilMinutes % 60 < 10 ? "0" : "")
+           << untilMinutes % 60 << "まで" << speed << "倍速で追います\n"
            << std::flush;
   live.AutoOzCheckClick(true);
-  if (host.timer1) *ctx.out << "automatic odds armed\n" << std::flush;
+  if (host.timer1) *ctx.out << "オッズ自動取得を始めます\n" << std::flush;
 
   void (*previous)(int) = std::signal(SIGINT, OnInterrupt);
   LocalTime until = start;
@@ -211,10 +208,10 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
   std::signal(SIGINT, previous);
   if (g_interrupted) {
-    *ctx.out << TimeText(clock.now()) << " interrupted\n";
+    *ctx.out << TimeText(clock.now()) << " 中断しました\n";
     return 130;
   }
-  *ctx.out << TimeText(clock.now()) << " done\n";
+  *ctx.out << TimeText(clock.now()) << " 終わりました\n";
   return 0;
 }
 

@@ -22,7 +22,7 @@ std::string U(std::string_view cp932) { return Cp932ToUtf8Lossy(cp932); }
 class CliSumObserver : public SumObserver {
  public:
   explicit CliSumObserver(CliContext& ctx) : ctx_(ctx) {}
-  void Problem(const std::string& text) override { *ctx_.err << "zelkova-cli: warning: " << U(text) << "\n"; }
+  void Problem(const std::string& text) override { *ctx_.err << "zelkova-cli: " << Said(text) << "\n"; }
 
  private:
   CliContext& ctx_;
@@ -57,23 +57,20 @@ std::string SummaryLines(const RankFrequency& sum) {
 
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args) {
   std::string from, to;
-  auto usage = [&](const std::string& why) {
-    *ctx.err << "zelkova-cli: frequency: " << why << "\n" << UsageText();
-    return 2;
-  };
+  auto usage = [&](const std::string& why) { return BadArgument(ctx, why); };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string* target = a == "--from" ? &from : a == "--to" ? &to : nullptr;
-    if (!target) return usage(a.empty() || a[0] != '-' ? "unexpected '" + a + "'" : "unknown option '" + a + "'");
-    if (i + 1 >= args.size()) return usage(a + " needs a date (yyyymmdd)");
-    if (!target->empty()) return usage(a + " is given twice");
-    if (!DateOperand(ctx, "frequency", args[++i], *target)) return 2;
+    if (!target) return usage("frequency には「" + a + "」という引数はありません");
+    if (i + 1 >= args.size()) return usage(a + " に日付がありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）");
+    if (!target->empty()) return usage(a + " が二度あります");
+    if (!DateOperand(ctx, args[++i], *target)) return 2;
   }
-  if (from.empty()) return usage("--from yyyymmdd is missing");
+  if (from.empty()) return usage("--from 日付 がありません");
   const int fromKey = DateTextKey(from), toKey = to.empty() ? 99999999 : DateTextKey(to);
-  if (toKey < fromKey) return usage("--to is before --from");
+  if (toKey < fromKey) return usage("--to の日付が --from より前です");
 
-  if (!ProgramFolderReady(ctx, "frequency")) return 1;
+  if (!ProgramFolderReady(ctx)) return 1;
   CliSumObserver obs(ctx);
   // A day whose counts are missing or damaged is loaded as `view` and the program load it; the
   // load stores its counts again.
@@ -95,8 +92,8 @@ int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args) {
   out += "\n" + SummaryLines(res.sum);
   *ctx.out << out;
   ctx.out->flush();
-  *ctx.err << "zelkova-cli: frequency: " << res.summed << " days summed (" << res.recomputed
-           << " computed from the stored files), " << res.skipped << " left out\n";
+  *ctx.err << "zelkova-cli: " << res.summed << "日分を集計しました（うち" << res.recomputed << "日は保存ファイルから計算）。除いた日："
+           << res.skipped << "日\n";
   // A table without some of the range's days is not a success.
   return ctx.out->good() && res.skipped == 0 ? 0 : 1;
 }

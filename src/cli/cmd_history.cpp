@@ -9,7 +9,7 @@
 #include "app/headless_day.h"
 #include "base/cp932.h"
 #include "cli/commands.h"
-#include "records/code_tables.h"
+#include "racedata/race_day_loader.h"
 
 namespace zelkova::cli {
 
@@ -43,77 +43,37 @@ std::string ViewText(const KakosoView& v) {
   return out;
 }
 
-// A racecourse argument: its two-character code or its short name (東京).
-bool CourseMatches(const std::string& arg, std::string_view code) {
-  return arg == code || arg == U(CourseNameW(code, 2));
-}
-
 }  // namespace
 
 int CmdHistory(CliContext& ctx, const std::vector<std::string>& args) {
-  static const NumberOption kRace{"--race", 1, 12, "the race number"};
-  static const NumberOption kHorse{"--horse", 1, MaxRunners, "the horse number"};
-  std::string date, course;
-  int race = 0, horse = 0;
-  auto usage = [&](const std::string& why) {
-    *ctx.err << "zelkova-cli: history: " << why << "\n" << UsageText();
-    return 2;
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
-    if (a == "--race" || a == "--horse") {
-      if (std::string why = CheckNumber(a == "--race" ? kRace : kHorse, value, a == "--race" ? race : horse);
-          !why.empty())
-        return usage(why);
-      ++i;
-    } else if (a == "--course") {
-      if (!value || value->empty()) return usage("--course needs a racecourse code (05) or name (東京)");
-      course = args[++i];
-    } else if (!a.empty() && a[0] == '-') {
-      return usage("unknown option '" + a + "'");
-    } else if (!date.empty()) {
-      return usage("one DATE only, not also '" + a + "'");
-    } else if (!DateOperand(ctx, "history", a, date)) {
-      return 2;
-    }
-  }
-  if (date.empty()) return usage("DATE is missing");
-  if (race == 0) return usage("--race N is missing");
-  if (horse == 0) return usage("--horse H is missing");
+  static const NumberOption kHorse{"--horse", 1, MaxRunners, "馬番"};
+  DayArguments given;
+  int horse = 0;
+  if (int bad = ParseDayArguments(ctx, args, given,
+                                  [&](const std::string& a, const std::string* value, std::string& why) {
+                                    if (a != "--horse") return 0;
+                                    why = CheckNumber(kHorse, value, horse);
+                                    return why.empty() ? 2 : -1;
+                                  }))
+    return bad;
+  if (given.race.number == 0 && !given.race.main)
+    return BadArgument(ctx, "--race がありません（--course 東京 --race 11 のように競馬場とレース番号で選びます）");
+  if (horse == 0) return BadArgument(ctx, "--horse がありません（馬番、1～18）");
 
-  if (!ProgramFolderReady(ctx, "history")) return 1;
+  if (!ProgramFolderReady(ctx)) return 1;
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
-    *ctx.err << "zelkova-cli: history: warning: " << U(text) << "\n";
-  });
+  auto load = LoadDayHeadless(ctx.programFolder, given.date, *day,
+                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
   if (!load.ok()) {
-    *ctx.err << "zelkova-cli: history: " << U(load.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
     return 1;
   }
-
-  std::vector<int> slots;
-  std::string candidates;
-  for (int r = 0; r < day->RaceCount; ++r) {
-    const RaImage& ra = day->Races[static_cast<size_t>(r)].RaRecord;
-    if (ra.empty() || ra.fieldInt(26, 2) != race) continue;
-    candidates += " " + std::string(ra.field(20, 2)) + "(" + U(CourseNameW(ra.field(20, 2), 2)) + ")";
-    if (course.empty() || CourseMatches(course, ra.field(20, 2))) slots.push_back(r);
-  }
-  if (slots.empty()) {
-    *ctx.err << "zelkova-cli: history: " << U(date) << " has no race " << race
-             << (course.empty() ? "" : " at " + course) << "\n";
-    return 1;
-  }
-  if (slots.size() > 1) {
-    *ctx.err << "zelkova-cli: history: " << U(date) << " has race " << race << " at several racecourses; choose one with --course:"
-             << candidates << "\n";
-    return 2;
-  }
-  const RaceInfo& info = day->Races[static_cast<size_t>(slots[0])];
+  std::vector<int> chosen;
+  if (int status = ChosenRaces(ctx, *day, given.race, true, chosen)) return status;
+  const RaceInfo& info = day->Races[static_cast<size_t>(chosen.front())];
   if (horse > info.Figures.RunnerCount) {
-    *ctx.err << "zelkova-cli: history: race " << race << " has " << info.Figures.RunnerCount << " runners, no horse "
-             << horse << "\n";
+    *ctx.err << "zelkova-cli: " << Said(RaceListItemText(info.RaRecord)) << "は" << info.Figures.RunnerCount
+             << "頭立てです。" << horse << "番の馬はいません\n";
     return 1;
   }
   *ctx.out << ViewText(FillKakosoView(info, horse - 1));

@@ -23,32 +23,27 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
     if (a == "--threshold" && i + 1 < args.size()) {
       const std::string& v = args[++i];
       if (v.empty() || v.size() > 9 || !IsAllDigits(v)) {
-        *ctx.err << "zelkova-cli: hit-report: --threshold takes a number of yen (0 .. 999999999)\n" << UsageText();
-        return 2;
+        return BadArgument(ctx, "--threshold の「" + v + "」は金額ではありません（円、0～999999999）");
       }
       threshold = ParseInt(v);
     } else if (date.empty() && !a.empty() && a[0] != '-') {
-      if (!DateOperand(ctx, "hit-report", a, date)) return 2;
+      if (!DateOperand(ctx, a, date)) return 2;
     } else {
-      *ctx.err << "zelkova-cli: hit-report: bad argument '" << a << "'\n" << UsageText();
-      return 2;
+      return BadArgument(ctx, "hit-report には「" + a + "」という引数はありません");
     }
   }
-  if (date.empty()) {
-    *ctx.err << "zelkova-cli: hit-report: DATE is missing\n" << UsageText();
-    return 2;
-  }
-  if (!ProgramFolderReady(ctx, "hit-report")) return 1;
+  if (date.empty()) return BadArgument(ctx, "日付がありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）");
+  if (!ProgramFolderReady(ctx)) return 1;
   const std::string shown = Cp932ToUtf8Lossy(date);
   auto day = MakeRaceDay();
   auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
-    *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(text) << "\n";
+    *ctx.err << "zelkova-cli: " << shown << "：" << Said(text) << "\n";
   });
   if (!load.ok()) {
     if (load.status().isNotFound())
-      *ctx.err << "zelkova-cli: hit-report: " << shown << ": no race data stored for this date\n";
+      *ctx.err << "zelkova-cli: " << shown << "：この日のレースのデータがありません\n";
     else
-      *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(load.status().message()) << "\n";
+      *ctx.err << "zelkova-cli: " << shown << "：" << Said(load.status().message()) << "\n";
     return 1;
   }
   // Each race is shown by the race view, as the program shows it, with the stored settings; a race
@@ -63,11 +58,11 @@ int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args) {
   env.showRace = [&](int item) {
     const RaceViewResult r = RunRaceView(*day, slots[static_cast<size_t>(item)], options, *view);
     if (!r.shown && told.insert(r.message).second)
-      *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(r.message) << "\n";
+      *ctx.err << "zelkova-cli: " << shown << "：" << Said(r.message) << "\n";
   };
   auto files = HitReport(*day, ctx.programFolder, date, static_cast<int>(threshold), env);
   if (!files.ok()) {
-    *ctx.err << "zelkova-cli: hit-report: " << shown << ": " << Cp932ToUtf8Lossy(files.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << shown << "：" << Said(files.status().message()) << "\n";
     return 1;
   }
   *ctx.out << PathToUtf8(files->html) << "\n" << PathToUtf8(files->txt) << "\n" << PathToUtf8(files->running) << "\n";

@@ -20,10 +20,7 @@ namespace zelkova::cli {
 
 namespace {
 
-int Usage(CliContext& ctx, const std::string& why) {
-  *ctx.err << "zelkova-cli: record-feed: " << why << "\n" << UsageText();
-  return 2;
-}
+int Usage(CliContext& ctx, const std::string& why) { return BadArgument(ctx, why); }
 
 // "yyyymmddhhnnss" from "yyyy/mm/dd hh:nn:ss".
 std::string FromDate(const LocalTime& t) {
@@ -42,34 +39,33 @@ int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a != "--out" && a != "--from" && a != "--realtime" && a != "--option")
-      return Usage(ctx, "unexpected argument '" + a + "'");
-    if (i + 1 >= args.size()) return Usage(ctx, a + " needs a value");
+      return Usage(ctx, "record-feed には「" + a + "」という引数はありません");
+    if (i + 1 >= args.size()) return Usage(ctx, a + " に値がありません");
     const std::string& v = args[++i];
     if (a == "--out") {
       out = v;
     } else if (a == "--from") {
       const auto t = ParseDateTime(v);
-      if (!t) return Usage(ctx, "--from needs \"yyyy/mm/dd hh:nn:ss\", not '" + v + "'");
+      if (!t) return Usage(ctx, "--from の「" + v + "」は日時ではありません（\"yyyy/mm/dd hh:nn:ss\"）");
       from = FromDate(*t);
     } else if (a == "--realtime") {
-      if (v.size() != 8 || v.find_first_not_of("0123456789") != std::string::npos || !ParseDateTime(
-              v.substr(0, 4) + "/" + v.substr(4, 2) + "/" + v.substr(6, 2) + " 00:00:00"))
-        return Usage(ctx, "--realtime needs a date yyyymmdd, not '" + v + "'");
-      date = v;
+      std::string text;
+      if (!DateOperand(ctx, v, text)) return 2;
+      date = text.substr(0, 4) + text.substr(6, 2) + text.substr(10, 2);
     } else {
-      if (v.size() != 1 || v[0] < '1' || v[0] > '4') return Usage(ctx, "--option is 1, 2, 3 or 4, not '" + v + "'");
+      if (v.size() != 1 || v[0] < '1' || v[0] > '4') return Usage(ctx, "--option は 1、2、3、4 のどれかです（「" + v + "」）");
       option = v[0] - '0';
     }
   }
-  if (out.empty()) return Usage(ctx, "--out DIR is required");
-  if (from.empty() && date.empty()) return Usage(ctx, "give --from TIME (stored data), --realtime DATE, or both");
+  if (out.empty()) return Usage(ctx, "--out DIR がありません（書き出すフィードフォルダ）");
+  if (from.empty() && date.empty()) return Usage(ctx, "--from 日時（蓄積系データ）か --realtime 日付、またはその両方を指定してください");
 
   SystemClock clock;
   std::unique_ptr<JvLink> jv;
   if (!ctx.feedFolder.empty()) {
     const std::filesystem::path feed = PathFromUtf8(ctx.feedFolder);
     if (!DirExists(feed)) {
-      *ctx.err << "zelkova-cli: record-feed: the feed folder " << ctx.feedFolder << " does not exist\n";
+      *ctx.err << "zelkova-cli: フィードフォルダ「" << ctx.feedFolder << "」がありません\n";
       return 1;
     }
     // Its download index stays in memory: recording leaves the feed and the program folder alone.
@@ -79,12 +75,12 @@ int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args) {
     std::string why;
     auto com = ComJvLink::Create(why);
     if (!com) {
-      *ctx.err << "zelkova-cli: record-feed: JV-Link cannot be used: " << Cp932ToUtf8Lossy(why) << "\n";
+      *ctx.err << "zelkova-cli: JV-Linkを使えません：" << Cp932ToUtf8Lossy(why) << "\n";
       return 1;
     }
     jv = std::move(com);
 #else
-    return Usage(ctx, "without JV-Link (a Windows program) it records from a feed folder: give --feed DIR");
+    return Usage(ctx, "JV-Link（Windowsのプログラム）がないので、フィードフォルダから記録します：--feed DIR を指定してください");
 #endif
   }
 
@@ -103,10 +99,10 @@ int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args) {
   FeedRecordSummary sum;
   const std::filesystem::path outDir = std::filesystem::absolute(PathFromUtf8(out));
   const Status s = RecordFeed(*jv, clock, outDir, options, &sum);
-  *ctx.out << "record-feed: " << sum.storedFiles << " stored files, " << sum.realtimeBatches << " real-time batches, "
-           << sum.videos << " videos, " << sum.records << " records in " << PathToUtf8(outDir) << "\n";
+  *ctx.out << PathToUtf8(outDir) << "に記録しました：蓄積系ファイル" << sum.storedFiles << "個、速報系" << sum.realtimeBatches
+           << "回分、映像" << sum.videos << "件、レコード" << sum.records << "件\n";
   if (!s.ok()) {
-    *ctx.err << "zelkova-cli: record-feed: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(s.message()) << "\n";
     return 1;
   }
   return 0;

@@ -9,7 +9,6 @@
 #include "app/headless_day.h"
 #include "base/cp932.h"
 #include "cli/commands.h"
-#include "output/race_list.h"
 
 namespace zelkova::cli {
 
@@ -59,14 +58,14 @@ void PrintPayouts(std::string& out, const char* kind, const std::array<PayoutRow
 }  // namespace
 
 int CmdView(CliContext& ctx, const std::vector<std::string>& args) {
-  DayArguments given({"--race", 1, MaxRaces, "a race of the race list"});
-  given.raceNumber = 1;
+  DayArguments given;
   std::string gridArg, sortArg;
-  if (int bad = ParseDayArguments(ctx, "view", args, given,
+  if (int bad = ParseDayArguments(ctx, args, given,
                                   [&](const std::string& a, const std::string* value, std::string& why) {
                                     if (a != "--grid" && a != "--sort") return 0;
                                     if (!value) {
-                                      why = a + " needs a value";
+                                      why = a + (a == "--grid" ? " に値がありません（グリッドの名前かページの見出し）"
+                                                               : " に値がありません（並べ替えボタンの見出し）");
                                       return -1;
                                     }
                                     (a == "--grid" ? gridArg : sortArg) = *value;
@@ -74,51 +73,42 @@ int CmdView(CliContext& ctx, const std::vector<std::string>& args) {
                                   }))
     return bad;
   const std::string& date = given.date;
-  const int race = given.raceNumber;
   const int samples = given.samples, weightSwitch = given.weightSwitch;
   ViewGridId only = ViewGridId::Kihon;
   const bool oneGrid = !gridArg.empty();
   if (oneGrid && !FindGrid(gridArg, only)) {
-    *ctx.err << "zelkova-cli: view: no grid '" << gridArg << "'; grids:";
-    for (ViewGridId g : ViewGridsInPageOrder()) *ctx.err << " " << ViewGridName(g) << "(" << U(ViewGridCaption(g)) << ")";
-    *ctx.err << "\n";
-    return 2;
+    std::string names;
+    for (ViewGridId g : ViewGridsInPageOrder()) names += std::string(" ") + ViewGridName(g) + "(" + U(ViewGridCaption(g)) + ")";
+    return BadArgument(ctx, "「" + gridArg + "」というグリッドはありません。グリッド：" + names);
   }
   if (!sortArg.empty()) {
     bool any = false;
     for (ViewGridId g : ViewGridsInPageOrder())
       if ((!oneGrid || g == only) && ButtonIndex(g, sortArg) >= 0) any = true;
-    if (!any) {
-      *ctx.err << "zelkova-cli: view: no sort button '" << sortArg << "'";
-      if (oneGrid) *ctx.err << " in " << ViewGridName(only) << "; buttons: " << Captions(only);
-      *ctx.err << "\n";
-      return 2;
-    }
+    if (!any)
+      return BadArgument(ctx, "「" + sortArg + "」という並べ替えボタンはありません" +
+                                  (oneGrid ? "（" + std::string(ViewGridName(only)) + " のボタン：" + Captions(only) + "）" : ""));
   }
 
-  if (!ProgramFolderReady(ctx, "view")) return 1;
+  if (!ProgramFolderReady(ctx)) return 1;
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day, [&](const std::string& text) {
-    *ctx.err << "zelkova-cli: view: warning: " << U(text) << "\n";
-  });
+  auto load = LoadDayHeadless(ctx.programFolder, date, *day,
+                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
   if (!load.ok()) {
-    *ctx.err << "zelkova-cli: view: " << U(load.status().message()) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
     return 1;
   }
   RaceViewOptions options;
   options.samples = samples >= 0 ? samples : load->samples;
   options.weightSwitch = weightSwitch >= 0 ? weightSwitch : load->weightSwitch;
   options.dateText = date;
-  const std::vector<int> slots = RaceListSlots(*day);
-  const int slot = race <= static_cast<int>(slots.size()) ? slots[static_cast<size_t>(race - 1)] : -1;
-  if (slot < 0) {
-    *ctx.err << "zelkova-cli: view: " << U(date) << " has no race " << race << " in its race list\n";
-    return 1;
-  }
+  std::vector<int> chosen;
+  if (int status = ChosenRaces(ctx, *day, given.race, true, chosen)) return status;
+  const int slot = chosen.front();
   auto view = std::make_unique<RaceView>();
   RaceViewResult shown = RunRaceView(*day, slot, options, *view);
   if (!shown.shown) {
-    *ctx.err << "zelkova-cli: view: " << U(shown.message) << "\n";
+    *ctx.err << "zelkova-cli: " << Said(shown.message) << "\n";
     return 1;
   }
   if (!sortArg.empty())

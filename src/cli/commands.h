@@ -5,7 +5,10 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/race_choice.h"
 
 namespace zelkova::cli {
 
@@ -16,7 +19,8 @@ struct CliContext {
   std::ostream* err = nullptr;
 };
 
-// Each command gets the arguments after its name. A bad argument: usage text on err, exit 2.
+// Each command gets the arguments after its name. A bad argument: one line on err saying what is
+// wrong with it, exit 2.
 int CmdDates(CliContext& ctx, const std::vector<std::string>& args);
 int CmdDownload(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args);
@@ -27,10 +31,14 @@ int CmdView(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHistory(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFollow(CliContext& ctx, const std::vector<std::string>& args);
+int CmdRaces(CliContext& ctx, const std::vector<std::string>& args);
 
-// A DATE operand of `cmd` (yyyymmdd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
-// says why it is none (the command then ends with status 2).
-bool DateOperand(CliContext& ctx, const char* cmd, const std::string& arg, std::string& date);
+// Says `why` (UTF-8) on err as the one line of a bad argument; returns 2.
+int BadArgument(CliContext& ctx, const std::string& why);
+
+// A DATE operand (yyyymmdd, yyyy-mm-dd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
+// says why it is none, an impossible day as such (the command then ends with status 2).
+bool DateOperand(CliContext& ctx, const std::string& arg, std::string& date);
 // A number option (`--race N` …) and the range it takes; `what` names the number in messages.
 struct NumberOption {
   const char* name;
@@ -39,13 +47,12 @@ struct NumberOption {
 };
 // Sets v from the option's value, or returns why it cannot (missing, not a number, out of range).
 std::string CheckNumber(const NumberOption& o, const std::string* value, int& v);
-// The arguments of a command that shows a day's figures: DATE, --race N (`race` gives its range
-// and meaning), --samples N and --weight-switch 0|1, each checked with a message naming the value.
+// The arguments of a command that shows a day's figures: DATE, the race (--course and --race, as
+// every command names a race), --samples N and --weight-switch 0|1, each checked with a message
+// naming the value.
 struct DayArguments {
-  explicit DayArguments(NumberOption r) : race(r) {}
-  NumberOption race;
   std::string date;          // CP932 date text
-  int raceNumber = 0;        // as given, else the caller's default
+  RaceName race;             // as given
   int samples = -1;          // -1: the program's setting
   int weightSwitch = -1;     // -1: the program's setting
 };
@@ -53,13 +60,18 @@ struct DayArguments {
 // `*value` (null when none follows), or -1 after naming what is wrong with it in `why`.
 using OwnOption = std::function<int(const std::string& arg, const std::string* value, std::string& why)>;
 // Reads the arguments into `day`, passing any other option to `own`; 0 when they are good, else 2
-// after the usage text on err. DATE is required.
-int ParseDayArguments(CliContext& ctx, const char* cmd, const std::vector<std::string>& args, DayArguments& day,
+// after saying what is wrong. DATE is required.
+int ParseDayArguments(CliContext& ctx, const std::vector<std::string>& args, DayArguments& day,
                       const OwnOption& own = {});
+// The races `name` picks of a loaded day (`one`: exactly one, see ChooseRaces) into `slots`: 0, or
+// after saying why on err 1 when the day has no such race and 2 when the name must say more.
+int ChosenRaces(CliContext& ctx, const RaceDay& day, const RaceName& name, bool one, std::vector<int>& slots);
+// A problem text of the core (CP932) for err: UTF-8 with its line ends as spaces.
+std::string Said(std::string_view cp932);
 // False, after saying so, when the program folder does not exist (the command ends with 1).
-bool ProgramFolderReady(CliContext& ctx, const char* cmd);
+bool ProgramFolderReady(CliContext& ctx);
 
-// The usage text, shown by --help and for unknown commands and bad arguments.
+// The usage text, shown by --help and when no command is given.
 std::string UsageText();
 
 // The checks of the program's start: a feed folder given with --feed must be a feed folder, and

@@ -27,7 +27,7 @@ class ConsolePrompts : public Prompts {
     err_ << t << "\n" << std::flush;
   }
   bool confirm(const std::string& text) override {
-    err_ << Cp932ToUtf8Lossy(text) << " -> Yes\n";
+    err_ << Cp932ToUtf8Lossy(text) << " → はい\n";
     return true;
   }
   void statusText(const std::string&) override {}

@@ -27,13 +27,12 @@ bool RememberFeed(const CliContext& ctx) {
   TIniGT ini(ctx.programFolder, "zelkova");
   auto sj = Utf8ToCp932(ctx.feedFolder);
   if (!sj.ok()) {
-    *ctx.err << "zelkova-cli: the feed folder name cannot be stored in the settings (not Shift-JIS): "
-             << ctx.feedFolder << "\n";
+    *ctx.err << "zelkova-cli: フィードフォルダの名前「" << ctx.feedFolder << "」はShift-JISで書けないので設定に保存できません\n";
     return false;
   }
   if (ini.ReadString("JVLink", "FeedFolder", "") == *sj) return true;
   if (Status s = ini.WriteString("JVLink", "FeedFolder", *sj); !s.ok()) {
-    *ctx.err << "zelkova-cli: cannot remember the feed folder: " << Cp932ToUtf8Lossy(s.message()) << "\n";
+    *ctx.err << "zelkova-cli: フィードフォルダを設定に保存できません：" << Cp932ToUtf8Lossy(s.message()) << "\n";
     return false;
   }
   return true;
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
   while (i < args.size()) {
     if (args[i] == "--home" || args[i] == "--feed") {
       if (i + 1 >= args.size()) {
-        std::cerr << "zelkova-cli: " << args[i] << " needs a folder\n" << zelkova::cli::UsageText();
+        std::cerr << "zelkova-cli: " << args[i] << " にフォルダがありません\n";
         return 2;
       }
       const std::filesystem::path folder = std::filesystem::absolute(zelkova::PathFromUtf8(args[i + 1]));
@@ -67,7 +66,7 @@ int main(int argc, char** argv) {
       std::cout << zelkova::cli::UsageText();
       return 0;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
-      std::cerr << "zelkova-cli: unknown option '" << args[i] << "'\n" << zelkova::cli::UsageText();
+      std::cerr << "zelkova-cli: 「" << args[i] << "」というオプションはありません（zelkova-cli --help で使い方を表示します）\n";
       return 2;
     } else {
       break;
@@ -79,8 +78,9 @@ int main(int argc, char** argv) {
   }
   const std::string cmd = args[i];
   if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
-      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow") {
-    std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
+      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow" &&
+      cmd != "races") {
+    std::cerr << "zelkova-cli: 「" << cmd << "」というコマンドはありません（zelkova-cli --help で使い方を表示します）\n";
     return 2;
   }
   // A download may start a new program folder, once its feed folder is known to be one.
@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
   if (cmd == "history") return zelkova::cli::CmdHistory(ctx, rest);
   if (cmd == "frequency") return zelkova::cli::CmdFrequency(ctx, rest);
   if (cmd == "follow") return zelkova::cli::CmdFollow(ctx, rest);
-  std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
+  if (cmd == "races") return zelkova::cli::CmdRaces(ctx, rest);
+  std::cerr << "zelkova-cli: 「" << cmd << "」というコマンドはありません\n";
   return 2;
 }

@@ -1,11 +1,12 @@
 // zelkova: the program. Options: --home DIR (program folder), --feed DIR (recorded JV-Link
-// feed, remembered in the settings), --date/--race/--page (show a race at start), --screenshot
+// feed, remembered in the settings), --date/--course/--race/--page (show a race at start), --screenshot
 // FILE (show the window, save it as PNG, exit), --clock "yyyy-mm-dd hh:mm" [--clock-speed N]
 // (run as if it were then, N times as fast; --screenshot-at hh:mm takes the picture then),
 // --click NAME (perform a button), --auto-odds (tick the automatic odds retrieval).
 // On Windows JV-Link's COM control is used when it is registered, the recorded feed otherwise.
 
 #include <QApplication>
+#include <algorithm>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +21,8 @@
 
 #include "app/app_context.h"
 #include "app/headless_day.h"
-#include "app/main_race.h"
+#include "app/race_choice.h"
+#include "output/race_list.h"
 #include "base/replay_clock.h"
 #include "settings/ini_gt.h"
 #include "settings/program_folder.h"
@@ -44,35 +46,38 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zelkova [--home DIR] [--feed DIR] [--date yyyymmdd [--race N] [--page NAME] [--horse H]]\n"
+    "使い方: zelkova [--home DIR] [--feed DIR] [--date DATE [--course 競馬場] [--race N] [--page 名前] [--horse H]]\n"
     "               [--screenshot FILE.png]\n"
-    "       zelkova [--home DIR] [--feed DIR] --clock \"yyyy-mm-dd hh:mm\" [--clock-speed N]\n"
-    "               [--date yyyymmdd [--race N] [--page NAME] [--horse H]] [--click NAME]... [--auto-odds]\n"
+    "        zelkova [--home DIR] [--feed DIR] --clock \"yyyy-mm-dd hh:mm\" [--clock-speed N]\n"
+    "               [--date DATE [--course 競馬場] [--race N] [--page 名前] [--horse H]] [--click 名前]... [--auto-odds]\n"
     "               [--screenshot FILE.png [--screenshot-at hh:mm]]\n"
-    "       zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n"
-    "  --home DIR             the program folder (default: the folder of zelkova); it must hold\n"
-    "                         RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl\n"
-    "  --feed DIR             the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
-    "                         remembered in the settings, like a folder chosen with JVLink設定\n"
-    "  --date yyyymmdd        loads that stored date at start\n"
-    "  --race N               selects race N of the race list (default 1); --race main: the race\n"
-    "                         whose field has the most past runs\n"
-    "  --page NAME            shows that page of the race view: its tab caption or its grid (StringGrid4 …)\n"
-    "  --horse H              opens the past runs (馬成績) of horse number H of the race; with\n"
-    "                         --screenshot, that window is saved\n"
-    "  --screenshot FILE.png  shows the main window, saves it as a PNG and exits\n"
-    "  --print-pdf FILE.pdf   prints the analysis of the day --date to a PDF and exits\n"
-    "  --clock TIME           runs as if it were TIME (\"yyyy-mm-dd hh:mm\"): a past race day replayed,\n"
-    "                         the recorded feed releasing each batch once its time has passed\n"
-    "  --clock-speed N        the clock runs N times as fast (default 1)\n"
-    "  --auto-odds            ticks ｵｯｽﾞ自動取得 (which checks that the date is today's)\n"
-    "  --click NAME           performs that button or menu item once the date is shown\n"
-    "                         (GetKaisaiBtn, KekkaGetBtn, SokuhoOddsBtn, O1 …); may be repeated\n"
-    "  --screenshot-at hh:mm  with --clock: takes the screenshot once the clock reaches hh:mm\n"
-    "exit status: 0 closed normally; 1 the start failed (said in a message); 2 bad arguments\n";
+    "        zelkova [--home DIR] --date DATE --print-pdf FILE.pdf\n"
+    "  --home DIR             プログラムフォルダ（省略時は zelkova のフォルダ）。RTJ.dat、RTN.dat、\n"
+    "                         RTC.dat、SetGate.tbl が要ります\n"
+    "  --feed DIR             JV-Dataを読むフィードフォルダ（stored/ か realtime/ があるもの）。\n"
+    "                         JVLink設定で選んだフォルダと同じく設定に覚えます\n"
+    "  --date DATE            起動時にその日を読み込みます（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）\n"
+    "  --course 競馬場        --race のレースの競馬場: 名前（東京）かコード（05）。その日に一つの\n"
+    "                         競馬場しかなければ省けます\n"
+    "  --race N               レース番号 N のレースを選びます（省略時はレース一覧の最初）。\n"
+    "                         --race main は出走馬の過去走がいちばん多いその日のメインレース\n"
+    "  --page 名前            レース画面のそのページを出します: タブの見出しかグリッドの名前（StringGrid4 …）\n"
+    "  --horse H              そのレースの馬番 H の過去走（馬成績）を開きます。--screenshot ではその\n"
+    "                         ウィンドウを保存します\n"
+    "  --screenshot FILE.png  メインウィンドウを出し、PNGに保存して終わります\n"
+    "  --print-pdf FILE.pdf   --date の日の分析結果印刷をPDFに書いて終わります\n"
+    "  --clock TIME           TIME（\"yyyy-mm-dd hh:mm\"）であるかのように動きます: 過去の開催日を再生し、\n"
+    "                         記録されたフィードは時刻が来たものから渡します\n"
+    "  --clock-speed N        時計をN倍速で進めます（省略時 1）\n"
+    "  --auto-odds            ｵｯｽﾞ自動取得にチェックを入れます（その日が今日かを確かめます）\n"
+    "  --click 名前           日付を出したあとでそのボタンかメニューを押します\n"
+    "                         （GetKaisaiBtn、KekkaGetBtn、SokuhoOddsBtn、O1 …）。何度でも書けます\n"
+    "  --screenshot-at hh:mm  --clock と共に: 時計が hh:mm になったときに保存します\n"
+    "終了コード: 0 正常に閉じた。1 起動の失敗（メッセージで理由）。2 引数の誤り（一行で理由）\n";
 
+// A bad argument: one line saying what is wrong with it.
 int Usage(const std::string& why) {
-  std::fprintf(stderr, "zelkova: %s\n%s", why.c_str(), kUsage);
+  std::fprintf(stderr, "zelkova: %s\n", why.c_str());
   return 2;
 }
 
@@ -137,8 +142,9 @@ int main(int argc, char** argv) {
   std::string feed, screenshot, clockText, speedText, shotAtText;
   QString date, page;
   QStringList clicks;
-  int race = 0, horse = 0;
-  bool autoOdds = false, mainRace = false;
+  int horse = 0;
+  zelkova::RaceName raceName;
+  bool autoOdds = false;
   QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -147,26 +153,25 @@ int main(int argc, char** argv) {
       continue;
     }
     const bool known = a == "--home" || a == "--feed" || a == "--screenshot" || a == "--date" ||
-                       a == "--race" || a == "--page" || a == "--horse" || a == "--clock" || a == "--clock-speed" ||
+                       a == "--race" || a == "--course" || a == "--page" || a == "--horse" || a == "--clock" || a == "--clock-speed" ||
                        a == "--click" || a == "--screenshot-at";
-    if (!known) return Usage("unknown option '" + a.toStdString() + "'");
-    if (i + 1 >= args.size()) return Usage(a.toStdString() + " needs a value");
+    if (!known) return Usage("「" + a.toStdString() + "」というオプションはありません（zelkova --help で使い方を表示します）");
+    if (i + 1 >= args.size()) return Usage(a.toStdString() + " に値がありません");
     const QString value = args[++i];
     if (a == "--click") {
       clicks << value;
     } else if (a == "--date" || a == "--page") {
       (a == "--date" ? date : page) = value;
-    } else if (a == "--race" && value == "main") {
-      mainRace = true;
     } else if (a == "--race") {
-      bool ok = false;
-      race = value.toInt(&ok);
-      if (!ok || race < 1) return Usage("--race takes a race of the race list (1, 2, ...), not '" + value.toStdString() + "'");
+      if (std::string why = zelkova::ParseRaceOption(value.toStdString(), raceName); !why.empty())
+        return Usage(zelkova::Cp932ToUtf8Lossy(why));
+    } else if (a == "--course") {
+      raceName.course = value.toStdString();
     } else if (a == "--horse") {
       bool ok = false;
       horse = value.toInt(&ok);
       if (!ok || horse < 1 || horse > zelkova::MaxRunners)
-        return Usage("--horse takes a horse number (1..18), not '" + value.toStdString() + "'");
+        return Usage("--horse は馬番（1～18）です（「" + value.toStdString() + "」）");
     } else {
       std::string v = value.toStdString();  // UTF-8
       if (a == "--home") home = std::filesystem::absolute(zelkova::PathFromUtf8(v));
@@ -183,23 +188,28 @@ int main(int argc, char** argv) {
     auto start = zelkova::ParseClockText(clockText);
     char* end = nullptr;
     const double speed = speedText.empty() ? 1.0 : std::strtod(speedText.c_str(), &end);
-    if (!start) return Usage("--clock takes \"yyyy-mm-dd hh:mm\", not '" + clockText + "'");
+    if (!start) return Usage("--clock の「" + clockText + "」は日時ではありません（\"yyyy-mm-dd hh:mm\"）");
     if (!speedText.empty() && (*end != '\0' || !(speed > 0) || speed > 100000))
-      return Usage("--clock-speed takes a number above 0, not '" + speedText + "'");
+      return Usage("--clock-speed は0より大きい数です（「" + speedText + "」）");
     replay = std::make_unique<zelkova::ReplayClock>(*start, speed);
   }
   // The moment of a replayed day at which the screenshot is taken.
   std::optional<zelkova::LocalTime> shotAt;
   if (!shotAtText.empty()) {
-    if (!replay || screenshot.empty()) return Usage("--screenshot-at needs --clock and --screenshot");
+    if (!replay || screenshot.empty()) return Usage("--screenshot-at には --clock と --screenshot が要ります");
     const zelkova::LocalTime start = replay->now();
     char day[16];
     std::snprintf(day, sizeof day, "%04d-%02d-%02d ", start.year, start.month, start.day);
     shotAt = zelkova::ParseClockText(day + shotAtText);
-    if (!shotAt || shotAtText.size() != 5) return Usage("--screenshot-at takes hh:mm, not '" + shotAtText + "'");
+    if (!shotAt || shotAtText.size() != 5) return Usage("--screenshot-at は hh:mm です（「" + shotAtText + "」）");
   }
-  if (!date.isEmpty() && zelkova::DateArgument(date.toStdString()).empty())
-    return Usage("--date takes yyyymmdd, not '" + date.toStdString() + "'");
+  if (!date.isEmpty()) {
+    std::string text;
+    if (std::string why = zelkova::CheckDateArgument(date.toStdString(), &text); !why.empty())
+      return Usage(zelkova::Cp932ToUtf8Lossy(why));
+    date = QString::fromStdString(text.substr(0, 4) + text.substr(6, 2) + text.substr(10, 2));  // yyyymmdd
+  }
+  const bool raceNamed = raceName.main || raceName.number > 0 || !raceName.course.empty();
   zelkova::gui::QtPrompts startPrompts;
   startPrompts.setQuiet(!screenshot.empty());
   if (std::string why = zelkova::ProgramFolderProblem(home); !why.empty()) {
@@ -334,7 +344,7 @@ int main(int argc, char** argv) {
   mainForm.activateWindow();
   // The date loads first, the buttons run on it, then the race and the page are chosen: a
   // command that goes through the races (O1) still leaves the race asked for on the screen.
-  const bool choose = !date.isEmpty() || race > 0 || mainRace || !page.isEmpty();
+  const bool choose = !date.isEmpty() || raceNamed || !page.isEmpty();
   QString why;
   auto failed = [&] {
     std::fprintf(stderr, "zelkova: %s\n", why.toUtf8().constData());
@@ -344,12 +354,23 @@ int main(int argc, char** argv) {
   if (!loaded && failed()) return 1;
   for (const QString& name : clicks) {
     if (!mainForm.pressCommand(name)) {
-      std::fprintf(stderr, "zelkova: no button or menu item %s\n", name.toUtf8().constData());
+      std::fprintf(stderr, "zelkova: 「%s」というボタンやメニューはありません\n", name.toUtf8().constData());
       if (!screenshot.empty()) return 1;
     }
   }
   if (loaded && choose) {
-    const int item = mainRace && mainForm.raceDay() ? zelkova::MainRaceItem(*mainForm.raceDay()) + 1 : race;
+    // The race named as every command names one; the list item that shows it.
+    int item = 0;
+    if (raceNamed && mainForm.raceDay()) {
+      const zelkova::RaceChoice chosen = zelkova::ChooseRaces(*mainForm.raceDay(), raceName, true);
+      if (!chosen.problem.empty()) {
+        why = QString::fromStdString(zelkova::Cp932ToUtf8Lossy(chosen.problem));
+        if (failed()) return chosen.needsMore ? 2 : 1;
+      } else {
+        const std::vector<int> list = zelkova::RaceListSlots(*mainForm.raceDay());
+        item = static_cast<int>(std::find(list.begin(), list.end(), chosen.picked.front()) - list.begin()) + 1;
+      }
+    }
     if (!(mainForm.ShowRaceOfDay(item, page, &why) && (horse <= 0 || mainForm.ShowHorse(horse, &why))) && failed())
       return 1;
   }

@@ -697,10 +697,12 @@ bool TMainForm::ShowRace(const QString& yyyymmdd, int race, const QString& page,
     const QString text = yyyymmdd.left(4) + U("年") + yyyymmdd.mid(4, 2) + U("月") + yyyymmdd.mid(6, 2) + U("日");
     index = dateCombo_->findText(text);
   }
-  if (index < 0) return fail(yyyymmdd.isEmpty() ? "no stored date" : "no stored date " + yyyymmdd);
+  if (index < 0) return fail(yyyymmdd.isEmpty() ? U("保存されている日付がありません")
+                                                  : yyyymmdd.left(4) + U("年") + yyyymmdd.mid(4, 2) + U("月") +
+                                                        yyyymmdd.mid(6, 2) + U("日は保存されていません"));
   dateCombo_->setCurrentIndex(index);
   DateComboChange();
-  if (!loaded_) return fail("the date did not load");
+  if (!loaded_) return fail(U("その日を読み込めませんでした"));
   return ShowRaceOfDay(race, page, why);
 }
 
@@ -709,9 +711,9 @@ bool TMainForm::ShowRaceOfDay(int race, const QString& page, QString* why) {
     if (why) *why = text;
     return false;
   };
-  if (!loaded_) return fail("no date is loaded");
+  if (!loaded_) return fail(U("日付が読み込まれていません"));
   if (race > 0) {
-    if (race > datList_->count()) return fail(QString("the race list has %1 races").arg(datList_->count()));
+    if (race > datList_->count()) return fail(U("レース一覧は%1レースです").arg(datList_->count()));
     datList_->setCurrentRow(race - 1);
     DatListClick();
   }
@@ -719,7 +721,7 @@ bool TMainForm::ShowRaceOfDay(int race, const QString& page, QString* why) {
     int tab = -1;
     for (int i = 0; i < pageControl1_->count(); ++i)
       if (pageControl1_->tabText(i) == page || pageControl1_->widget(i)->objectName() == page) tab = i;
-    if (tab < 0 || !pageControl1_->isTabVisible(tab)) return fail("no page " + page);
+    if (tab < 0 || !pageControl1_->isTabVisible(tab)) return fail(U("「") + page + U("」というページはありません"));
     pageControl1_->setCurrentIndex(tab);
   }
   return true;

@@ -37,7 +37,7 @@ bool TMainForm::ShowHorse(int number, QString* why) {
   const int race = day_ && loaded_ ? day_->CurrentRace : -1;
   const int runners = race >= 0 && race < MaxRaces ? day_->Races[static_cast<size_t>(race)].Figures.RunnerCount : 0;
   if (number < 1 || number > runners) {
-    if (why) *why = QString("the race has %1 runners, no horse %2").arg(runners).arg(number);
+    if (why) *why = QString::fromUtf8("このレースは%1頭立てです。%2番の馬はいません").arg(runners).arg(number);
     return false;
   }
   day_->CurrentRunner = number - 1;

@@ -22,8 +22,9 @@ namespace zelkova::gui {
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: zelkova [--home DIR] --date yyyymmdd --print-pdf FILE.pdf\n");
+// A bad argument: one line saying what is wrong with it.
+int Usage(const std::string& why) {
+  std::fprintf(stderr, "zelkova: %s\n", why.c_str());
   return 2;
 }
 
@@ -48,12 +49,16 @@ int PrintPdfMain(int argc, char** argv) {
       if (a == "--home") home = std::filesystem::absolute(PathFromUtf8(v));
       else if (a == "--date") date = v;
       else pdf = v;
+    } else if (a == "--home" || a == "--date" || a == "--print-pdf") {
+      return Usage(a + " に値がありません");
     } else {
-      return Usage();
+      return Usage("--print-pdf には「" + a + "」という引数は使えません（--home DIR --date DATE --print-pdf FILE.pdf）");
     }
   }
-  const std::string dateText = DateArgument(date);
-  if (dateText.empty() || pdf.empty()) return Usage();
+  if (date.empty()) return Usage("--print-pdf には --date DATE が要ります");
+  std::string dateText;
+  if (std::string why = CheckDateArgument(date, &dateText); !why.empty()) return Usage(Cp932ToUtf8Lossy(why));
+  if (pdf.empty()) return Usage("--print-pdf に書き出すファイルがありません");
   // The program folder is checked as the window's start checks it, with the same messages.
   if (std::string why = ProgramFolderProblem(home); !why.empty()) {
     std::fprintf(stderr, "zelkova: %s\n", Cp932ToUtf8Lossy(why).c_str());
@@ -74,14 +79,14 @@ int PrintPdfMain(int argc, char** argv) {
   });
   if (!load.ok()) {
     if (load.status().isNotFound())
-      std::fprintf(stderr, "zelkova: %s: no race data stored for this date\n", shown.c_str());
+      std::fprintf(stderr, "zelkova: %s：この日のレースのデータがありません\n", shown.c_str());
     else
       std::fprintf(stderr, "zelkova: %s: %s\n", shown.c_str(), Cp932ToUtf8Lossy(load.status().message()).c_str());
     return 1;
   }
   const int n = RaceListCount(*day);
   if (n == 0) {
-    std::fprintf(stderr, "zelkova: %s: the day has no races to print\n", shown.c_str());
+    std::fprintf(stderr, "zelkova: %s：印刷するレースがありません\n", shown.c_str());
     return 1;
   }
   PageRecorder rec;

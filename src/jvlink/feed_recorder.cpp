@@ -59,7 +59,7 @@ class Recorder {
       for (const char* id : kStoredIds)
         if (Status s = stored(id); !s.ok()) return s;
     if (!o_.realtimeDate.empty()) {
-      if (!IsDateKey(o_.realtimeDate)) return Status::InvalidArgument("not a date yyyymmdd: " + o_.realtimeDate);
+      if (!IsDateKey(o_.realtimeDate)) return Status::InvalidArgument(Sj("「") + o_.realtimeDate + Sj("」は日付（yyyymmdd）ではありません"));
       for (const char* ds : kDayStreams)
         if (Status s = realtime(ds, o_.realtimeDate); !s.ok()) return s;
       for (const std::string& key : raceKeys_)
@@ -67,7 +67,7 @@ class Recorder {
       for (const std::string& key : raceKeys_)
         if (Status s = video(key); !s.ok()) return s;
       if (raceKeys_.empty())
-        say("no race of " + o_.realtimeDate + " in the records read: no odds recorded (record its stored data with --from too)");
+        say(o_.realtimeDate + Sj("のレースが読んだレコードにないため、オッズは記録していません（その日の蓄積系データも --from で記録してください）"));
     }
     return firstFailure_;
   }
@@ -144,7 +144,7 @@ class Recorder {
     std::string last;
     const int r = jv_.JVOpen(id, o_.fromdate, o_.option, readcount, downloadcount, last);
     if (r == -1) {
-      say(id + ": nothing newer than " + o_.fromdate);
+      say(id + Sj("：") + o_.fromdate + Sj("より新しいデータはありません"));
       close();
       return Status::Ok();
     }
@@ -153,7 +153,7 @@ class Recorder {
       close();
       return Status::Ok();
     }
-    say(id + ": " + std::to_string(readcount) + " files, " + std::to_string(downloadcount) + " to download");
+    say(id + Sj("：ファイル") + std::to_string(readcount) + Sj("個、うちダウンロード") + std::to_string(downloadcount) + Sj("個"));
     // Every file gets the newest file's time: JV-Link names no time per file, and a replay from
     // the time the program remembers after this download then serves nothing again.
     const std::string stamp = last.size() == 14 && IsAllDigits(last) && last != "00000000000000"
@@ -187,7 +187,7 @@ class Recorder {
   Status realtime(const std::string& dataspec, const std::string& key) {
     const int r = jv_.JVRTOpen(dataspec, key);
     if (r != 0) {
-      if (r == -1) say(dataspec + " " + key + ": no data");
+      if (r == -1) say(dataspec + " " + key + Sj("：データがありません"));
       else failed(dataspec + " " + key + " " + Sj("JVRTOpenエラー:"), "JVRTOpen", r);
       close();
       return Status::Ok();
@@ -213,7 +213,7 @@ class Recorder {
     const std::string movieKey = raceKey.substr(0, 10) + raceKey.substr(14, 2);
     const int r = jv_.JVMVCheck(movieKey);
     if (r != 1) {
-      if (r != 0) say(movieKey + " JVMVCheck: " + JvMessage("JVMVCheck", r));
+      if (r != 0) say(movieKey + Sj("：") + JvMessage("JVMVCheck", r));
       return Status::Ok();
     }
     Status s = EnsureDir(out_ / "video");

@@ -414,9 +414,7 @@ Status Loader::ReadRaces() {
     obs_.SetWaitText(FullCourseName(code) + PadNumber(race.RaRecord.field(26, 2)) + T().reading, "");
     obs_.ProcessEvents();
     if (race.RaRecord.field(12, 4) != "0000") {
-      obs_.AddRaceListItem(shortName + PadNumber(race.RaRecord.field(22, 2)) + T().kai +
-                           PadNumber(race.RaRecord.field(24, 2)) + T().hi + PadNumber(race.RaRecord.field(26, 2)) +
-                           "R");
+      obs_.AddRaceListItem(RaceListItemText(race.RaRecord));
       listSlots_.push_back(slot);
       std::string entry = std::string(code) + shortName;
       auto it = std::lower_bound(courses_.begin(), courses_.end(), entry);
@@ -680,6 +678,11 @@ Status LoadRaceRecords(RaceDay& day, const RecordLoadInputs& in, LoadStages& sta
                        LoadScratch& scratch) {
   Loader loader(day, in, stages, obs, scratch);
   return loader.Run();
+}
+
+std::string RaceListItemText(const RaImage& ra) {
+  return CourseNameW(ra.field(20, 2), 2) + PadNumber(ra.field(22, 2)) + T().kai + PadNumber(ra.field(24, 2)) + T().hi +
+         PadNumber(ra.field(26, 2)) + "R";
 }
 
 }  // namespace zelkova

@@ -17,6 +17,10 @@
 
 namespace zelkova {
 
+// The race list's item for a race: two-character racecourse name, meeting, day and race number
+// ("東京 2回 8日11R" in CP932).
+std::string RaceListItemText(const RaImage& ra);
+
 class TIniGT;
 
 // What the main window does while a day loads.

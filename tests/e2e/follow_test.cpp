@@ -94,10 +94,10 @@ TEST_F(FollowE2E, ARaceDayArrivesByItselfOnAFastClock) {
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   const auto lines = Lines(r.out);
   ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[1], "automatic odds armed");
-  EXPECT_EQ(lines.back(), "17:00:00 done");
+  EXPECT_EQ(lines[1], "オッズ自動取得を始めます");
+  EXPECT_EQ(lines.back(), "17:00:00 終わりました");
   // One odds fetch per race, each at its odds time and each storing a snapshot.
-  const std::regex odds(R"((\d\d:\d\d):\d\d odds (.+) read 2 merged 2 ok)");
+  const std::regex odds(R"((\d\d:\d\d):\d\d オッズ (.+) 読込2件 保存2件 正常)");
   std::set<std::string> races;
   int results = 0, weights = 0;
   for (const auto& l : lines) {
@@ -105,15 +105,17 @@ TEST_F(FollowE2E, ARaceDayArrivesByItselfOnAFastClock) {
     if (std::regex_match(l, m, odds)) {
       EXPECT_TRUE(races.insert(m[2]).second) << "fetched twice: " << l;
     }
-    if (l.find(" results 20240519 ") != std::string::npos) ++results;
-    if (l.find(" weights 20240519 ") != std::string::npos) ++weights;
+    if (l.find(" 成績 20240519 ") != std::string::npos) ++results;
+    if (l.find(" 馬体重 20240519 ") != std::string::npos) ++weights;
   }
-  const int raceCount = std::stoi(lines[0].substr(lines[0].rfind(", ") + 2));
+  std::smatch count;
+  ASSERT_TRUE(std::regex_search(lines[0], count, std::regex("（(\\d+)レース）"))) << lines[0];
+  const int raceCount = std::stoi(count[1]);
   EXPECT_EQ(static_cast<int>(races.size()), raceCount) << r.out;
   EXPECT_GE(results, 20);  // every 15 minutes from before the first race on
   EXPECT_EQ(results, weights);
   // Before the first results JV-Link has nothing newer: said once on the fetch's line, no error.
-  EXPECT_NE(r.out.find("read 0 merged 0 新しいデータはまだありません\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("読込0件 保存0件 新しいデータはまだありません\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("(-1)"), std::string::npos) << r.out;
   // By 17:00 every race has its payouts, weights and odds on disk.
   const std::string day = "2024年05月19日";
@@ -125,15 +127,15 @@ TEST_F(FollowE2E, ARaceDayArrivesByItselfOnAFastClock) {
   // The same feed again changes nothing: every record is already stored.
   CommandRun again = Run(Follow(home, "--clock \"2024-05-19 16:40\" --clock-speed 7200 --until 17:00"));
   ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_NE(again.out.find("16:55:00 results 20240519 read"), std::string::npos) << again.out;
-  EXPECT_EQ(again.out.find("merged 1"), std::string::npos) << again.out;
+  EXPECT_NE(again.out.find("16:55:00 成績 20240519 読込"), std::string::npos) << again.out;
+  EXPECT_EQ(again.out.find("保存1件"), std::string::npos) << again.out;
 }
 
 TEST_F(FollowE2E, AnotherDaysClockOrABadOptionIsRefused) {
   const fs::path home = Home("refused");
   CommandRun r = Run(Follow(home, "--clock \"2024-05-20 09:00\""));
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("is not the day of the clock"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("は時計の日（2024年05月20日）ではありません"), std::string::npos) << r.err;
   EXPECT_EQ(Run(Follow(home, "--clock-speed 0")).status, 2);
   EXPECT_EQ(Run(Follow(home, "--until 25:00")).status, 2);
   EXPECT_EQ(Run(Follow(home, "--clock \"2024-05-19 9:00\"")).status, 2);
@@ -144,7 +146,7 @@ TEST_F(FollowE2E, AnInterruptEndsTheFollowerWithItsFilesWhole) {
   // In the background the shell would have the follower ignore SIGINT; it takes the signal anyway.
   CommandRun r = Run("( " + Follow(home, "--clock \"2024-05-19 10:10\" --clock-speed 600") +
                      " & pid=$!; sleep 2; kill -INT $pid; wait $pid; echo status=$? )");
-  EXPECT_NE(r.out.find(" interrupted\nstatus=130"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" 中断しました\nstatus=130"), std::string::npos) << r.out;
   ExpectWholeDataFiles(home, "after the interrupt");
 }
 

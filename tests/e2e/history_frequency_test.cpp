@@ -146,7 +146,7 @@ TEST_F(HistoryFrequencyE2E, SeasonTableIsTheSumOfTheDaysFiles) {
     for (size_t i = 0; i < 432; ++i) partSum[i] += c[i];
   }
   EXPECT_EQ(TableCounts(part.out), partSum);
-  EXPECT_NE(part.err.find("(0 computed"), std::string::npos) << part.err;
+  EXPECT_NE(part.err.find("（うち0日は保存ファイルから計算）"), std::string::npos) << part.err;
 }
 
 TEST_F(HistoryFrequencyE2E, DamagedDayIsReportedAndMadeAgain) {
@@ -159,7 +159,7 @@ TEST_F(HistoryFrequencyE2E, DamagedDayIsReportedAndMadeAgain) {
   Proc after = Zelkova("frequency --from 20000101");
   ASSERT_EQ(after.status, 0) << after.err;
   EXPECT_NE(after.err.find(days[days.size() / 2] + "の集計ファイルを使えません"), std::string::npos) << after.err;
-  EXPECT_NE(after.err.find("1 computed"), std::string::npos) << after.err;
+  EXPECT_NE(after.err.find("（うち1日は保存ファイルから計算）"), std::string::npos) << after.err;
   EXPECT_EQ(after.out, before.out);
   EXPECT_EQ(ReadBytes(victim), good);
 }

@@ -158,20 +158,20 @@ TEST_F(OutputsE2E, DatesWithoutDataAreNamedAndSkipped) {
   std::vector<std::string> dates = Dates();
   Proc p = Cli("csv 20230102 " + dates.front());
   EXPECT_EQ(p.status, 1);
-  EXPECT_NE(p.err.find("2023年01月02日: no race data"), std::string::npos) << p.err;
+  EXPECT_NE(p.err.find("2023年01月02日：この日のレースのデータがありません"), std::string::npos) << p.err;
   EXPECT_NE(p.out.find(dates.front() + ".csv"), std::string::npos);
   EXPECT_FALSE(fs::exists(home_ / "CSV" / "20230102.csv"));
   Proc none = Cli("csv --from 19990101 --to 19991231");
   EXPECT_EQ(none.status, 1);
-  EXPECT_NE(none.err.find("no stored dates"), std::string::npos);
-  EXPECT_EQ(Cli("csv 2024-05-12").status, 2);
+  EXPECT_NE(none.err.find("19990101から19991231までに保存された日付はありません"), std::string::npos) << none.err;
+  EXPECT_EQ(Cli("csv 2024-05-32").status, 2);
 }
 
 TEST_F(OutputsE2E, DayWithoutPayoutsExportsConditionsOnly) {
   // The feed's today has entries but no results yet.
   Proc p = Cli("csv 20240512");
   ASSERT_EQ(p.status, 0) << p.err;
-  EXPECT_NE(p.err.find("no payouts"), std::string::npos) << p.err;
+  EXPECT_NE(p.err.find("払戻はまだありません"), std::string::npos) << p.err;
   auto lines = zelkova::SplitLines(zelkova::testing::ReadBytes(home_ / "CSV" / "20240512.csv"));
   ASSERT_GT(lines.size(), 1u);
   for (size_t i = 1; i < lines.size(); ++i) {

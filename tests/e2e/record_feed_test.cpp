@@ -30,7 +30,7 @@ TEST(RecordFeedTest, ARecordedFeedDownloadsToTheSameFiles) {
   auto rec = RunProgram("zelkova-cli", {"--feed", U8(t / "feed"), "record-feed", "--out", U8(t / "rec"), "--from",
                                         "2024/05/01 00:00:00", "--realtime", "20240519"});
   ASSERT_EQ(rec.status, 0) << rec.out << rec.err;
-  EXPECT_NE(rec.out.find(" real-time batches, "), std::string::npos) << rec.out;
+  EXPECT_NE(rec.out.find("に記録しました：蓄積系ファイル"), std::string::npos) << rec.out;
   EXPECT_TRUE(fs::exists(t / "rec" / "version.txt"));
   EXPECT_FALSE(fs::is_empty(t / "rec" / "realtime" / "0B30"));
 

@@ -1,5 +1,6 @@
 // zelkova-cli view over a generated, downloaded season: every grid of a race as tab-separated
-// rows, sorts chosen by button caption, and what a damaged stored file or a bad argument gives.
+// rows, sorts chosen by button caption, races named by racecourse and number as the day's race
+// list shows them, and what a damaged stored file or a bad argument gives.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,6 +68,21 @@ class ViewE2E : public ::testing::Test {
         zelkova::testing::BinPath("zelkova-cli") + " --home '" + home_.string() + "' view " + args,
         dir_->path() / "view.err");
   }
+  // The day's race list (zelkova-cli races).
+  std::vector<std::string> Races(const std::string& date) {
+    CommandRun r = zelkova::testing::RunCommand(
+        zelkova::testing::BinPath("zelkova-cli") + " --home '" + home_.string() + "' races " + date,
+        dir_->path() / "view.err");
+    EXPECT_EQ(r.status, 0) << Err();
+    std::vector<std::string> lines = Split(r.out, '\n');
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+  }
+  // The racecourse of the day's first race, as a fan names it (東京).
+  std::string FirstCourse(const std::string& date) {
+    auto lines = Races(date);
+    return lines.empty() ? std::string() : lines[0].substr(0, 6);
+  }
   std::string Err() const { return zelkova::testing::ReadBytes(dir_->path() / "view.err"); }
 
   static TempDir* dir_;
@@ -77,7 +93,7 @@ TempDir* ViewE2E::dir_ = nullptr;
 fs::path ViewE2E::home_;
 
 TEST_F(ViewE2E, EveryGridOfARace) {
-  CommandRun r = View("20240511 --race 11");
+  CommandRun r = View("20240511 --course " + FirstCourse("20240511") + " --race 11");
   ASSERT_EQ(r.status, 0) << Err();
   ViewOutput v = Parse(r.out);
   EXPECT_EQ(v.labels["RaceLabel"], "11");
@@ -106,7 +122,8 @@ TEST_F(ViewE2E, EveryGridOfARace) {
 }
 
 TEST_F(ViewE2E, SortByButtonCaption) {
-  CommandRun r = View("20240512 --race 11 --grid 着RT --sort 着ＲＴ");
+  const std::string course = FirstCourse("20240512");
+  CommandRun r = View("20240512 --race 11 --course " + course + " --grid 着RT --sort 着ＲＴ");
   ASSERT_EQ(r.status, 0) << Err();
   ViewOutput v = Parse(r.out);
   ASSERT_EQ(v.order, std::vector<std::string>{"StringGrid7"});
@@ -128,7 +145,7 @@ TEST_F(ViewE2E, SortByButtonCaption) {
   }
   EXPECT_GE(lastRank, 1);
   // By component name too, descending on 支持率 or by the hidden figure of the record card.
-  r = View("20240512 --race 11 --grid StringGrid4 --sort 勝率");
+  r = View("20240512 --race 11 --course " + course + " --grid StringGrid4 --sort 勝率");
   ASSERT_EQ(r.status, 0) << Err();
   const auto& card = Parse(r.out).grids["StringGrid4"];
   for (size_t i = 2; i < card.size(); ++i) EXPECT_GE(card[i - 1][1], card[i][1]);
@@ -144,9 +161,19 @@ TEST_F(ViewE2E, BadArguments) {
   EXPECT_EQ(View("20240512 --race 37").status, 2);
   EXPECT_EQ(View("--race 1").status, 2);
   EXPECT_EQ(View("2024051").status, 2);
-  r = View("20240506 --race 25");  // a day of two racecourses
+  EXPECT_EQ(View("20240231").status, 2);
+  EXPECT_NE(Err().find("2024年02月31日という日はありません"), std::string::npos) << Err();
+  // A day of two racecourses: a race number alone names two races, a racecourse not run that day
+  // none; each answer lists what the day has.
+  r = View("20240506 --race 11");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(Err().find("11Rは"), std::string::npos) << Err();
+  EXPECT_NE(Err().find("にあります。--course で競馬場を選んでください"), std::string::npos) << Err();
+  r = View("20240506 --course 函館 --race 11");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(Err().find("has no race 25"), std::string::npos) << Err();
+  EXPECT_NE(Err().find("「函館」はこの日の競馬場ではありません（この日のレース："), std::string::npos) << Err();
+  EXPECT_NE(Err().find("1R～12R"), std::string::npos) << Err();
+  EXPECT_EQ(View("20240506 --course " + FirstCourse("20240506")).status, 2);  // which race?
   r = View("20230101");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.out.empty());
@@ -167,8 +194,9 @@ TEST_F(ViewE2E, DamagedStoredFilesShowWhatTheyCan) {
     }
   ASSERT_FALSE(entries.empty());
   int shown = 0;
+  const std::string course = FirstCourse("20240512");
   for (int race = 1; race <= 12; ++race) {
-    CommandRun r = View("20240512 --race " + std::to_string(race));
+    CommandRun r = View("20240512 --course " + course + " --race " + std::to_string(race));
     ASSERT_TRUE(r.status == 0 || r.status == 1) << Err();
     if (r.status == 0) {
       ++shown;
@@ -178,7 +206,22 @@ TEST_F(ViewE2E, DamagedStoredFilesShowWhatTheyCan) {
     }
   }
   EXPECT_GE(shown, 1);
-  EXPECT_NE(Err().find("warning"), std::string::npos);
+  EXPECT_NE(Err().find(".jvSEr"), std::string::npos) << Err();
+}
+
+// The race list as the window shows it; an item named by its racecourse and number is that race.
+TEST_F(ViewE2E, RacesListTheDayAndNameEachRace) {
+  const std::vector<std::string> races = Races("2024-05-06");
+  ASSERT_GE(races.size(), 13u);
+  EXPECT_EQ(races[0].size(), races.back().size());
+  for (const std::string& item : races) EXPECT_EQ(item.substr(item.size() - 1), "R") << item;
+  const std::string last = races.back();
+  const std::string number = last.substr(last.size() - 3, 2);
+  CommandRun r = View("2024年05月06日 --course " + last.substr(0, 6) + " --race " + number + " --grid 基本情報");
+  ASSERT_EQ(r.status, 0) << Err();
+  ViewOutput byName = Parse(r.out);
+  EXPECT_EQ(byName.labels["RaceLabel"], std::to_string(std::stoi(number)));
+  EXPECT_EQ(View("20240506 --race main --grid 基本情報").status, 0) << Err();
 }
 
 }  // namespace

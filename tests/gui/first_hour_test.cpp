@@ -166,10 +166,19 @@ class FirstHourTest : public QObject {
     auto run = [&](const QStringList& args, QString* out, QString* err) { return testing::RunOffscreen(exe, args, out, err); };
     QString out, err;
     QCOMPARE(run({"--help"}, &out, &err), 0);
-    QVERIFY2(out.startsWith("usage: zelkova [--home DIR]"), qPrintable(out));
+    QVERIFY2(out.startsWith(U8("使い方: zelkova [--home DIR]")), qPrintable(out));
     QVERIFY(err.isEmpty());
+    // A bad argument is one line naming it; a date the calendar does not have is refused as such.
     QCOMPARE(run({"--bogus"}, &out, &err), 2);
-    QVERIFY2(err.contains("unknown option '--bogus'"), qPrintable(err));
+    QVERIFY2(err.endsWith(U8("\nzelkova: 「--bogus」というオプションはありません（zelkova --help で使い方を表示します）\n")) ||
+                 err == U8("zelkova: 「--bogus」というオプションはありません（zelkova --help で使い方を表示します）\n"),
+             qPrintable(err));
+    QCOMPARE(run({"--date", "20240230"}, &out, &err), 2);
+    QVERIFY2(err.endsWith(U8("zelkova: 2024年02月30日という日はありません\n")), qPrintable(err));
+    QCOMPARE(run({"--date", "2024年5月1日"}, &out, &err), 2);
+    QVERIFY2(err.contains(U8("は日付ではありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）")), qPrintable(err));
+    QCOMPARE(run({"--race", "0"}, &out, &err), 2);
+    QVERIFY2(err.contains(U8("--race にはレース番号（1～12）か main を指定してください")), qPrintable(err));
     const QString shot = home->filePath("shot.png");
     QCOMPARE(run({"--home", home->path(), "--feed", home->filePath("nowhere"), "--screenshot", shot}, &out, &err), 1);
     QVERIFY2(err.contains(U8("フィードフォルダ「") + home->filePath("nowhere") + U8("」がありません。")), qPrintable(err));

@@ -167,14 +167,14 @@ class LiveDayTest : public QObject {
     if (!QFile::exists(exe)) QSKIP("the program is not built");
     auto run = [&](const QStringList& args, QString* err) { return testing::RunOffscreen(exe, args, nullptr, err, 120000); };
     const QString home2 = dir.filePath("home2"), shot = dir.filePath("shot.png");
-    const QStringList day = {"--home", home2, "--feed", feed, "--date", "20240519", "--race", "1"};
+    const QStringList day = {"--home", home2, "--feed", feed, "--date", "2024-05-19", "--course", U8("新潟"), "--race", "1"};
     QString err;
     QCOMPARE(run(day + QStringList{"--screenshot", shot, "--screenshot-at", "09:45"}, &err), 2);
-    QVERIFY2(err.contains("--screenshot-at needs --clock and --screenshot"), qPrintable(err));
+    QVERIFY2(err.endsWith(U8("zelkova: --screenshot-at には --clock と --screenshot が要ります\n")), qPrintable(err));
     QCOMPARE(run(day + QStringList{"--clock", "2024-05-19 09:00", "--screenshot", shot, "--screenshot-at", "9:45"}, &err), 2);
-    QVERIFY2(err.contains("--screenshot-at takes hh:mm"), qPrintable(err));
+    QVERIFY2(err.contains(U8("--screenshot-at は hh:mm です")), qPrintable(err));
     QCOMPARE(run(day + QStringList{"--click", "NoSuchBtn", "--screenshot", shot}, &err), 1);
-    QVERIFY2(err.contains("no button or menu item NoSuchBtn"), qPrintable(err));
+    QVERIFY2(err.contains(U8("「NoSuchBtn」というボタンやメニューはありません")), qPrintable(err));
     QVERIFY(!QFile::exists(shot));
     QCOMPARE(run(day + QStringList{"--clock", "2024-05-19 09:00", "--clock-speed", "3000", "--auto-odds", "--screenshot",
                                    shot, "--screenshot-at", "09:45"},

@@ -290,7 +290,7 @@ class OutputsTest : public QObject {
     env.remove("WAYLAND_DISPLAY");
     env.remove("QT_QPA_PLATFORM");
     p.setProcessEnvironment(env);
-    p.start(exe, {"--home", home->path(), "--date", "20240512", "--print-pdf", home->filePath("a.pdf")});
+    p.start(exe, {"--home", home->path(), "--date", U8("2024年05月12日"), "--print-pdf", home->filePath("a.pdf")});
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(Read(home->filePath("a.pdf")).startsWith("%PDF"));

@@ -45,14 +45,14 @@ TEST(CliDatesTest, NewestFirstAndUsageErrors) {
 TEST(CliStartTest, HelpAndUnknownOptions) {
   CliRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* part : {"usage: zelkova-cli", "--race N        1..12", "--samples N     3..20", "--excel",
-                           "exit status: 0"})
+  for (const char* part : {"使い方: zelkova-cli", "--course 東京 --race 11", "--samples N     3～20", "--excel",
+                           "終了コード: 0", "races DATE"})
     EXPECT_NE(help.out.find(part), std::string::npos) << part << "\n" << help.out;
   EXPECT_TRUE(help.err.empty());
   CliRun bogus = Cli({"--bogus", "dates"});
   EXPECT_EQ(bogus.status, 2);
   EXPECT_TRUE(bogus.out.empty());
-  EXPECT_NE(bogus.err.find("unknown option '--bogus'"), std::string::npos) << bogus.err;
+  EXPECT_EQ(bogus.err, "zelkova-cli: 「--bogus」というオプションはありません（zelkova-cli --help で使い方を表示します）\n");
 }
 
 // Every command checks the program folder as the program does, with the program's messages.
@@ -76,7 +76,7 @@ TEST(CliStartTest, ProgramFolderAndFixedFilesAreChecked) {
   CliRun empty = Cli({"--home", h, "dates"});
   EXPECT_EQ(empty.status, 0);
   EXPECT_TRUE(empty.out.empty());
-  EXPECT_NE(empty.err.find("no dates are stored yet"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("まだ日付がありません"), std::string::npos) << empty.err;
   CliRun file = Cli({"--home", U8(home / "RTJ.dat"), "dates"});
   EXPECT_EQ(file.status, 1);
   EXPECT_NE(file.err.find("はフォルダではありません"), std::string::npos) << file.err;
