@@ -13,7 +13,6 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "jvlink/batch_download.h"
-#include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 
 namespace zelkova::cli {
@@ -84,21 +83,10 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
     }
   }
   TIniGT ini(ctx.programFolder, "zelkova");
-  std::string feed = ctx.feedFolder;
-  if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
-  if (feed.empty()) {
-    *ctx.err << "zelkova-cli: download: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
-    return 2;
-  }
-  // A remembered folder may have gone since; one given now was checked at start.
-  if (Status s = CheckFeedFolder(PathFromUtf8(feed)); !s.ok()) {
-    *ctx.err << "zelkova-cli: download: " << Cp932ToUtf8Lossy(s.message()) << "\n";
-    return 1;
-  }
-
   SystemClock clock;
-  RecordedJvLink jv(PathFromUtf8(feed), ctx.programFolder / "jvcache", clock);
-  int r = jv.JVInit(SoftwareId());
+  std::unique_ptr<JvLink> jv = CommandJvLink(ctx, "download", &ini, clock, ctx.programFolder / "jvcache");
+  if (!jv) return 1;
+  int r = jv->JVInit(SoftwareId());
   if (r != 0) {
     *ctx.err << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
     return 1;
@@ -111,7 +99,7 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
   options.startNotice = false;  // it asks a window's user to wait
   if (auto ms = EnvNumber("ZELKOVA_FLUSH_MS")) options.flushInterval = std::chrono::milliseconds(*ms);
-  AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1), EnvNumber("ZELKOVA_HOLD_AFTER").value_or(-1));
+  AbortingJvLink aborting(*jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1), EnvNumber("ZELKOVA_HOLD_AFTER").value_or(-1));
   BatchDownload batch(ctx.programFolder, aborting, prompts, clock, ini, &view, options);
   batch.FormCreate();
   if (fromTime) batch.setFromTime(*fromTime);
@@ -132,6 +120,23 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   if (batch.recordsSkipped() > 0) *ctx.out << ", " << batch.recordsSkipped() << " records skipped";
   *ctx.out << "\n";
   return outcome.ok() || outcome.isNotFound() ? 0 : 1;
+}
+
+int CmdJvLinkSetup(CliContext& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    *ctx.err << "zelkova-cli: jvlink-setup: unexpected argument '" << args[0] << "'\n" << UsageText();
+    return 2;
+  }
+  TIniGT ini(ctx.programFolder, "zelkova");
+  SystemClock clock;
+  std::unique_ptr<JvLink> jv = CommandJvLink(ctx, "jvlink-setup", &ini, clock, ctx.programFolder / "jvcache");
+  if (!jv) return 1;
+  // JVLink設定 is the batch window's button: JV-Link's own dialog, its failure told as there.
+  ConsolePrompts prompts(*ctx.err);
+  BatchDownload batch(ctx.programFolder, *jv, prompts, clock, ini);
+  const int code = batch.SpeedButton1Click();
+  *ctx.out << "JVSetUIProperties: " << code << "\n";
+  return code == 0 ? 0 : 1;
 }
 
 }  // namespace zelkova::cli

@@ -19,7 +19,6 @@
 #include "day/race_day_live.h"
 #include "day/replay_timers.h"
 #include "jvlink/jv_message.h"
-#include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 #include "racedata/race_day_loader.h"
 #include "settings/error_log.h"
@@ -144,16 +143,6 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (!ProgramFolderReady(ctx, "follow")) return 1;
   TIniGT ini(ctx.programFolder, "zelkova");
-  std::string feed = ctx.feedFolder;
-  if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
-  if (feed.empty()) {
-    *ctx.err << "zelkova-cli: follow: no feed folder (give --feed DIR or set [JVLink] FeedFolder)\n";
-    return 2;
-  }
-  if (!DirExists(feed)) {
-    *ctx.err << "zelkova-cli: follow: the feed folder " << feed << " does not exist\n";
-    return 1;
-  }
   if (TodayText(start) != date) {
     *ctx.err << "zelkova-cli: follow: " << Cp932ToUtf8Lossy(date) << " is not the day of the clock ("
              << Cp932ToUtf8Lossy(TodayText(start)) << "); give --clock with a time on that day\n";
@@ -161,8 +150,9 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
 
   ReplayClock clock(start, speed);
-  RecordedJvLink recorded(feed, ctx.programFolder / "jvcache", clock);
-  AbortingJvLink jv(recorded, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
+  std::unique_ptr<JvLink> link = CommandJvLink(ctx, "follow", &ini, clock, ctx.programFolder / "jvcache");
+  if (!link) return 1;
+  AbortingJvLink jv(*link, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
   if (int r = jv.JVInit(SoftwareId()); r != 0) {
     *ctx.out << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
     return 1;

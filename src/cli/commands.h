@@ -4,8 +4,15 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace zelkova {
+class Clock;
+class JvLink;
+class TIniGT;
+}  // namespace zelkova
 
 namespace zelkova::cli {
 
@@ -27,6 +34,14 @@ int CmdView(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHistory(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFollow(CliContext& ctx, const std::vector<std::string>& args);
+int CmdJvLinkSetup(CliContext& ctx, const std::vector<std::string>& args);
+
+// The JV-Link a command downloads from: the feed folder given with --feed, else the system's
+// JV-Link (the control on Windows), else the feed folder remembered in `ini` (when given). A
+// recorded feed keeps its download index in `cacheDir` (empty: in memory). nullptr after saying
+// why on err (the command then ends with 1).
+std::unique_ptr<JvLink> CommandJvLink(CliContext& ctx, const char* cmd, const TIniGT* ini, const Clock& clock,
+                                      const std::filesystem::path& cacheDir);
 
 // A DATE operand of `cmd` (yyyymmdd or yyyy年mm月dd日): sets `date` to the CP932 date text, or
 // says why it is none (the command then ends with status 2).

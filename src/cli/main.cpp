@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   }
   const std::string cmd = args[i];
   if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
-      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow") {
+      cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow" && cmd != "jvlink-setup") {
     std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
     return 2;
   }
@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
   if (cmd == "history") return zelkova::cli::CmdHistory(ctx, rest);
   if (cmd == "frequency") return zelkova::cli::CmdFrequency(ctx, rest);
   if (cmd == "follow") return zelkova::cli::CmdFollow(ctx, rest);
+  if (cmd == "jvlink-setup") return zelkova::cli::CmdJvLinkSetup(ctx, rest);
   std::cerr << "zelkova-cli: unknown command '" << cmd << "'\n" << zelkova::cli::UsageText();
   return 2;
 }

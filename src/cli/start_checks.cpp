@@ -52,6 +52,7 @@ std::string UsageText() {
          "              RTJ.dat, RTN.dat, RTC.dat and SetGate.tbl, as the program's folder does\n"
          "  --feed DIR  the feed folder JV-Data comes from (it must hold stored/ or realtime/);\n"
          "              remembered in the program folder's zelkova.ini for later runs\n"
+         "              without it: JV-Link (Windows), else the remembered feed folder\n"
          "commands:\n"
          "  dates       the stored dates, newest first\n"
          "  download [--from \"yyyy/mm/dd hh:nn:ss\"] [--write-through]\n"
@@ -84,6 +85,8 @@ std::string UsageText() {
          "              results and weights at the interval of the settings, one line per fetch;\n"
          "              --clock runs as if it were then, N times as fast (default: now, 1);\n"
          "              ends at --until (default 18:00) or on Ctrl-C\n"
+         "  jvlink-setup\n"
+         "              JV-Link's settings dialog (JVLink設定); its result code on stdout\n"
          "Messages go to stderr; stdout carries only the output of the command.\n"
          "exit status: 0 done; 1 a folder, a file or the data failed (said on stderr);\n"
          "             2 bad arguments (usage on stderr)\n";
