@@ -80,7 +80,25 @@ for what in bad setup; do
   diff <(grep -v '^injected ' "$t/recorded-$what.err") "$t/com-$what.err" >/dev/null \
     || fail "the $what errors read differently: $(diff "$t/recorded-$what.err" "$t/com-$what.err")"
 done
-echo "through_com: JVSetUIProperties -100 and JVOpen -301 through COM told as by the recorded backend"
+# A read error part of the way: the same message, and the same files kept of what was read.
+cp -r "$t/feed" "$t/cut"
+printf 'JVRead -402 after 3000\r\n' >"$t/cut/inject.txt"
+export ZELKOVA_STANDIN_FEED="$(win "$t/cut")"
+for via in recorded com; do
+  feed=()
+  [ "$via" = recorded ] && feed=(--feed "$(win "$t/cut")")
+  cli --home "$(win "$t/$via-cut")" "${feed[@]}" download --from "$from" >"$t/$via-cut.out" 2>"$t/$via-cut.err" \
+    && fail "$via: JVRead -402 ended well"
+  has "$t/$via-cut.err" "JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)"
+  tree "$t/$via-cut" >"$t/$via-cut.files"
+done
+# (each download also names the program folder it started)
+diff <(grep -v -e '^injected ' -e 'プログラムフォルダ' "$t/recorded-cut.err") <(grep -v 'プログラムフォルダ' "$t/com-cut.err") >/dev/null \
+  || fail "the read errors read differently: $(diff "$t/recorded-cut.err" "$t/com-cut.err")"
+diff "$t/recorded-cut.files" "$t/com-cut.files" >/dev/null || fail "a cut download kept different files"
+while IFS= read -r f; do cmp -s "$t/recorded-cut/$f" "$t/com-cut/$f" || fail "cut: $f differs"; done <"$t/recorded-cut.files"
+echo "through_com: JVSetUIProperties -100, JVOpen -301 and JVRead -402 through COM told as by the recorded backend;" \
+     "the cut download kept the same $(wc -l <"$t/recorded-cut.files") files"
 
 # 4. A real-time odds fetch through COM merged into the stored day (JV-Link's time: 11:00).
 export ZELKOVA_STANDIN_FEED="$(win "$t/feed")" ZELKOVA_STANDIN_CLOCK="2024-05-19 11:00"
