@@ -8,24 +8,12 @@
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
 #include "jvlink/software_id.h"
-#ifdef _WIN32
-#include "jvlink/win/com_jv_link.h"
-#endif
+#include "jvlink/system_jv_link.h"
 #include "records/record.h"
 
 namespace zelkova {
 
-bool JvLinkPresent() {
-#ifdef _WIN32
-  return ComJvLink::IsAvailable();
-#else
-  return true;
-#endif
-}
-
-std::string JvLinkMissingMessage() {
-  return Sj("JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。");
-}
+bool JvLinkPresent() { return !SystemCanHaveJvLink() || SystemJvLinkPresent(); }
 
 WindowGeometry ReadGeometry(const TIniGT& ini, const std::string& section, WindowGeometry def) {
   WindowGeometry g;

@@ -12,6 +12,7 @@
 #include "settings/gate_table.h"
 #include "settings/ini_gt.h"
 #include "base/platform.h"
+#include "jvlink/system_jv_link.h"  // JvLinkMissingMessage
 
 namespace zelkova {
 
@@ -20,8 +21,6 @@ class JvLink;
 // Process start: is the JV-Link control there? On Windows an object of "JVDTLab.JVLink" must be
 // creatable; elsewhere the recorded-feed backend is built in and always present.
 bool JvLinkPresent();
-// The message shown (after a beep) before the process ends when it is not.
-std::string JvLinkMissingMessage();
 
 struct WindowGeometry {
   int top = 10, left = 10, width = 1000, height = 900;

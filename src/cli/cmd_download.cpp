@@ -13,7 +13,6 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "jvlink/batch_download.h"
-#include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 
 namespace zelkova::cli {
@@ -75,21 +74,10 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
     }
   }
   TIniGT ini(ctx.programFolder, "zelkova");
-  std::string feed = ctx.feedFolder;
-  if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
-  if (feed.empty()) {
-    *ctx.err << "zelkova-cli: フィードフォルダがありません（--feed DIR で指定するか、設定の [JVLink] FeedFolder に書きます）\n";
-    return 2;
-  }
-  // A remembered folder may have gone since; one given now was checked at start.
-  if (Status s = CheckFeedFolder(PathFromUtf8(feed)); !s.ok()) {
-    *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(s.message()) << "\n";
-    return 1;
-  }
-
   SystemClock clock;
-  RecordedJvLink jv(PathFromUtf8(feed), ctx.programFolder / "jvcache", clock);
-  int r = jv.JVInit(SoftwareId());
+  std::unique_ptr<JvLink> jv = CommandJvLink(ctx, &ini, clock, ctx.programFolder / "jvcache");
+  if (!jv) return 1;
+  int r = jv->JVInit(SoftwareId());
   if (r != 0) {
     *ctx.err << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
     return 1;
@@ -102,7 +90,7 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   options.onError = [&err](const std::string& text) { err << Cp932ToUtf8Lossy(text) << "\n"; };
   options.startNotice = false;  // it asks a window's user to wait
   if (auto ms = EnvNumber("ZELKOVA_FLUSH_MS")) options.flushInterval = std::chrono::milliseconds(*ms);
-  AbortingJvLink aborting(jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1), EnvNumber("ZELKOVA_HOLD_AFTER").value_or(-1));
+  AbortingJvLink aborting(*jv, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1), EnvNumber("ZELKOVA_HOLD_AFTER").value_or(-1));
   BatchDownload batch(ctx.programFolder, aborting, prompts, clock, ini, &view, options);
   batch.FormCreate();
   if (fromTime) batch.setFromTime(*fromTime);
@@ -123,6 +111,20 @@ int CmdDownload(CliContext& ctx, const std::vector<std::string>& args) {
   if (batch.recordsSkipped() > 0) *ctx.out << "、読み飛ばしたレコード" << batch.recordsSkipped() << "件";
   *ctx.out << "\n";
   return outcome.ok() || outcome.isNotFound() ? 0 : 1;
+}
+
+int CmdJvLinkSetup(CliContext& ctx, const std::vector<std::string>& args) {
+  if (!args.empty()) return BadArgument(ctx, "jvlink-setup に引数はいりません（「" + args[0] + "」）");
+  TIniGT ini(ctx.programFolder, "zelkova");
+  SystemClock clock;
+  std::unique_ptr<JvLink> jv = CommandJvLink(ctx, &ini, clock, ctx.programFolder / "jvcache");
+  if (!jv) return 1;
+  // JVLink設定 is the batch window's button: JV-Link's own dialog, its failure told as there.
+  ConsolePrompts prompts(*ctx.err);
+  BatchDownload batch(ctx.programFolder, *jv, prompts, clock, ini);
+  const int code = batch.SpeedButton1Click();
+  *ctx.out << "JVSetUIProperties: " << code << "\n";
+  return code == 0 ? 0 : 1;
 }
 
 }  // namespace zelkova::cli

@@ -19,7 +19,6 @@
 #include "day/race_day_live.h"
 #include "day/replay_timers.h"
 #include "jvlink/jv_message.h"
-#include "jvlink/recorded_jv_link.h"
 #include "jvlink/software_id.h"
 #include "racedata/race_day_loader.h"
 #include "settings/error_log.h"
@@ -141,16 +140,6 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (!ProgramFolderReady(ctx)) return 1;
   TIniGT ini(ctx.programFolder, "zelkova");
-  std::string feed = ctx.feedFolder;
-  if (feed.empty()) feed = Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
-  if (feed.empty()) {
-    *ctx.err << "zelkova-cli: フィードフォルダがありません（--feed DIR で指定するか、設定の [JVLink] FeedFolder に書きます）\n";
-    return 2;
-  }
-  if (!DirExists(feed)) {
-    *ctx.err << "zelkova-cli: フィードフォルダ「" << feed << "」がありません\n";
-    return 1;
-  }
   if (TodayText(start) != date) {
     *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(date) << "は時計の日（" << Cp932ToUtf8Lossy(TodayText(start))
              << "）ではありません。その日の時刻を --clock で指定してください\n";
@@ -158,8 +147,9 @@ int CmdFollow(CliContext& ctx, const std::vector<std::string>& args) {
   }
 
   ReplayClock clock(start, speed);
-  RecordedJvLink recorded(feed, ctx.programFolder / "jvcache", clock);
-  AbortingJvLink jv(recorded, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
+  std::unique_ptr<JvLink> link = CommandJvLink(ctx, &ini, clock, ctx.programFolder / "jvcache");
+  if (!link) return 1;
+  AbortingJvLink jv(*link, EnvNumber("ZELKOVA_ABORT_AFTER").value_or(-1));
   if (int r = jv.JVInit(SoftwareId()); r != 0) {
     *ctx.out << Cp932ToUtf8Lossy(Sj("JVInitエラーが発生しました。：")) << r << "\n";
     return 1;

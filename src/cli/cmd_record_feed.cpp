@@ -9,12 +9,9 @@
 #include "cli/commands.h"
 #include "jvlink/batch_download.h"
 #include "jvlink/feed_recorder.h"
-#include "jvlink/recorded_jv_link.h"
+#include "jvlink/jv_link.h"
 #include "jvlink/software_id.h"
 #include "settings/error_log.h"
-#ifdef _WIN32
-#include "jvlink/win/com_jv_link.h"
-#endif
 
 namespace zelkova::cli {
 
@@ -61,28 +58,9 @@ int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args) {
   if (from.empty() && date.empty()) return Usage(ctx, "--from 日時（蓄積系データ）か --realtime 日付、またはその両方を指定してください");
 
   SystemClock clock;
-  std::unique_ptr<JvLink> jv;
-  if (!ctx.feedFolder.empty()) {
-    const std::filesystem::path feed = PathFromUtf8(ctx.feedFolder);
-    if (!DirExists(feed)) {
-      *ctx.err << "zelkova-cli: フィードフォルダ「" << ctx.feedFolder << "」がありません\n";
-      return 1;
-    }
-    // Its download index stays in memory: recording leaves the feed and the program folder alone.
-    jv = std::make_unique<RecordedJvLink>(feed, std::filesystem::path(), clock);
-  } else {
-#ifdef _WIN32
-    std::string why;
-    auto com = ComJvLink::Create(why);
-    if (!com) {
-      *ctx.err << "zelkova-cli: JV-Linkを使えません：" << Cp932ToUtf8Lossy(why) << "\n";
-      return 1;
-    }
-    jv = std::move(com);
-#else
-    return Usage(ctx, "JV-Link（Windowsのプログラム）がないので、フィードフォルダから記録します：--feed DIR を指定してください");
-#endif
-  }
+  // A feed's download index stays in memory: recording leaves the feed and the program folder alone.
+  std::unique_ptr<JvLink> jv = CommandJvLink(ctx, nullptr, clock, std::filesystem::path());
+  if (!jv) return 1;
 
   const int r = jv->JVInit(SoftwareId());
   if (r != 0) {

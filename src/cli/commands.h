@@ -4,11 +4,17 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/race_choice.h"
+namespace zelkova {
+class Clock;
+class JvLink;
+class TIniGT;
+}  // namespace zelkova
 
 namespace zelkova::cli {
 
@@ -32,6 +38,14 @@ int CmdHistory(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFrequency(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFollow(CliContext& ctx, const std::vector<std::string>& args);
 int CmdRaces(CliContext& ctx, const std::vector<std::string>& args);
+int CmdJvLinkSetup(CliContext& ctx, const std::vector<std::string>& args);
+
+// The JV-Link a command downloads from: the feed folder given with --feed, else the system's
+// JV-Link (the control on Windows), else the feed folder remembered in `ini` (when given). A
+// recorded feed keeps its download index in `cacheDir` (empty: in memory). nullptr after saying
+// why on err (the command then ends with 1).
+std::unique_ptr<JvLink> CommandJvLink(CliContext& ctx, const TIniGT* ini, const Clock& clock,
+                                      const std::filesystem::path& cacheDir);
 
 // Says `why` (UTF-8) on err as the one line of a bad argument; returns 2.
 int BadArgument(CliContext& ctx, const std::string& why);

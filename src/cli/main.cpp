@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   const std::string cmd = args[i];
   if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
       cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow" &&
-      cmd != "races") {
+      cmd != "races" && cmd != "jvlink-setup") {
     std::cerr << "zelkova-cli: 「" << cmd << "」というコマンドはありません（zelkova-cli --help で使い方を表示します）\n";
     return 2;
   }
@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
   if (cmd == "frequency") return zelkova::cli::CmdFrequency(ctx, rest);
   if (cmd == "follow") return zelkova::cli::CmdFollow(ctx, rest);
   if (cmd == "races") return zelkova::cli::CmdRaces(ctx, rest);
+  if (cmd == "jvlink-setup") return zelkova::cli::CmdJvLinkSetup(ctx, rest);
   std::cerr << "zelkova-cli: 「" << cmd << "」というコマンドはありません\n";
   return 2;
 }

@@ -51,7 +51,8 @@ std::string UsageText() {
          "  --home DIR  プログラムフォルダ（省略時は zelkova-cli のフォルダ）。プログラムと同じく\n"
          "              RTJ.dat、RTN.dat、RTC.dat、SetGate.tbl が要ります\n"
          "  --feed DIR  JV-Dataを読むフィードフォルダ（stored/ か realtime/ があるもの）。\n"
-         "              プログラムフォルダの zelkova.ini に覚え、次からは省けます\n"
+         "              プログラムフォルダの zelkova.ini に覚え、次からは省けます。\n"
+         "              省略時は JV-Link（Windows）、なければ覚えたフィードフォルダ\n"
          "日付（DATE）は yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日 のどれでも書けます。\n"
          "レースは競馬場とレース番号で選びます: --course 東京 --race 11（競馬場はコード 05 でも可）。\n"
          "その日に一つの競馬場しかなければ --course は省けます。--race main はその日のメインレースです。\n"
@@ -88,6 +89,8 @@ std::string UsageText() {
          "              設定の間隔で成績と馬体重を取り、取得ごとに一行出します。--clock はその\n"
          "              時刻からN倍速で動かします（省略時は今、等速）。--until（省略時 18:00）か\n"
          "              Ctrl-C で終わります\n"
+         "  jvlink-setup\n"
+         "              JV-Linkの設定画面（JVLink設定）を開き、その結果コードを標準出力へ\n"
          "メッセージは標準エラー出力へ、標準出力にはコマンドの出力だけが出ます。\n"
          "終了コード: 0 正常終了。1 フォルダ・ファイル・データの失敗（標準エラー出力に理由）。\n"
          "            2 引数の誤り（標準エラー出力に一行で理由）\n";

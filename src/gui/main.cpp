@@ -39,9 +39,7 @@
 #include "gui/splash.h"
 #include "gui/wait_form.h"
 #include "jvlink/recorded_jv_link.h"
-#ifdef _WIN32
-#include "jvlink/win/com_jv_link.h"
-#endif
+#include "jvlink/system_jv_link.h"
 
 namespace {
 
@@ -250,18 +248,13 @@ int main(int argc, char** argv) {
   // The feed folder given now or remembered from an earlier run (reading writes nothing).
   zelkova::TIniGT ini(home / "zelkova.ini");
   std::string remembered = zelkova::Cp932ToUtf8Lossy(ini.ReadString("JVLink", "FeedFolder", ""));
+  const bool feedGiven = !feed.empty();
   if (feed.empty()) feed = remembered;
 
   // 2. JV-Link must be there. On Windows that is the COM control; a feed folder given or
   // remembered lets the program run on recorded data without it. Elsewhere the recorded-feed
   // backend is built in and always present.
-#ifdef _WIN32
-  const bool useCom = zelkova::JvLinkPresent();
-  const bool present = useCom || !feed.empty();
-#else
-  const bool present = zelkova::JvLinkPresent();
-#endif
-  if (!present) {
+  if (feed.empty() && !zelkova::JvLinkPresent()) {
     if (splash) splash->close();
     prompts.beep();
     prompts.information(zelkova::JvLinkMissingMessage());
@@ -288,23 +281,18 @@ int main(int argc, char** argv) {
   zelkova::RecordedJvLink jvlink(feed.empty() ? home / "feed" : zelkova::PathFromUtf8(feed), home / "jvcache", clock);
   jvlink.setFolderChooser(&chooser);
   ctx.jvlink = &jvlink;
-#ifdef _WIN32
-  std::unique_ptr<zelkova::ComJvLink> com;
-  if (useCom) {
-    std::string why;
-    com = zelkova::ComJvLink::Create(why);
-    if (com) {
-      ctx.jvlink = com.get();
-    } else if (feed.empty()) {
-      // Registered but not creatable (e.g. a 64-bit build): as good as missing.
-      if (splash) splash->close();
-      prompts.beep();
-      prompts.information(zelkova::JvLinkMissingMessage());
-      std::fprintf(stderr, "zelkova: JV-Link: %s\n", why.c_str());
-      return 1;
-    }
+  // The system's JV-Link, unless a feed folder was given now.
+  std::string jvlinkProblem;
+  const std::unique_ptr<zelkova::JvLink> system = feedGiven ? nullptr : zelkova::SystemJvLink(jvlinkProblem);
+  if (system) {
+    ctx.jvlink = system.get();
+  } else if (feed.empty() && zelkova::SystemCanHaveJvLink()) {
+    // Registered but not creatable (e.g. by a 64-bit build): as good as missing.
+    if (splash) splash->close();
+    prompts.beep();
+    prompts.information(jvlinkProblem);
+    return 1;
   }
-#endif
 
   zelkova::gui::TMainForm mainForm(ctx);
   prompts.setParent(&mainForm);

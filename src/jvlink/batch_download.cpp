@@ -217,12 +217,13 @@ void BatchDownload::FormCreate() {
   if (view_) view_->fromTimeShown(fromTime_);
 }
 
-void BatchDownload::SpeedButton1Click() {
+int BatchDownload::SpeedButton1Click() {
   int r = jv_.JVSetUIProperties();
   if (r != 0) {
     prompts_.beep();
     prompts_.information(jvError(T().uiError, "JVSetUIProperties", r));
   }
+  return r;
 }
 
 void BatchDownload::ButtonStartClick() {

@@ -69,7 +69,8 @@ class BatchDownload {
   void ButtonStartClick();
   void ButtonCancelClick();
   void TimerJVStatusTimer();
-  void SpeedButton1Click();
+  // JVLink設定: JV-Link's own settings dialog; a failure is told. Returns JV-Link's code.
+  int SpeedButton1Click();
   // The window closes: a download still waiting for JV-Link is cancelled and its cycle closed,
   // since nothing would tick the timer any more. A running read loop finishes on its own.
   void FormClose();

@@ -48,8 +48,16 @@ TEST(RecordFeedTest, ARecordedFeedDownloadsToTheSameFiles) {
   EXPECT_GT(trees[0].size(), 20u);
   EXPECT_TRUE(trees[0] == trees[1]);
 
-  // Without a feed, away from Windows, there is nothing to record from.
-  EXPECT_EQ(RunProgram("zelkova-cli", {"record-feed", "--out", U8(t / "x"), "--realtime", "20240519"}).status, 2);
+  // Without a feed, away from Windows, there is nothing to record from; the commands that
+  // download say so too, once no feed folder is remembered either.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"record-feed", "--out", U8(t / "x"), "--realtime", "20240519"},
+        {"--home", U8(t / "fresh"), "download"}, {"--home", U8(t / "fresh"), "jvlink-setup"}}) {
+    auto r = RunProgram("zelkova-cli", args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("JV-LinkはWindowsにだけあります。記録したJV-Dataのフィードフォルダを--feedで指定してください。"),
+              std::string::npos) << r.err;
+  }
   EXPECT_EQ(RunProgram("zelkova-cli", {"--feed", U8(t / "feed"), "record-feed", "--out", U8(t / "x")}).status, 2);
   EXPECT_EQ(RunProgram("zelkova-cli", {"--feed", U8(t / "feed"), "record-feed", "--out", U8(t / "x"), "--realtime",
                                        "20241332"}).status, 2);

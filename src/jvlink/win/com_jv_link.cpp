@@ -121,14 +121,14 @@ IDispatch* CreateControl(std::string& why) {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
   if (FAILED(hr)) {
-    why = "JVDTLab.JVLink is not registered (" + ResultText(hr) + ")";
+    why = Sj("JVDTLab.JVLinkが登録されていません（") + ResultText(hr) + Sj("）");
     return nullptr;
   }
   IDispatch* dispatch = nullptr;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
                         reinterpret_cast<void**>(&dispatch));
   if (FAILED(hr) || dispatch == nullptr) {
-    why = "cannot create JVDTLab.JVLink (" + ResultText(hr) + ")";
+    why = Sj("JVDTLab.JVLinkを作れません（") + ResultText(hr) + Sj("）");
     // JV-Link is a 32-bit in-process server: a 64-bit program finds it registered but cannot load it.
     if (hr == REGDB_E_CLASSNOTREG && sizeof(void*) == 8) why += "; JV-Link needs a 32-bit build of this program";
     return nullptr;
