@@ -2,6 +2,7 @@
 ZELKOVA_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev libpq-dev sqlite3 postgresql
   fonts-ipafont-gothic xvfb xauth imagemagick poppler-utils)
 # The Windows cross-builds (scripts/test-windows): mingw-w64 for 64 and 32 bits, GoogleTest's
 # sources to build it for Windows, and Wine to run the 64-bit tests.

@@ -31,6 +31,7 @@ int CmdDates(CliContext& ctx, const std::vector<std::string>& args);
 int CmdDownload(CliContext& ctx, const std::vector<std::string>& args);
 int CmdFigures(CliContext& ctx, const std::vector<std::string>& args);
 int CmdCsv(CliContext& ctx, const std::vector<std::string>& args);
+int CmdExport(CliContext& ctx, const std::vector<std::string>& args);
 int CmdHitReport(CliContext& ctx, const std::vector<std::string>& args);
 int CmdRecordFeed(CliContext& ctx, const std::vector<std::string>& args);
 int CmdView(CliContext& ctx, const std::vector<std::string>& args);

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string cmd = args[i];
-  if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "hit-report" &&
+  if (cmd != "dates" && cmd != "download" && cmd != "figures" && cmd != "csv" && cmd != "export" && cmd != "hit-report" &&
       cmd != "record-feed" && cmd != "view" && cmd != "history" && cmd != "frequency" && cmd != "follow" &&
       cmd != "races" && cmd != "jvlink-setup") {
     std::cerr << "zelkova-cli: 「" << cmd << "」というコマンドはありません（zelkova-cli --help で使い方を表示します）\n";
@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
   if (cmd == "download") return zelkova::cli::CmdDownload(ctx, rest);
   if (cmd == "figures") return zelkova::cli::CmdFigures(ctx, rest);
   if (cmd == "csv") return zelkova::cli::CmdCsv(ctx, rest);
+  if (cmd == "export") return zelkova::cli::CmdExport(ctx, rest);
   if (cmd == "hit-report") return zelkova::cli::CmdHitReport(ctx, rest);
   if (cmd == "record-feed") return zelkova::cli::CmdRecordFeed(ctx, rest);
   if (cmd == "view") return zelkova::cli::CmdView(ctx, rest);
