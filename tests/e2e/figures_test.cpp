@@ -376,9 +376,9 @@ TEST_F(FiguresE2E, PastDaysHoldTheirFinalOdds) {
       ++runners;
     }
     if (days++ == 0) {
-      Proc v = Shell(Bin("zelkova-cli") + " --home '" + home_.string() + "' view " + digits + " --race 1",
+      Proc v = Shell(Bin("zelkova-cli") + " --home '" + home_.string() + "' view " + digits + " --race main",
                      dir_->path() / "view.err");
-      ASSERT_EQ(v.status, 0);
+      ASSERT_EQ(v.status, 0) << zelkova::testing::ReadBytes(dir_->path() / "view.err");
       EXPECT_NE(v.out.find("O1Time\t確定\n"), std::string::npos);
       EXPECT_NE(v.out.find("O2Time\t確定\n"), std::string::npos);
     }
