@@ -7,6 +7,9 @@ ZELKOVA_PACKAGES=(build-essential cmake ninja-build ccache pkg-config
 # The Windows cross-builds (scripts/test-windows): mingw-w64 for 64 and 32 bits, GoogleTest's
 # sources to build it for Windows, and Wine to run the 64-bit tests.
 ZELKOVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine64)
+# The Windows Qt (scripts/qt-mingw): Debian's qt6-base source unpacked with dpkg-source and built
+# with the host Qt's tools; the Windows package (scripts/package-windows) is a zip.
+ZELKOVA_QT_MINGW_PACKAGES=(dpkg-dev xz-utils perl file zip g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
 
 # Installs ZELKOVA_PACKAGES and any packages named as arguments.
 zelkova_install_deps() {

@@ -69,7 +69,7 @@ int PrintPdfMain(int argc, char** argv) {
     return 1;
   }
   // No display is needed: the page is drawn into the PDF only.
-  if (!std::getenv("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  UseOffscreenPlatform();
   QApplication app(argc, argv);
 
   const std::string shown = Cp932ToUtf8Lossy(dateText);

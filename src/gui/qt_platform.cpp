@@ -26,6 +26,14 @@ std::string Sj(const QString& text) {
   return out;
 }
 
+void UseOffscreenPlatform() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Only Windows sets WINDIR; elsewhere the offscreen platform asks fontconfig.
+  const QString windows = qEnvironmentVariable("WINDIR");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR") && !windows.isEmpty())
+    qputenv("QT_QPA_FONTDIR", (windows + "/Fonts").toLocal8Bit());
+}
+
 void QtPrompts::beep() {
   if (!quiet_) QApplication::beep();
 }

@@ -18,6 +18,11 @@ inline QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 // QString -> CP932 bytes; characters CP932 cannot hold become '?'.
 std::string Sj(const QString& text);
 
+// Before the QApplication of a run that draws without a window: Qt's offscreen platform (unless
+// QT_QPA_PLATFORM names another), and on Windows, where that platform reads its fonts from one
+// folder only, the system's font folder (unless QT_QPA_FONTDIR names another).
+void UseOffscreenPlatform();
+
 class QtPrompts : public Prompts {
  public:
   explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}

@@ -533,7 +533,7 @@ class MainWindowTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   MainWindowTest t;
   return QTest::qExec(&t, argc, argv);
