@@ -105,7 +105,7 @@ export ZELKOVA_STANDIN_FEED="$(win "$t/feed")" ZELKOVA_STANDIN_CLOCK="2024-05-19
 cli --home "$(win "$t/com")" follow 20240519 --clock "2024-05-19 09:00" --clock-speed 3600 --until 11:00 \
   >"$t/follow.out" 2>"$t/follow.err" || fail "follow through COM: $(cat "$t/follow.err")"
 has "$t/standin.log" "JVRTOpen 0B30 20240519"
-odds=$(grep -cE ' odds .* read [1-9][0-9]* merged [1-9][0-9]* ok$' "$t/follow.out" || true)
+odds=$(grep -cE ' オッズ .* 読込[1-9][0-9]*件 保存[1-9][0-9]*件 正常\r?$' "$t/follow.out" || true)
 [ "$odds" -ge 1 ] || fail "no odds merged: $(cat "$t/follow.out")"
 [ -s "$t/com/Data/2024年05月19日.jvO1" ] || fail "no odds file"
 echo "through_com: follow through COM merged the odds of $odds races"
