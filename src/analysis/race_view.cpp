@@ -184,7 +184,7 @@ const std::array<GridSpec, kViewGridCount>& Specs() {
     // column further where its texts need it (RunRaceView), and the rows hold seven lines.
     std::vector<int> cardWidths{26, 26, 190, 110, 132, 132};
     cardWidths.resize(26, 160);
-    s[10] = {"StringGrid6", card, cardWidths, 72, 3};
+    s[10] = {"StringGrid6", card, cardWidths, 76, 3};
     s[11] = {"StringGrid2", {"枠", "馬番", "馬名", "騎手", "前騎手"}, {20, 30, 120, 70, 70}, 18, 0};
     return s;
   }();

@@ -85,9 +85,10 @@ const SeImage* RunnerSe(const RaceInfo* race, const ViewGrid& grid, ViewGridId i
 
 // ---- cards ----------------------------------------------------------------------------------
 
-// Half-width characters of the fixed-pitch font are half an em wide.
+// Half-width characters of the fixed-pitch font are half an em wide; the em is whole pixels.
 int TextWidth(std::string_view text, double points) {
-  return static_cast<int>(std::lround(static_cast<double>(text.size()) * points * 4.0 / 3.0 / 2.0));
+  const long em = std::lround(points * 4.0 / 3.0);
+  return static_cast<int>((static_cast<long>(text.size()) * em + 1) / 2);
 }
 
 PaintFont Font(double size, bool bold = false) {
@@ -357,6 +358,10 @@ bool Greyed(const RaImage& past, const RaImage& today, SurfaceFilter surface, Di
   return false;
 }
 
+// The pitch of the card's lines: a line's height and a pixel, so that the ink of one line
+// never touches the next one's.
+int CardLine(double points) { return LineHeight(points) + 1; }
+
 void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, SurfaceFilter surface,
                  DistanceFilter distance) {
   const PastRun& run = race.Runners[static_cast<size_t>(h)].PastRuns[static_cast<size_t>(k)];
@@ -381,13 +386,13 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   const int pos = static_cast<int>(ParseInt(fin, 0));
   const std::string posText = IsBlank(fin) || fin == "00" ? "  " : FmtInt("%2lld", pos);
   p.Text(finishAt, y, posText, f9b, colour(RankColour(pos)));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 2: race, class, track, distance, weight rule.
   p.Text(x, y,
          std::string(ra.field(605, 6)) + RaceClassLabel(ra.field(635, 3), ra.field(615, 1), "") +
              TrackShort(static_cast<int>(track)) + PadNumber(ra.field(698, 4)) + " " + WeightRuleName(ra.field(622, 1)),
          f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 3: time and last 3F, or what went wrong; field size, frame, horse number, popularity.
   const std::string field = PadNumber(ra.field(882, 2)) + CT().runners + PadNumber(se.field(28, 1)) + CT().frame +
                             PadNumber(se.field(29, 2)) + CT().gate + PadNumber(se.field(364, 2)) + CT().popular;
@@ -397,7 +402,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   else
     l3 = std::string(TrimBlanks(PadNumber(se.field(339, 4)))) + " " + PadNumber(se.field(391, 3)) + " " + field;
   p.Text(x, y, l3, f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 4: the corner positions, with the race's furlong times and figures beside them.
   const long long runners = ra.fieldInt(882, 2);
   const std::string_view course = ra.field(20, 2);
@@ -424,7 +429,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
          std::string(ra.field(970, 3)) + "-" + std::string(ra.field(976, 3)) + " " + Fmt("%4.1f", level) + " " +
              (ability < 0 ? std::string(" ") : Fmt("%4.1f", ability)),
          f8, colour(kBlack));
-  y += LineHeight(f9.size);
+  y += CardLine(f9.size);
   // 6: jockey, weight carried, horse weight and change, prize money.
   const long long prize = (se.fieldInt(366, 8) + se.fieldInt(374, 8)) / 100;
   p.Text(x, y,
@@ -432,7 +437,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
              SignedChange(se.field(328, 1), se.field(329, 3)) + " " +
              std::string(TrimBlanks(FmtInt("%7lld", prize) + CT().man)),
          f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 7: the other horse at the front and the time difference.
   p.Text(x, y, Stripped(se.field(404, 36)) + TimeDiffText(se.field(532, 4)), f8, colour(kBlack));
 }
@@ -475,16 +480,16 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       const int at = std::max(width - 80, x + TextWidth(sire, f8.size) + 6);
       p.Text(at, y, SexName(se.field(79, 1)) + PadNumber(se.field(83, 2)) + " " + CoatColourName(se.field(81, 2)),
              f8, ink);
-      // The bold name's tall letters need a little room above and below.
-      y += LineHeight(f8.size) + 2;
+      // The bold name's tall letters reach above its line: two more pixels over it.
+      y += CardLine(f8.size) + 2;
       p.Text(x, y, HorseSymbolName(static_cast<int>(se.fieldInt(77, 2))) + Stripped(se.field(41, 36)), f11b, ink);
-      y += LineHeight(f11b.size) + 1;
+      y += CardLine(f11b.size);
       p.Text(x, y, CT().dam + Stripped(um.field(261, 36)), f8, ink);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y,
              std::string(se.field(307, 8)) + " " + TenthsText(se.field(289, 3)) + "kg " + std::string(se.field(91, 8)),
              f8, ink);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       long long all = 0;
       for (size_t pos = 1053; pos <= 1098; pos += 9) all += um.fieldInt(pos, 9);
       std::string prize = " ";
@@ -503,13 +508,13 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       const int n = Total(c);
       if (n == 0) break;
       p.Text(x, y, CT().win + FmtInt("%2lld", RateScore(n, c[0])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().top2 + FmtInt("%2lld", RateScore(n, c[0] + c[1])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().top3 + FmtInt("%2lld", RateScore(n, c[0] + c[1] + c[2])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().nige + PadNumber(um.field(1593, 3)) + CT().saki + PadNumber(um.field(1596, 3)), f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().sashi + PadNumber(um.field(1599, 3)) + CT().oi + PadNumber(um.field(1602, 3)), f8);
       break;
     }
@@ -519,7 +524,7 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       if (IsBlank(um.field(3, 1))) break;
       for (const CountLine& line : col == 4 ? CT().record : CT().distance) {
         p.Text(x, y, line.label + CountsText(Counts(um, line.groups)), f8, line.colour);
-        y += LineHeight(f8.size);
+        y += CardLine(f8.size);
       }
       break;
     }

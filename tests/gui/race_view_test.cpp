@@ -123,7 +123,7 @@ class RaceViewTest : public QObject {
     QCOMPARE(grid(*w, ViewGridId::ChakuRT)->columnWidth(3), 120);
     QVERIFY(grid(*w, ViewGridId::ChakuRT)->isColumnHidden(6));
     QCOMPARE(grid(*w, ViewGridId::Jisseki)->rowHeight(0), 50);
-    QCOMPARE(grid(*w, ViewGridId::Umabashira)->rowHeight(0), 72);
+    QCOMPARE(grid(*w, ViewGridId::Umabashira)->rowHeight(0), 76);
     // A finished race: its payouts are shown, and the final odds the download stored for it,
     // marked final where the announcement time would be.
     auto* payouts = w->findChild<QTableWidget*>("PayoutGrid");

@@ -99,7 +99,7 @@ TEST(RaceCard, PastRunCellLinesAndColours) {
   EXPECT_TRUE(EndsWithBottomLine(p, 160, 72));
   // In a narrow cell the finish moves past the racecourse and going instead of covering them.
   EXPECT_EQ(TextOps(RaceCardCell(d.race(), 1, 6, 110, 72, SurfaceFilter::All, DistanceFilter::Any))[1]->x1,
-            2 + 123 + 4);  // 23 half-width characters of 8 points
+            2 + 127 + 4);  // 23 half-width characters of 8 points, 5.5 pixels each
   // Second place is blue; a run with no field size stops after the corners.
   PastRace(d, 1, 1, "05", "1600", "11", "02");
   Put(d.past(1, 1).RaRecord, 882, "00");
