@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "analysis/rating_stage.h"
+#include "analysis/scratched.h"
 #include "analysis/selection_figures.h"
 #include "analysis/view_styles.h"
 #include "base/cp932.h"
@@ -59,6 +60,8 @@ std::string FmtInt(const char* f, long long v) {
 
 // A rank "%2d", or "　" for a runner without one.
 std::string Rank(int r) { return r >= 1 ? FmtInt("%2lld", r) : T().wide1; }
+// A rank beside a figure: none when the runner has no figure to rank.
+std::string RankOf(bool hasFigure, int r) { return hasFigure ? Rank(r) : T().wide1; }
 
 // The first `n` bytes of `s`, one byte short when the cut would split a double-byte character.
 std::string FirstBytes(std::string_view s, size_t n) {
@@ -177,7 +180,11 @@ const std::array<GridSpec, kViewGridCount>& Specs() {
                                           "8走前",  "9走前",  "10走前", "11走前", "12走前", "13走前", "14走前",
                                           "15走前", "16走前", "17走前", "18走前", "19走前", "20走前"};
     card.insert(card.end(), std::begin(kRuns), std::end(kRuns));
-    s[10] = {"StringGrid6", card, Repeat(26, 110), 67, 3};
+    // Narrow number columns leave the room to the names and the past runs; each race widens a
+    // column further where its texts need it (RunRaceView), and the rows hold seven lines.
+    std::vector<int> cardWidths{26, 26, 190, 110, 132, 132};
+    cardWidths.resize(26, 160);
+    s[10] = {"StringGrid6", card, cardWidths, 76, 3};
     s[11] = {"StringGrid2", {"枠", "馬番", "馬名", "騎手", "前騎手"}, {20, 30, 120, 70, 70}, 18, 0};
     return s;
   }();
@@ -399,17 +406,17 @@ void FillRTList(ViewGrid& g, int row, const RowContext& c) {
   g.setCell(row, 9, Rank(f.PopularityRatingRank[h]));
   g.setCell(row, 10, Rank(f.PositionRatingRank[h]));
   g.setCell(row, 11, Above0("%5.1f", f.AbilityMax[h]));
-  g.setCell(row, 12, Rank(f.AbilityMaxRank[h]));
+  g.setCell(row, 12, RankOf(f.AbilityMax[h] > 0, f.AbilityMaxRank[h]));
   g.setCell(row, 13, Above0("%5.1f", f.AbilityAvg[h]));
-  g.setCell(row, 14, Rank(f.AbilityAvgRank[h]));
+  g.setCell(row, 14, RankOf(f.AbilityAvg[h] > 0, f.AbilityAvgRank[h]));
   g.setCell(row, 15, Fmt("%5.1f", f.PrizePerStart[h]));
   g.setCell(row, 16, Rank(f.PrizeRank[h]));
   g.setCell(row, 17, Above0("%4.1f", f.AverageCorner4[h], T().wide2));
-  g.setCell(row, 18, Rank(f.AverageCorner4Rank[h]));
+  g.setCell(row, 18, RankOf(f.AverageCorner4[h] > 0, f.AverageCorner4Rank[h]));
   g.setCell(row, 19, Above0("%6.1f", f.SpeedOnClass[h]));
-  g.setCell(row, 20, Rank(f.SpeedOnClassRank[h]));
+  g.setCell(row, 20, RankOf(f.SpeedOnClass[h] > 0, f.SpeedOnClassRank[h]));
   g.setCell(row, 21, Above0("%5.1f", f.Last3FOnClass[h]));
-  g.setCell(row, 22, Rank(f.Last3FOnClassRank[h]));
+  g.setCell(row, 22, RankOf(f.Last3FOnClass[h] > 0, f.Last3FOnClassRank[h]));
   g.setCell(row, 23, f.BestLast3FOnClass[h] < 1000 ? Fmt("%5.1f", f.BestLast3FOnClass[h]) : T().wide2Space);
   g.setCell(row, 24, CheckText(c, 2));
   g.setCell(row, 25, Result(c));
@@ -536,6 +543,11 @@ void FillOdds(const RaceInfo& race, OddsLabels& o) {
   if (IsBlank(race.Odds.O1Record.field(12, 8))) return;
   std::vector<std::pair<std::string, int>> favourites;
   for (int n = 1; n <= 18; ++n) {
+    const Runner& runner = race.Runners[static_cast<size_t>(n - 1)];
+    if (IsScratched(runner)) {
+      o.win[static_cast<size_t>(n - 1)] = " " + ScratchShortName(runner);
+      continue;
+    }
     double v = f.WinOdds[static_cast<size_t>(n - 1)];
     if (v <= 0) continue;
     o.win[static_cast<size_t>(n - 1)] = Fmt("%5.1f", v);
@@ -752,6 +764,26 @@ RaceViewResult RunRaceView(RaceDay& day, int slot, const RaceViewOptions& option
     FillJiku1(view.grid(ViewGridId::Jiku1), n, c);
     FillJiku2(view.grid(ViewGridId::Jiku2), n, c);
     FillCards(view.grid(ViewGridId::Umabashira), view.grid(ViewGridId::Shutuba), n, c);
+  }
+  {
+    ViewGrid& card = view.grid(ViewGridId::Umabashira);
+    std::vector<int> widths = Specs()[Index(ViewGridId::Umabashira)].widths;
+    for (size_t c = 0; c < widths.size(); ++c)
+      widths[c] = RaceCardColumnWidth(race, runners, static_cast<int>(c), widths[c], card.rowHeight(), view.surface,
+                                      view.distance);
+    card.setWidths(std::move(widths));
+  }
+  // A runner that does not run shows no rank anywhere.
+  const auto out = ScratchedRunners(race);
+  for (int i = 0; i < kSortedGridCount; ++i) {
+    const auto id = static_cast<ViewGridId>(i);
+    ViewGrid& g = view.grid(id);
+    for (int row = 1; row < g.rowCount(); ++row) {
+      const int n = RowRunner(id, g, row);
+      if (n < 1 || !out[static_cast<size_t>(n - 1)]) continue;
+      for (int col = 0; col < g.colCount(); ++col)
+        if (RankColumn(id, col)) g.setCell(row, col, T().wide1);
+    }
   }
   // 10-11
   FillOdds(race, view.odds);

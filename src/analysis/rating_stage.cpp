@@ -5,6 +5,7 @@
 
 #include "analysis/race_category.h"
 #include "analysis/rank_list.h"
+#include "analysis/scratched.h"
 #include "racedata/past_run_formulas.h"
 #include "records/code_tables.h"
 
@@ -42,12 +43,16 @@ double KeyValue(std::string_view key, size_t width) {
   return std::strtod(buf, nullptr);
 }
 
+// Runners that do not run, by slot.
+using Out = std::array<bool, MaxRunners>;
+
 template <typename T>
-void DescendingByValue(const PerRunner<double>& value, const PerRunner<int>& prize, int r,
+void DescendingByValue(const PerRunner<double>& value, const PerRunner<int>& prize, int r, const Out& out,
                        PerRunner<T>& rank) {
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     key.Clear();
     key.Append("%10.4f", value[n - 1]).AppendInt("%2d", 20 - prize[n - 1]);
     list.Add(key, n);
@@ -55,11 +60,12 @@ void DescendingByValue(const PerRunner<double>& value, const PerRunner<int>& pri
   list.AssignDescending(rank);
 }
 
-void AscendingByValue(const PerRunner<double>& value, const PerRunner<int>& prize, int r,
+void AscendingByValue(const PerRunner<double>& value, const PerRunner<int>& prize, int r, const Out& out,
                       PerRunner<int>& rank) {
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     key.Clear();
     if (value[n - 1] > 0) key.Append("%10.4f", value[n - 1]);
     else key.AppendText("99999.9999");
@@ -69,10 +75,11 @@ void AscendingByValue(const PerRunner<double>& value, const PerRunner<int>& priz
   list.AssignAscending(rank);
 }
 
-void RatingRank(const PerRunner<double>& rating, int r, PerRunner<int>& rank) {
+void RatingRank(const PerRunner<double>& rating, int r, const Out& out, PerRunner<int>& rank) {
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(rating[n - 1] > 0)) continue;
     key.Clear();
     key.Append("%10.4f", rating[n - 1]);
@@ -139,7 +146,7 @@ void AdjustedIndices(const Runner& runner, RaceFigures& f, int h) {
   if (haveSecond) f.SecondAdjusted[h] = second;
 }
 
-void EstimatedSupport(const RaceInfo& race, RaceFigures& f, int r, const GateTable& gates) {
+void EstimatedSupport(const RaceInfo& race, RaceFigures& f, int r, const GateTable& gates, const Out& out) {
   double s = 0;
   for (int n = 1; n <= r; ++n) {
     const int h = n - 1;
@@ -161,6 +168,7 @@ void EstimatedSupport(const RaceInfo& race, RaceFigures& f, int r, const GateTab
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(f.EstimatedSupport[n - 1] > 0)) continue;
     key.Clear();
     key.Append("%10.4f", f.EstimatedSupport[n - 1]);
@@ -173,6 +181,7 @@ void EstimatedSupport(const RaceInfo& race, RaceFigures& f, int r, const GateTab
 
   list.Clear();
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     key.Clear();
     key.Append("%10.4f", f.PrizePerStart[n - 1]).Append("%10.4f", f.EstimatedSupport[n - 1]);
     list.Add(key, n);
@@ -348,6 +357,7 @@ double GateValue(const GateTable& gates, int runners, int n) {
 void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const GateTable& gates) {
   RaceFigures& f = race.Figures;
   const int r = RegisteredRunners(race);
+  const Out out = ScratchedRunners(race);
   f.RaceCategory = RaceCategoryOf(race.RaRecord.field(635, 3), race.RaRecord.field(617, 2));
   f.SurfaceDistanceClass = SurfaceDistanceClassOfRace(race.RaRecord);
 
@@ -360,6 +370,7 @@ void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const Gat
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(f.BestAdjusted[n - 1] > 0)) continue;
     key.Clear();
     key.Append("%10.5f", f.BestAdjusted[n - 1]).Append("%10.5f", f.SecondAdjusted[n - 1]);
@@ -368,6 +379,7 @@ void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const Gat
   list.AssignDescending(f.BestAdjustedRank, 10);
   list.Clear();
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(f.SecondAdjusted[n - 1] > 0)) continue;
     key.Clear();
     key.Append("%10.5f", f.SecondAdjusted[n - 1]).Append("%10.5f", f.BestAdjusted[n - 1]);
@@ -375,7 +387,7 @@ void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const Gat
   }
   list.AssignDescending(f.SecondAdjustedRank, 10);
 
-  EstimatedSupport(race, f, r, gates);
+  EstimatedSupport(race, f, r, gates, out);
 
   const bool rated = HasRatings(f.RaceCategory);
   double l3Total = 0;
@@ -393,18 +405,19 @@ void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const Gat
   }
   if (l3Count) f.FieldLast3FAverage = l3Total / l3Count;
   if (rated) {
-    RatingRank(f.FinishRating, r, f.FinishRatingRank);
-    RatingRank(f.PopularityRating, r, f.PopularityRatingRank);
-    RatingRank(f.PositionRating, r, f.PositionRatingRank);
+    RatingRank(f.FinishRating, r, out, f.FinishRatingRank);
+    RatingRank(f.PopularityRating, r, out, f.PopularityRatingRank);
+    RatingRank(f.PositionRating, r, out, f.PositionRatingRank);
   }
 
-  DescendingByValue(f.AbilityMax, f.PrizeRank, r, f.AbilityMaxRank);
-  DescendingByValue(f.AbilityAvg, f.PrizeRank, r, f.AbilityAvgRank);
-  DescendingByValue(f.SpeedOnClass, f.PrizeRank, r, f.SpeedOnClassRank);
-  AscendingByValue(f.AverageCorner4, f.PrizeRank, r, f.AverageCorner4Rank);
-  AscendingByValue(f.Last3FOnClass, f.PrizeRank, r, f.Last3FOnClassRank);
+  DescendingByValue(f.AbilityMax, f.PrizeRank, r, out, f.AbilityMaxRank);
+  DescendingByValue(f.AbilityAvg, f.PrizeRank, r, out, f.AbilityAvgRank);
+  DescendingByValue(f.SpeedOnClass, f.PrizeRank, r, out, f.SpeedOnClassRank);
+  AscendingByValue(f.AverageCorner4, f.PrizeRank, r, out, f.AverageCorner4Rank);
+  AscendingByValue(f.Last3FOnClass, f.PrizeRank, r, out, f.Last3FOnClassRank);
   list.Clear();
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     key.Clear();
     key.Append("%10.4f", f.PlaceMargin[n - 1] + 100).AppendInt("%2d", f.PrizeRank[n - 1]);
     list.Add(key, n);
@@ -415,9 +428,11 @@ void RatingStageBeforeOdds(RaceInfo& race, const RatingTables& tables, const Gat
 void RatingStageAfterOdds(RaceInfo& race) {
   RaceFigures& f = race.Figures;
   const int r = RegisteredRunners(race);
+  const Out out = ScratchedRunners(race);
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(f.WinOdds[n - 1] > 0)) continue;
     key.Clear();
     key.Append("%6.1f", f.WinOdds[n - 1]).Append("%6.1f", f.PlaceOddsLow[n - 1]);

@@ -1,6 +1,7 @@
 #include "analysis/selection_figures.h"
 
 #include "analysis/rank_list.h"
+#include "analysis/scratched.h"
 #include "analysis/rating_stage.h"
 
 namespace zelkova {
@@ -52,11 +53,12 @@ void Last3FFigures(const RaceInfo& race, RaceFigures& f, int r, int weightSwitch
   }
 }
 
-void MaxRank(const PerRunner<double>& value, int r, PerRunner<int>& rank) {
+void MaxRank(const PerRunner<double>& value, int r, const std::array<bool, MaxRunners>& out, PerRunner<int>& rank) {
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
     rank[n - 1] = 0;
+    if (out[n - 1]) continue;  // a runner that does not run takes no place
     if (!(value[n - 1] > -99)) continue;
     key.Clear();
     key.Append("%6.0f", value[n - 1] + 100).AppendText("  ");
@@ -76,13 +78,14 @@ void SelectionFigures(RaceInfo& race, int samples, int weightSwitch) {
 
   AverageMargins(race, f, r, samples);
   Last3FFigures(race, f, r, weightSwitch);
-  MaxRank(f.Last3FMax3, r, f.Last3FMax3Rank);
-  MaxRank(f.Last3FMax5, r, f.Last3FMax5Rank);
+  const auto out = ScratchedRunners(race);
+  MaxRank(f.Last3FMax3, r, out, f.Last3FMax3Rank);
+  MaxRank(f.Last3FMax5, r, out, f.Last3FMax5Rank);
 
   RankList list;
   RankKey key;
   for (int n = 1; n <= r; ++n) {
-    if (f.AverageMargin[n - 1] < 0) continue;
+    if (f.AverageMargin[n - 1] < 0 || out[n - 1]) continue;
     key.Clear();
     key.Append("%6.2f", f.AverageMargin[n - 1]);
     list.Add(key, n);

@@ -40,6 +40,10 @@ class ViewGrid {
   int rowCount() const { return static_cast<int>(rows_.size()); }
   int colCount() const { return static_cast<int>(widths_.size()); }
   const std::vector<int>& widths() const { return widths_; }
+  // New widths for the same columns (a list of another length is ignored).
+  void setWidths(std::vector<int> widths) {
+    if (widths.size() == widths_.size()) widths_ = std::move(widths);
+  }
   int rowHeight() const { return rowHeight_; }
   int fixedRows() const { return 1; }
   int fixedCols() const { return fixedCols_; }

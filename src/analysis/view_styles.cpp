@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/scratched.h"
 #include "base/cp932.h"
 #include "racedata/past_run_formulas.h"
 #include "records/code_tables.h"
@@ -54,7 +55,9 @@ int ResultColumn(ViewGridId id) {
   }
 }
 
-bool RankStyled(ViewGridId id, int col) {
+}  // namespace
+
+bool RankColumn(ViewGridId id, int col) {
   auto in = [col](std::initializer_list<int> cols) {
     for (int c : cols)
       if (c == col) return true;
@@ -73,6 +76,8 @@ bool RankStyled(ViewGridId id, int col) {
   }
 }
 
+namespace {
+
 const SeImage* RunnerSe(const RaceInfo* race, const ViewGrid& grid, ViewGridId id, int row) {
   int n = RowRunner(id, grid, row);
   return race && n >= 1 ? &race->Runners[static_cast<size_t>(n - 1)].SeRecord : nullptr;
@@ -80,9 +85,10 @@ const SeImage* RunnerSe(const RaceInfo* race, const ViewGrid& grid, ViewGridId i
 
 // ---- cards ----------------------------------------------------------------------------------
 
-// Half-width characters of the fixed-pitch font are half an em wide.
+// Half-width characters of the fixed-pitch font are half an em wide; the em is whole pixels.
 int TextWidth(std::string_view text, double points) {
-  return static_cast<int>(std::lround(static_cast<double>(text.size()) * points * 4.0 / 3.0 / 2.0));
+  const long em = std::lround(points * 4.0 / 3.0);
+  return static_cast<int>((static_cast<long>(text.size()) * em + 1) / 2);
 }
 
 PaintFont Font(double size, bool bold = false) {
@@ -182,6 +188,12 @@ CellStyle RatingCellStyle(ViewGridId id, const ViewGrid& grid, int row, int col,
     s.background = kInfoBackground;
     return s;
   }
+  // A runner that does not run: greyed, its name on silver, no rank colours.
+  if (const int n = RowRunner(id, grid, row); race && n >= 1 && IsScratched(race->Runners[static_cast<size_t>(n - 1)])) {
+    s.text = kGrey;
+    if (col == 3) s.background = kSilver;
+    return s;
+  }
   const int resultCol = ResultColumn(id);
   auto finish = [&] {
     if (id == ViewGridId::Kettou) {
@@ -197,10 +209,10 @@ CellStyle RatingCellStyle(ViewGridId id, const ViewGrid& grid, int row, int col,
   if (col == resultCol) {
     s.background = ResultHighlight(finish());
     // RT一覧 keeps its result in the grid's own black; the others colour it as a rank.
-    if (RankStyled(id, col)) s.text = RankColour(CellNumber(text));
+    if (RankColumn(id, col)) s.text = RankColour(CellNumber(text));
     return s;
   }
-  if (RankStyled(id, col)) {
+  if (RankColumn(id, col)) {
     s.background = kInfoBackground;
     s.text = RankColour(CellNumber(text));
     return s;
@@ -346,6 +358,10 @@ bool Greyed(const RaImage& past, const RaImage& today, SurfaceFilter surface, Di
   return false;
 }
 
+// The pitch of the card's lines: a line's height and a pixel, so that the ink of one line
+// never touches the next one's.
+int CardLine(double points) { return LineHeight(points) + 1; }
+
 void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, SurfaceFilter surface,
                  DistanceFilter distance) {
   const PastRun& run = race.Runners[static_cast<size_t>(h)].PastRuns[static_cast<size_t>(k)];
@@ -356,26 +372,27 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   auto colour = [grey](Rgb c) { return grey ? kGrey : c; };
   const PaintFont f8 = Font(8), f9 = Font(9), f9b = Font(9, true);
   const int x = 2;
-  int y = 0;  // seven lines fill the 67-pixel row
+  int y = 1;
   // 1: date, meeting, racecourse, day, weather, going; the finish at the right.
   const long long track = ra.fieldInt(706, 2);
   std::string l1 = std::string(ra.field(12, 4)) + "." + std::string(ra.field(16, 2)) + "." + std::string(ra.field(18, 2)) +
                    " " + PadNumber(ra.field(22, 2)) + CourseNameW(ra.field(20, 2), 2) + PadNumber(ra.field(24, 2)) +
                    WeatherName(ra.field(888, 1)) + GoingName(track > 22 ? ra.field(890, 1) : ra.field(889, 1), 0);
   p.Text(x, y, l1, f8, colour(kBlack));
-  // Texts at a fixed place are drawn on their own background over whatever ran into it.
-  p.Fill(width - 18, y, width, y + LineHeight(f9b.size), kWhite);
+  // The finish sits 18 pixels from the right edge, or after the racecourse and going when
+  // they reach that far.
+  const int finishAt = std::max(width - 18, x + TextWidth(l1, f8.size) + 4);
   const std::string_view fin = se.field(335, 2);
   const int pos = static_cast<int>(ParseInt(fin, 0));
   const std::string posText = IsBlank(fin) || fin == "00" ? "  " : FmtInt("%2lld", pos);
-  p.Text(width - 18, y, posText, f9b, colour(RankColour(pos)));
-  y += LineHeight(f8.size);
+  p.Text(finishAt, y, posText, f9b, colour(RankColour(pos)));
+  y += CardLine(f8.size);
   // 2: race, class, track, distance, weight rule.
   p.Text(x, y,
          std::string(ra.field(605, 6)) + RaceClassLabel(ra.field(635, 3), ra.field(615, 1), "") +
              TrackShort(static_cast<int>(track)) + PadNumber(ra.field(698, 4)) + " " + WeightRuleName(ra.field(622, 1)),
          f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 3: time and last 3F, or what went wrong; field size, frame, horse number, popularity.
   const std::string field = PadNumber(ra.field(882, 2)) + CT().runners + PadNumber(se.field(28, 1)) + CT().frame +
                             PadNumber(se.field(29, 2)) + CT().gate + PadNumber(se.field(364, 2)) + CT().popular;
@@ -385,7 +402,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
   else
     l3 = std::string(TrimBlanks(PadNumber(se.field(339, 4)))) + " " + PadNumber(se.field(391, 3)) + " " + field;
   p.Text(x, y, l3, f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 4: the corner positions, with the race's furlong times and figures beside them.
   const long long runners = ra.fieldInt(882, 2);
   const std::string_view course = ra.field(20, 2);
@@ -412,7 +429,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
          std::string(ra.field(970, 3)) + "-" + std::string(ra.field(976, 3)) + " " + Fmt("%4.1f", level) + " " +
              (ability < 0 ? std::string(" ") : Fmt("%4.1f", ability)),
          f8, colour(kBlack));
-  y += LineHeight(f9.size);
+  y += CardLine(f9.size);
   // 6: jockey, weight carried, horse weight and change, prize money.
   const long long prize = (se.fieldInt(366, 8) + se.fieldInt(374, 8)) / 100;
   p.Text(x, y,
@@ -420,7 +437,7 @@ void PastRunCell(PaintList& p, const RaceInfo& race, int h, int k, int width, Su
              SignedChange(se.field(328, 1), se.field(329, 3)) + " " +
              std::string(TrimBlanks(FmtInt("%7lld", prize) + CT().man)),
          f8, colour(kBlack));
-  y += LineHeight(f8.size);
+  y += CardLine(f8.size);
   // 7: the other horse at the front and the time difference.
   p.Text(x, y, Stripped(se.field(404, 36)) + TimeDiffText(se.field(532, 4)), f8, colour(kBlack));
 }
@@ -435,6 +452,8 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
   const Runner& r = race.Runners[static_cast<size_t>(h)];
   const SeImage& se = r.SeRecord;
   const UmImage& um = r.UmRecord;
+  const bool out = IsScratched(r);
+  const Rgb ink = out ? kGrey : kBlack;
   const int x = 2;
   int y = 1;
   const PaintFont f7 = Font(7), f8 = Font(8), f11b = Font(11, true), f13 = Font(13), f13b = Font(13, true);
@@ -448,25 +467,29 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
     case 1: {
       p.Fill(0, 0, width, height, kInfoBackground);
       const long long n = se.fieldInt(29, 2);
-      p.Text(x, y, n ? FmtInt("%2lld", n) : " ", f13b);
+      p.Text(x, y, n ? FmtInt("%2lld", n) : " ", f13b, out ? kGrey : kBlack);
+      if (out) p.Text(x, y + LineHeight(f13b.size) + 4, ScratchShortName(r), f8, kRed);
       break;
     }
     case 2: {
-      const Rgb background = ResultHighlight(static_cast<int>(se.fieldInt(335, 2)));
+      const Rgb background = out ? kSilver : ResultHighlight(static_cast<int>(se.fieldInt(335, 2)));
       p.Fill(0, 0, width, height, background);
-      p.Text(x, y, CT().sire + Stripped(um.field(215, 36)), f8);
-      p.Fill(width - 80, y, width, y + LineHeight(f8.size), background);
-      p.Text(width - 80, y, SexName(se.field(79, 1)) + PadNumber(se.field(83, 2)) + " " + CoatColourName(se.field(81, 2)),
-             f8);
-      y += LineHeight(f8.size);
-      p.Text(x, y, HorseSymbolName(static_cast<int>(se.fieldInt(77, 2))) + Stripped(se.field(41, 36)), f11b);
-      y += LineHeight(f11b.size);
-      p.Text(x, y, CT().dam + Stripped(um.field(261, 36)), f8);
-      y += LineHeight(f8.size);
+      const std::string sire = CT().sire + Stripped(um.field(215, 36));
+      p.Text(x, y, sire, f8, ink);
+      // 80 pixels from the right edge, or after a long sire's name rather than over it.
+      const int at = std::max(width - 80, x + TextWidth(sire, f8.size) + 6);
+      p.Text(at, y, SexName(se.field(79, 1)) + PadNumber(se.field(83, 2)) + " " + CoatColourName(se.field(81, 2)),
+             f8, ink);
+      // The bold name's tall letters reach above its line: two more pixels over it.
+      y += CardLine(f8.size) + 2;
+      p.Text(x, y, HorseSymbolName(static_cast<int>(se.fieldInt(77, 2))) + Stripped(se.field(41, 36)), f11b, ink);
+      y += CardLine(f11b.size);
+      p.Text(x, y, CT().dam + Stripped(um.field(261, 36)), f8, ink);
+      y += CardLine(f8.size);
       p.Text(x, y,
              std::string(se.field(307, 8)) + " " + TenthsText(se.field(289, 3)) + "kg " + std::string(se.field(91, 8)),
-             f8);
-      y += LineHeight(f8.size);
+             f8, ink);
+      y += CardLine(f8.size);
       long long all = 0;
       for (size_t pos = 1053; pos <= 1098; pos += 9) all += um.fieldInt(pos, 9);
       std::string prize = " ";
@@ -477,7 +500,7 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
         std::snprintf(buf, sizeof buf, "%7lld", all / 10);
         prize += CT().total + buf + CT().thousand;
       }
-      p.Text(x, y, prize, f7);
+      p.Text(x, y, prize, f7, ink);
       break;
     }
     case 3: {
@@ -485,13 +508,13 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       const int n = Total(c);
       if (n == 0) break;
       p.Text(x, y, CT().win + FmtInt("%2lld", RateScore(n, c[0])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().top2 + FmtInt("%2lld", RateScore(n, c[0] + c[1])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().top3 + FmtInt("%2lld", RateScore(n, c[0] + c[1] + c[2])) + CT().percent, f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().nige + PadNumber(um.field(1593, 3)) + CT().saki + PadNumber(um.field(1596, 3)), f8);
-      y += LineHeight(f8.size);
+      y += CardLine(f8.size);
       p.Text(x, y, CT().sashi + PadNumber(um.field(1599, 3)) + CT().oi + PadNumber(um.field(1602, 3)), f8);
       break;
     }
@@ -501,7 +524,7 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       if (IsBlank(um.field(3, 1))) break;
       for (const CountLine& line : col == 4 ? CT().record : CT().distance) {
         p.Text(x, y, line.label + CountsText(Counts(um, line.groups)), f8, line.colour);
-        y += LineHeight(f8.size);
+        y += CardLine(f8.size);
       }
       break;
     }
@@ -514,6 +537,23 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
   }
   p.Line(0, height - 1, width, height - 1, PaintPen{});
   return p;
+}
+
+int RaceCardColumnWidth(const RaceInfo& race, int runners, int col, int base, int height, SurfaceFilter surface,
+                        DistanceFilter distance) {
+  int width = base;
+  // Texts placed from the right edge follow a wider cell, so a second pass settles it.
+  for (int pass = 0; pass < 3; ++pass) {
+    int needed = width;
+    for (int n = 1; n <= runners && n <= MaxRunners; ++n) {
+      const PaintList cell = RaceCardCell(race, n, col, width, height, surface, distance);
+      for (const PaintOp& op : cell.ops())
+        if (op.kind == PaintOp::Kind::Text) needed = std::max(needed, op.x1 + TextWidth(op.text, op.font.size) + 2);
+    }
+    if (needed == width) break;
+    width = needed;
+  }
+  return width;
 }
 
 }  // namespace zelkova

@@ -19,6 +19,9 @@ Rgb BracketTextColour(int bracket);
 // 着順 1st..3rd; white otherwise.
 Rgb ResultHighlight(int position);
 
+// True iff column `col` of a rating grid shows a rank (coloured as one).
+bool RankColumn(ViewGridId id, int col);
+
 // The style of a data cell of a rating grid (row 0 keeps the default). `race` gives the figures
 // some rules read (the complements, the 血統 grid's finish); null leaves those cells plain.
 CellStyle RatingCellStyle(ViewGridId id, const ViewGrid& grid, int row, int col, const RaceInfo* race);
@@ -29,6 +32,11 @@ PaintList RecordCardCell(const RaceInfo& race, int runner, int col, int width, i
 // One cell of the race card for runner number `runner`; greyed past runs follow the filters.
 PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int height, SurfaceFilter surface,
                        DistanceFilter distance);
+
+// The width column `col` of the race card needs so that the texts of runners 1..`runners`
+// show whole (half-width characters are half an em); never less than `base`.
+int RaceCardColumnWidth(const RaceInfo& race, int runners, int col, int base, int height, SurfaceFilter surface,
+                        DistanceFilter distance);
 
 // The height in pixels of a line of text of `points`.
 int LineHeight(double points);

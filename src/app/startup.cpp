@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "settings/error_log.h"
 #include "base/cp932.h"
@@ -187,9 +188,6 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   ini.setReadOnly(st.readOnly);
   ResolveTimeSeriesFolder(ini, registry);
 
-  LocalTime now = clock.now();
-  st.shukeiYear = ini.ReadInteger("ShukeiSpan", "nen", now.year);
-  st.shukeiMonth = ini.ReadInteger("ShukeiSpan", "tuki", now.month);
 
   FixedFiles fixed = LoadFixedFiles(folder);
   st.terminate = !fixed.messages.empty();
@@ -199,6 +197,7 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
 
   st.helpFile = ChildPath(folder, "ZelkovaJDL.CHM");
   st.locate = ReadGeometry(ini, "locate", WindowGeometry{});
+  st.locateStored = ini.ReadInteger("locate", "width", -1) != -1;
 
   // After a termination request nothing more is written into the program folder.
   if (!st.terminate && st.readOnly) {
@@ -225,6 +224,16 @@ StartupState RunMainFormCreate(const AppContext& ctx, TIniGT& ini) {
   st.sampleCount = ini.ReadInteger("AvChakusa", "samplesu", 13);
   st.futanjuryo = ini.ReadInteger("Futanjuryo", "Ignore", 0);
   st.dates = DateList(folder);
+  // The aggregation range starts, until the user sets it, on the earliest stored day's month, so
+  // that the first 集計 counts every stored day; with nothing stored, on today's.
+  LocalTime now = clock.now();
+  int fromYear = now.year, fromMonth = now.month;
+  if (!st.dates.empty() && st.dates.back().size() >= 8) {
+    fromYear = std::atoi(st.dates.back().substr(0, 4).c_str());
+    fromMonth = std::atoi(st.dates.back().substr(6, 2).c_str());
+  }
+  st.shukeiYear = ini.ReadInteger("ShukeiSpan", "nen", fromYear);
+  st.shukeiMonth = ini.ReadInteger("ShukeiSpan", "tuki", fromMonth);
   st.dataListClose = ini.ReadBool("datalist", "close", false);
   // Unreadable bytes in the settings file are kept as they are; the user is told once.
   if (!ini.lastProblem().empty()) st.messages.push_back(ini.lastProblem());

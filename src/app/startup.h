@@ -90,6 +90,7 @@ struct StartupState {
   bool readOnly = false;              // the folder cannot be written: shown, never written
   int shukeiYear = 0, shukeiMonth = 0;
   WindowGeometry locate;
+  bool locateStored = false;  // the settings keep the main window's size (a later start)
   int sampleCount = 13;
   int futanjuryo = 0;
   bool dataListClose = false;

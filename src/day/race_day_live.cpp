@@ -174,7 +174,9 @@ void RaceDayLive::KaisaiReadBtnClick() {
   if (!day_) return;
   auto lists = KaisaiReadBtn(*day_);
   if (!lists.ok()) return importFailed(lists.status());
+  if (Status s = MarkScratches(*day_); !s.ok()) return importFailed(s);
   host_.ShowChanges(*lists);
+  if (host_.SelectedRaceItem() >= 0) host_.RerunRaceView();
 }
 
 // ---- commands ----

@@ -18,6 +18,7 @@
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "base/fixed_fields.h"
+#include "gui/help_pages.h"
 #include "gui/prev_x.h"
 #include "gui/qt_platform.h"
 #include "output/analysis_print.h"
@@ -32,6 +33,7 @@ TAllPrintForm::TAllPrintForm(TIniGT& ini, Prompts* prompts, QWidget* parent)
     : QDialog(parent), ini_(ini), prompts_(prompts) {
   setObjectName("AllPrintForm");
   setWindowTitle(U("全買い目印刷"));
+  InstallHelpKey(this, "print");
   auto* lay = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
   auto* box = new QGroupBox(U("倍率"), this);

@@ -19,6 +19,7 @@
 #include "app/app_context.h"
 #include "settings/error_log.h"
 #include "settings/ini_gt.h"
+#include "gui/help_pages.h"
 #include "gui/qt_platform.h"
 #include "jvlink/batch_download.h"
 
@@ -59,6 +60,7 @@ class TGetDataForm : public QDialog, public BatchView {
         batch_(ctx.programFolder, *ctx.jvlink, *ctx.prompts, *ctx.clock, ini_, this) {
     setObjectName("GetDataForm");
     setWindowTitle(U("ＪＶデータ取込"));
+    InstallHelpKey(this, "get_data");
     auto* lay = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "base/cp932.h"
+#include "gui/help_pages.h"
 #include "gui/qt_platform.h"
 #include "settings/ini_gt.h"
 
@@ -16,6 +17,7 @@ THenkoForm::THenkoForm(std::filesystem::path settingsFile, QWidget* parent)
       settings_(std::move(settingsFile)) {
   setObjectName("HenkoForm");
   setWindowTitle(U("変更情報"));
+  InstallHelpKey(this, "henko");
   auto* lay = new QVBoxLayout(this);
   const char* captions[5] = {"天候馬場", "出走取消・競争除外", "騎手変更", "発走時刻変更", "コース変更"};
   const int rows[5] = {4, 5, 5, 3, 3};

@@ -11,6 +11,7 @@
 
 #include "app/startup.h"
 #include "base/cp932.h"
+#include "gui/help_pages.h"
 #include "gui/qt_platform.h"
 #include "gui/race_grid.h"
 #include "output/grid_clipboard.h"
@@ -33,6 +34,7 @@ TKakosoForm::TKakosoForm(std::filesystem::path settingsFile, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(std::move(settingsFile)) {
   setObjectName("KakosoForm");
   setWindowTitle(U("馬成績"));
+  InstallHelpKey(this, "kakoso");
   // A window of its own, but the main window's companion: left open, it must not keep the
   // program running after the main window closes.
   setAttribute(Qt::WA_QuitOnClose, false);

@@ -18,6 +18,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
@@ -28,12 +30,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 
 #include "base/cp932.h"
 #include "base/file_io.h"
 #include "gui/folder_viewer_ex.h"
 #include "gui/get_data_form.h"
+#include "gui/help_pages.h"
 #include "gui/hint_list.h"
 #include "gui/history_pages.h"
 #include "gui/kakoso_form.h"
@@ -55,6 +59,7 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
     : QMainWindow(parent), ctx_(ctx), ini_(ctx.settingsPath()), view_(std::make_unique<RaceView>()) {
   setObjectName("MainForm");
   setWindowTitle("Zelkova");
+  InstallHelpKey(this, "main");
   // Settings, fixed files, folders and the error log; the messages are shown before any window.
   state_ = RunMainFormCreate(ctx_, ini_);
   ctx_.readOnly = state_.readOnly;
@@ -91,6 +96,10 @@ TMainForm::TMainForm(AppContext& ctx, QWidget* parent)
   dd1_->setChecked(state_.dataListClose);
   resize(state_.locate.width, state_.locate.height);
   move(state_.locate.left, state_.locate.top);
+  // The first start has no size kept: the window takes the screen's available area.
+  if (!state_.locateStored) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+  }
 
   Timer1.setInterval(40000);
   Timer2.setInterval(500);
@@ -483,12 +492,14 @@ void TMainForm::JVBtnClick() {
 void TMainForm::SpeedButton5Click() { close(); }
 
 void TMainForm::SpeedButton6Click() {
-  if (!FileExists(state_.helpFile)) {
-    info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」が見つかりません。"));
+  // The help pages the build writes beside the program; the main window's page first.
+  const QString page = gui::HelpPagePath(ctx_.programFolder, "main");
+  if (page.isEmpty()) {
+    info(::zelkova::Sj("ヘルプ「help/main.html」が見つかりません。プログラムと同じフォルダの help フォルダを確かめてください。"));
     return;
   }
-  if (!ctx_.shellOpen || !ctx_.shellOpen->open(PathToUtf8(state_.helpFile)))
-    info(::zelkova::Sj("ヘルプファイル「ZelkovaJDL.CHM」を開けませんでした。"));
+  if (!ctx_.shellOpen || !ctx_.shellOpen->open(page.toStdString()))
+    info(::zelkova::Sj("ヘルプ「") + ::zelkova::gui::Sj(page) + ::zelkova::Sj("」を開けませんでした。"));
 }
 
 void TMainForm::SpeedButton7Click() {
@@ -646,6 +657,16 @@ void TMainForm::DateComboChange() {
     panel12_->hide();
   }
   loaded_ = s.ok() && datList_->count() > 0;
+  // 集計 counts the days from its range on: a range after the loaded day would count nothing
+  // the user is looking at, so it starts on that day's month (not saved until the user sets it).
+  if (loaded_ && date.size() >= 10) {
+    const int year = std::atoi(date.substr(0, 4).c_str()), month = std::atoi(date.substr(6, 2).c_str());
+    if (year * 100 + month < spinEdit1_->value() * 100 + spinEdit2_->value() && year >= 2005 && month >= 1) {
+      const QSignalBlocker b1(spinEdit1_), b2(spinEdit2_);
+      spinEdit1_->setValue(year);
+      spinEdit2_->setValue(month);
+    }
+  }
   updateHints();
   // Everything the load has to tell, in one box.
   if (const std::string text = LoadReport(date, s, datList_->count(), obs.problems); !text.empty()) info(text);

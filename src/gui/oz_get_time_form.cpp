@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "gui/help_pages.h"
 #include "gui/qt_platform.h"
 #include "settings/ini_gt.h"
 
@@ -35,6 +36,7 @@ TOzGetTimeForm::TOzGetTimeForm(std::filesystem::path settingsFile, QWidget* pare
     : QDialog(parent), settings_(std::move(settingsFile)) {
   setObjectName("OzGetTimeForm");
   setWindowTitle(U("データﾞ自動取得時刻指定"));
+  InstallHelpKey(this, "oz_get_time");
   TIniGT ini(settings_);
   spinEdit1_ = Spin(this, "SpinEdit1", 3, 59, ini.ReadInteger("Time", "AutoOzGet", 30));
   spinEdit2_ = Spin(this, "SpinEdit2", 2, 59, ini.ReadInteger("Time", "AutoBataijuGet", 37));

@@ -161,6 +161,13 @@ void RaceGrid::updateCursor(QWidget* port, const QModelIndex& i) {
 void RaceGrid::refresh() {
   const int rows = std::max(grid_.rowCount() - 1, 0);
   setRowCount(rows);
+  // A card grid widens its columns to what the race's texts need.
+  for (int c = 0; c < grid_.colCount() && c < columnCount(); ++c) {
+    const int w = grid_.widths()[static_cast<size_t>(c)];
+    if (w == 0 || columnWidth(c) == w) continue;
+    setColumnWidth(c, w);
+    if (frozen_) frozen_->setColumnWidth(c, w);
+  }
   for (int r = 0; r < rows; ++r) {
     setRowHeight(r, grid_.rowHeight());
     if (frozen_) frozen_->setRowHeight(r, grid_.rowHeight());

@@ -20,6 +20,7 @@ void ClearRecordImages(RaceDay& day) {
       runner.UmRecord.clear();
       runner.KsRecord.clear();
       runner.ChRecord.clear();
+      runner.ScratchNotice = 0;
       for (auto& past : runner.PastRuns) {
         past.SeRecord.clear();
         past.RaRecord.clear();

@@ -65,6 +65,8 @@ struct Runner {
   KsImage KsRecord;
   ChImage ChRecord;
   std::array<PastRun, MaxPastRuns> PastRuns;  // newest first
+  // The kind of the day's change notice (.jvAV position 3: '1' 出走取消, '2' 競走除外); 0 none.
+  char ScratchNotice = 0;
 };
 
 struct OddsTable {

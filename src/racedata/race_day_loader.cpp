@@ -350,6 +350,8 @@ Status Loader::Run() {
   }
   // 13
   obs_.SetUpDown(static_cast<int>(listSlots_.size()) - 1, 0);
+  // Scratch notices before any rank: a runner that does not run takes no place.
+  if (Status a = MarkScratches(day_); !a.ok()) obs_.Problem(Sj("出走取消情報を読めません：") + a.message());
   SecondPass();
   // 15: BetRace is a slot; a year-0000 record takes a slot without a list item, so item i is
   // not always slot i.

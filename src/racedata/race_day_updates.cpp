@@ -296,6 +296,26 @@ std::string CourseLine(std::string_view cc) {
 
 }  // namespace
 
+Status MarkScratches(RaceDay& day) {
+  for (RaceInfo& race : day.Races)
+    for (Runner& runner : race.Runners) runner.ScratchNotice = 0;
+  if (day.RaPath.empty()) return Status::Ok();
+  fs::path av = day.RaPath;
+  av.replace_extension(".jvAV");
+  std::string bytes;
+  auto recs = Records(av, kLenAV, bytes, SIZE_MAX);
+  if (!recs.ok()) return recs.status();
+  for (std::string_view rec : *recs) {
+    const char kind = rec[2];
+    const long long horse = FieldInt(rec, 36, 2);
+    if ((kind != '1' && kind != '2') || horse < 1 || horse > MaxRunners) continue;
+    for (RaceInfo& race : day.Races)
+      if (!race.RaRecord.empty() && race.RaRecord.field(12, 16) == Field(rec, 12, 16))
+        race.Runners[static_cast<size_t>(horse - 1)].ScratchNotice = kind;
+  }
+  return Status::Ok();
+}
+
 Result<ChangeLists> KaisaiReadBtn(const RaceDay& day) {
   ChangeLists out;
   if (day.RaPath.empty()) return out;

@@ -38,6 +38,11 @@ void WeightsFromEntries(RaceDay& day);
 // entry h of the race's weight record. The other scratch marks (the abnormality code) join here.
 bool ScratchedByWeight(const RaceInfo& race, int h);
 
+// Scratch notices (.jvAV beside day.RaPath): sets ScratchNotice of each runner a notice names
+// (race key and horse number) to the notice's kind; the others are cleared. A missing file
+// clears them all.
+Status MarkScratches(RaceDay& day);
+
 // The lines of the change window's five lists: weather and going, scratches, jockey changes,
 // post-time changes, course changes (CP932).
 struct ChangeLists {

@@ -24,6 +24,9 @@
 #include "base/cp932.h"
 #include "gui/kakoso_form.h"
 #include "gui/main_form.h"
+#include "base/fixed_fields.h"
+#include "gui/paint_list_painter.h"
+#include "gui/qt_platform.h"
 #include "gui/race_grid.h"
 #include "gui/race_view_pages.h"
 #include "settings/ini_gt.h"
@@ -120,7 +123,7 @@ class RaceViewTest : public QObject {
     QCOMPARE(grid(*w, ViewGridId::ChakuRT)->columnWidth(3), 120);
     QVERIFY(grid(*w, ViewGridId::ChakuRT)->isColumnHidden(6));
     QCOMPARE(grid(*w, ViewGridId::Jisseki)->rowHeight(0), 50);
-    QCOMPARE(grid(*w, ViewGridId::Umabashira)->rowHeight(0), 67);
+    QCOMPARE(grid(*w, ViewGridId::Umabashira)->rowHeight(0), 76);
     // A finished race: its payouts are shown, and the final odds the download stored for it,
     // marked final where the announcement time would be.
     auto* payouts = w->findChild<QTableWidget*>("PayoutGrid");
@@ -287,6 +290,42 @@ class RaceViewTest : public QObject {
     kakoso.hide();
     QTest::mouseClick(port, Qt::LeftButton, {}, fixed->visualRect(fixed->model()->index(3, 0)).center());
     QVERIFY(!kakoso.isVisible());
+  }
+
+  // Measured with the font the grid paints with: the letters of every text of every cell lie
+  // inside their cell, above the bottom line, and no two texts of a cell overlap.
+  void everyRaceCardTextShowsWhole() {
+    auto w = make();
+    w->show();
+    for (int race : {1, 6, 11}) {
+      choose(*w, "20240511", race);
+      w->PageControl1()->setCurrentWidget(w->findChild<QWidget*>("TabSheetUmabashira"));
+      QApplication::processEvents();
+      RaceGrid* g = grid(*w, ViewGridId::Umabashira);
+      const ViewGrid& v = w->raceView().grid(ViewGridId::Umabashira);
+      int texts = 0;
+      for (int row = 1; row < v.rowCount(); ++row)
+        for (int col = 0; col < v.colCount(); ++col) {
+          const QRect cell(0, 0, g->columnWidth(col), g->rowHeight(row - 1) - 1);
+          std::vector<std::pair<QRect, QString>> seen;
+          const PaintList ops = v.paint(row, col, cell.width(), cell.height() + 1);
+          for (const PaintOp& op : ops.ops()) {
+            if (op.kind != PaintOp::Kind::Text || TrimBlanks(op.text).empty()) continue;
+            const QString text = gui::Q(op.text);
+            const QFontMetrics m(gui::PaintListFont(op.font, 96.0));
+            // The letters as painted: from the left edge to the advance, and their ink from top to bottom.
+            const QRect ink = m.tightBoundingRect(text).translated(op.x1, op.y1 + m.ascent());
+            const QRect r(op.x1, ink.top(), std::max(m.horizontalAdvance(text), ink.right() - op.x1 + 1), ink.height());
+            const QString where = QString("race %1 row %2 col %3 '%4'").arg(race).arg(row).arg(col).arg(text);
+            QVERIFY2(cell.contains(r), qPrintable(where));
+            for (const auto& [other, otherText] : seen)
+              QVERIFY2(!other.intersects(r), qPrintable(where + " over '" + otherText + "'"));
+            seen.emplace_back(r, text);
+            ++texts;
+          }
+        }
+      QVERIFY(texts > 100);
+    }
   }
 
   void controlsRerunTheView() {

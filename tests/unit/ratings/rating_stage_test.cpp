@@ -198,6 +198,26 @@ TEST_F(RatingStageTest, AbilityUsesTheLatestThirteenUsableRuns) {
   EXPECT_EQ(f.AbilityMaxRank[1], 2);  // every runner is ranked
 }
 
+// A runner scratched on the day, by its entry or by a change notice, takes no place, so the
+// others rank as if it were not there.
+TEST_F(RatingStageTest, ScratchedRunnersTakeNoPlace) {
+  for (const char* how : {"entry", "notice"}) {
+    auto race = MakeRace(3);
+    SetPastRun(*race, 0, 0, {.margin = "-009"});  // the best, but it does not run
+    SetPastRun(*race, 1, 0, {.margin = "0005"});
+    SetPastRun(*race, 2, 0, {.margin = "0009"});
+    if (std::string(how) == "entry") Put(race->Runners[0].SeRecord, 332, "3");  // 競走除外
+    else race->Runners[0].ScratchNotice = '1';
+    RatingStage(*race, tables, gates);
+    const RaceFigures& f = race->Figures;
+    EXPECT_EQ(f.AbilityMaxRank[0], 0) << how;
+    EXPECT_EQ(f.AbilityMaxRank[1], 1) << how;
+    EXPECT_EQ(f.AbilityMaxRank[2], 2) << how;
+    EXPECT_EQ(f.PrizeRank[0], 0) << how;
+    EXPECT_EQ(f.EstimatedSupportRank[0], 0) << how;
+  }
+}
+
 TEST_F(RatingStageTest, MeansOfPopularityCornerAndBodyWeight) {
   auto race = MakeRace(2);
   SetPastRun(*race, 0, 0, {.finish = "01", .popularity = "02", .corner = "03", .body = "480"});

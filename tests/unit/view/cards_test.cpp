@@ -72,7 +72,7 @@ TEST(RaceCard, PastRunCellLinesAndColours) {
   PastRace(d, 1, 0, "05", "1600", "11", "01");
   d.fig().PastLevel[0][0] = 3.5;
   d.fig().PastAbility[0][0] = -1;
-  PaintList p = RaceCardCell(d.race(), 1, 6, 110, 67, SurfaceFilter::All, DistanceFilter::Any);
+  PaintList p = RaceCardCell(d.race(), 1, 6, 160, 72, SurfaceFilter::All, DistanceFilter::Any);
   auto t = Texts(p);
   ASSERT_EQ(t.size(), 11u);
   EXPECT_EQ(t[0], "2024.04.21  1東京 2晴良");
@@ -87,7 +87,7 @@ TEST(RaceCard, PastRunCellLinesAndColours) {
   EXPECT_EQ(t[9], "JOCKEY01560 480k+4 200万");
   EXPECT_EQ(t[10], "ライバル+ 0.5");
   auto ops = TextOps(p);
-  EXPECT_EQ(ops[1]->x1, 110 - 18);
+  EXPECT_EQ(ops[1]->x1, 160 - 18);
   EXPECT_EQ(ops[1]->colour, kRed);
   EXPECT_TRUE(ops[1]->font.bold);
   EXPECT_EQ(ops[4]->colour, kRed);    // corner 1
@@ -96,7 +96,10 @@ TEST(RaceCard, PastRunCellLinesAndColours) {
   EXPECT_EQ(ops[7]->x1, 2 + 36);
   EXPECT_EQ(ops[8]->x1, 50);
   EXPECT_EQ(ops[8]->y1, ops[4]->y1);  // the figures share the corners' line
-  EXPECT_TRUE(EndsWithBottomLine(p, 110, 67));
+  EXPECT_TRUE(EndsWithBottomLine(p, 160, 72));
+  // In a narrow cell the finish moves past the racecourse and going instead of covering them.
+  EXPECT_EQ(TextOps(RaceCardCell(d.race(), 1, 6, 110, 72, SurfaceFilter::All, DistanceFilter::Any))[1]->x1,
+            2 + 127 + 4);  // 23 half-width characters of 8 points, 5.5 pixels each
   // Second place is blue; a run with no field size stops after the corners.
   PastRace(d, 1, 1, "05", "1600", "11", "02");
   Put(d.past(1, 1).RaRecord, 882, "00");

@@ -1,0 +1,21 @@
+// Whether a runner takes no part in the race: scratched (出走取消) or excluded (発走除外,
+// 競走除外), by the entry's abnormality code or by a change notice. Such a runner is marked in
+// every view and ranked nowhere.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "racedata/race_day.h"
+
+namespace zelkova {
+
+bool IsScratched(const Runner& runner);
+
+// "取消" for a runner scratched, "除外" for one excluded, empty for a runner that runs (CP932).
+std::string ScratchShortName(const Runner& runner);
+
+// IsScratched for every runner slot of `race`.
+std::array<bool, MaxRunners> ScratchedRunners(const RaceInfo& race);
+
+}  // namespace zelkova
