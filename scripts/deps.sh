@@ -10,6 +10,8 @@ ZELKOVA_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix go
 # The Windows Qt (scripts/qt-mingw): Debian's qt6-base source unpacked with dpkg-source and built
 # with the host Qt's tools; the Windows package (scripts/package-windows) is a zip.
 ZELKOVA_QT_MINGW_PACKAGES=(dpkg-dev xz-utils perl file zip g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
+# The fuzz targets (scripts/fuzz): clang with its sanitizer run-times and libFuzzer.
+ZELKOVA_FUZZ_PACKAGES=(clang libclang-rt-14-dev libfuzzer-14-dev python3)
 
 # Installs ZELKOVA_PACKAGES and any packages named as arguments.
 zelkova_install_deps() {
