@@ -98,4 +98,12 @@ bool ProgramFolderReady(CliContext& ctx) {
   return false;
 }
 
+std::optional<HeadlessLoad> LoadDayForCommand(CliContext& ctx, const std::string& date, RaceDay& day) {
+  auto load = LoadDayHeadless(ctx.programFolder, date, day,
+                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
+  if (load.ok()) return *load;
+  *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
+  return std::nullopt;
+}
+
 }  // namespace zelkova::cli

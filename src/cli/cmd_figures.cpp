@@ -29,12 +29,8 @@ int CmdFigures(CliContext& ctx, const std::vector<std::string>& args) {
 
   // The program folder and its fixed files were checked at start, as the program checks them.
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day,
-                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
-  if (!load.ok()) {
-    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
-    return 1;
-  }
+  auto load = LoadDayForCommand(ctx, date, *day);
+  if (!load) return 1;
   // Every race of the day, or those --course and --race name.
   std::vector<int> chosen;
   if (int status = ChosenRaces(ctx, *day, given.race, given.race.main, chosen)) return status;

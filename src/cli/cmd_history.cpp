@@ -62,12 +62,8 @@ int CmdHistory(CliContext& ctx, const std::vector<std::string>& args) {
 
   if (!ProgramFolderReady(ctx)) return 1;
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, given.date, *day,
-                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
-  if (!load.ok()) {
-    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
-    return 1;
-  }
+  auto load = LoadDayForCommand(ctx, given.date, *day);
+  if (!load) return 1;
   std::vector<int> chosen;
   if (int status = ChosenRaces(ctx, *day, given.race, true, chosen)) return status;
   const RaceInfo& info = day->Races[static_cast<size_t>(chosen.front())];

@@ -20,12 +20,8 @@ int CmdRaces(CliContext& ctx, const std::vector<std::string>& args) {
   if (date.empty()) return BadArgument(ctx, "日付がありません（yyyymmdd、yyyy-mm-dd、yyyy年mm月dd日）");
   if (!ProgramFolderReady(ctx)) return 1;
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day,
-                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
-  if (!load.ok()) {
-    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
-    return 1;
-  }
+  auto load = LoadDayForCommand(ctx, date, *day);
+  if (!load) return 1;
   const std::vector<int> slots = RaceListSlots(*day);
   if (slots.empty()) {
     *ctx.err << "zelkova-cli: " << Cp932ToUtf8Lossy(date) << "にはレースがありません\n";

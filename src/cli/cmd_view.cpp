@@ -92,12 +92,8 @@ int CmdView(CliContext& ctx, const std::vector<std::string>& args) {
 
   if (!ProgramFolderReady(ctx)) return 1;
   auto day = MakeRaceDay();
-  auto load = LoadDayHeadless(ctx.programFolder, date, *day,
-                              [&](const std::string& text) { *ctx.err << "zelkova-cli: " << Said(text) << "\n"; });
-  if (!load.ok()) {
-    *ctx.err << "zelkova-cli: " << Said(load.status().message()) << "\n";
-    return 1;
-  }
+  auto load = LoadDayForCommand(ctx, date, *day);
+  if (!load) return 1;
   RaceViewOptions options;
   options.samples = samples >= 0 ? samples : load->samples;
   options.weightSwitch = weightSwitch >= 0 ? weightSwitch : load->weightSwitch;

@@ -5,10 +5,12 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/headless_day.h"
 #include "app/race_choice.h"
 namespace zelkova {
 class Clock;
@@ -85,6 +87,9 @@ int ChosenRaces(CliContext& ctx, const RaceDay& day, const RaceName& name, bool 
 std::string Said(std::string_view cp932);
 // False, after saying so, when the program folder does not exist (the command ends with 1).
 bool ProgramFolderReady(CliContext& ctx);
+// Loads `date` into `day` as the commands that show one date do: what the load warns of goes to
+// err as it comes; a failed load is said there and gives nothing (the command ends with 1).
+std::optional<HeadlessLoad> LoadDayForCommand(CliContext& ctx, const std::string& date, RaceDay& day);
 
 // The usage text, shown by --help and when no command is given.
 std::string UsageText();

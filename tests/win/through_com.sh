@@ -63,12 +63,22 @@ has "$t/setup.out" "JVSetUIProperties: 0"
 has "$t/standin.log" "JVSetUIProperties -> 0"
 
 # 3. JV-Link's error codes through COM read as the recorded backend's.
-cp -r "$t/feed" "$t/bad"
-printf 'JVSetUIProperties -100\r\nJVOpen -301\r\n' >"$t/bad/inject.txt"
-export ZELKOVA_STANDIN_FEED="$(win "$t/bad")"
-for via in recorded com; do
+# A copy of the feed as $t/NAME with the failures INJECT, given to the stand-in; `feed_for VIA`
+# then sets `feed` to the options the recorded backend needs for it (none through COM).
+injected_feed() {
+  cp -r "$t/feed" "$t/$1"
+  printf '%b' "$2" >"$t/$1/inject.txt"
+  export ZELKOVA_STANDIN_FEED="$(win "$t/$1")"
+  injected="$1"
+}
+feed_for() {
   feed=()
-  [ "$via" = recorded ] && feed=(--feed "$(win "$t/bad")")
+  [ "$1" = recorded ] && feed=(--feed "$(win "$t/$injected")")
+  return 0
+}
+injected_feed bad 'JVSetUIProperties -100\r\nJVOpen -301\r\n'
+for via in recorded com; do
+  feed_for "$via"
   cli --home "$(win "$t/$via")" "${feed[@]}" jvlink-setup >"$t/$via-setup.out" 2>"$t/$via-setup.err" && fail "$via: JVSetUIProperties -100 ended well"
   cli --home "$(win "$t/$via")" "${feed[@]}" download --from "$from" >"$t/$via-bad.out" 2>"$t/$via-bad.err" \
     && fail "$via: JVOpen -301 ended well"
@@ -81,12 +91,9 @@ for what in bad setup; do
     || fail "the $what errors read differently: $(diff "$t/recorded-$what.err" "$t/com-$what.err")"
 done
 # A read error part of the way: the same message, and the same files kept of what was read.
-cp -r "$t/feed" "$t/cut"
-printf 'JVRead -402 after 3000\r\n' >"$t/cut/inject.txt"
-export ZELKOVA_STANDIN_FEED="$(win "$t/cut")"
+injected_feed cut 'JVRead -402 after 3000\r\n'
 for via in recorded com; do
-  feed=()
-  [ "$via" = recorded ] && feed=(--feed "$(win "$t/cut")")
+  feed_for "$via"
   cli --home "$(win "$t/$via-cut")" "${feed[@]}" download --from "$from" >"$t/$via-cut.out" 2>"$t/$via-cut.err" \
     && fail "$via: JVRead -402 ended well"
   has "$t/$via-cut.err" "JVReadエラー:ダウンロードしたファイルサイズが異常です。(-402)"
