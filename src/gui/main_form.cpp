@@ -385,6 +385,7 @@ void TMainForm::buildMenus() {
   QMenu* file = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
   file->setObjectName("FileMenu");
   act(file, "CSV1", "CSVファイル(&C)", [this] { CSV1Click(); });
+  act(file, "SqlExportItem", "SQLに書き出し(&Q)...", [this] { SqlExportClick(); });
   act(file, "FilePrintItem", "印刷(&P)...", [this] { PrintBtnClick(); })->setVisible(false);
   act(file, "FilePrintSetupItem", "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { SpeedButton4Click(); });
   file->addSeparator();

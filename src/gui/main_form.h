@@ -130,6 +130,10 @@ class TMainForm : public QMainWindow {
   void TekiAnaBtn2Click();
   // Runs the print preview (a modal exec() when empty; tests look at it instead).
   std::function<void(TAllPrintForm&)> printShow;
+  // SqlExportItem: every stored date into an SQLite file the user picks. `sqlFileChooser`, when
+  // set, stands for the file chooser (an empty name: cancelled).
+  void SqlExportClick();
+  std::function<QString()> sqlFileChooser;
 
   // Visible commands.
   void JVBtnClick();

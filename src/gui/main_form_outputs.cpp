@@ -1,6 +1,8 @@
 // TMainForm's output commands: the CSV export, the analysis print, the hit report and the grid
 // copy. Kept apart from main_form.cpp.
 #include <QComboBox>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
@@ -14,6 +16,7 @@
 #include "gui/main_form.h"
 #include "gui/qt_platform.h"
 #include "gui/race_grid.h"
+#include "gui/sql_export_window.h"
 #include "output/analysis_print.h"
 #include "output/csv_export.h"
 #include "output/grid_clipboard.h"
@@ -107,6 +110,24 @@ void TMainForm::CSV1Click() {
   const std::string date = ::zelkova::gui::Sj(DateCombo()->currentText());
   if (TrimBlanks(date).empty()) return;
   if (CSVBtnClick()) Tell(ctx_, CsvDoneMessage(date));
+}
+
+void TMainForm::SqlExportClick() {
+  if (!SqliteExportAvailable()) {
+    Tell(ctx_, ::zelkova::Sj("SQLiteへの書き出しはこの版ではできません。"));
+    return;
+  }
+  QString file;
+  if (sqlFileChooser) {
+    file = sqlFileChooser();
+  } else {
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    file = QFileDialog::getSaveFileName(this, U("SQLに書き出し"), dir + "/zelkova.sqlite",
+                                        U("SQLite (*.sqlite *.db)"), nullptr, QFileDialog::DontConfirmOverwrite);
+  }
+  if (file.isEmpty()) return;
+  // An existing file is brought up to date, not replaced: unchanged dates are skipped.
+  (void)ExportSqliteWithProgress(this, ctx_, file);
 }
 
 void TMainForm::PrintBtnClick() {

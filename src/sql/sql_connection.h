@@ -40,6 +40,8 @@ class SqlConnection {
   virtual const char* Dialect() const = 0;
 };
 
+// Whether this build can write SQLite files (the Windows cross-builds cannot).
+bool SqliteExportAvailable();
 // Opens (creating when missing) the SQLite file at `path` (UTF-8). IoError with a message for the
 // user when it cannot be opened or written; on a build without SQLite, always that error.
 Result<std::unique_ptr<SqlConnection>> OpenSqlite(const std::string& path);

@@ -3,6 +3,8 @@
 
 namespace zelkova {
 
+bool SqliteExportAvailable() { return false; }
+
 Result<std::unique_ptr<SqlConnection>> OpenSqlite(const std::string&) {
   return Status::IoError("SQLiteへの書き出しはこの版ではできません。");
 }

@@ -86,6 +86,8 @@ class SqliteConnection : public SqlConnection {
 
 }  // namespace
 
+bool SqliteExportAvailable() { return true; }
+
 Result<std::unique_ptr<SqlConnection>> OpenSqlite(const std::string& path) {
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
