@@ -543,9 +543,8 @@ void FillOdds(const RaceInfo& race, OddsLabels& o) {
   if (IsBlank(race.Odds.O1Record.field(12, 8))) return;
   std::vector<std::pair<std::string, int>> favourites;
   for (int n = 1; n <= 18; ++n) {
-    const Runner& runner = race.Runners[static_cast<size_t>(n - 1)];
-    if (IsScratched(runner)) {
-      o.win[static_cast<size_t>(n - 1)] = " " + ScratchShortName(runner);
+    if (IsScratched(race, n - 1)) {
+      o.win[static_cast<size_t>(n - 1)] = " " + ScratchShortName(race, n - 1);
       continue;
     }
     double v = f.WinOdds[static_cast<size_t>(n - 1)];

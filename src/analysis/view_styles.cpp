@@ -189,7 +189,7 @@ CellStyle RatingCellStyle(ViewGridId id, const ViewGrid& grid, int row, int col,
     return s;
   }
   // A runner that does not run: greyed, its name on silver, no rank colours.
-  if (const int n = RowRunner(id, grid, row); race && n >= 1 && IsScratched(race->Runners[static_cast<size_t>(n - 1)])) {
+  if (const int n = RowRunner(id, grid, row); race && n >= 1 && IsScratched(*race, n - 1)) {
     s.text = kGrey;
     if (col == 3) s.background = kSilver;
     return s;
@@ -452,7 +452,7 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
   const Runner& r = race.Runners[static_cast<size_t>(h)];
   const SeImage& se = r.SeRecord;
   const UmImage& um = r.UmRecord;
-  const bool out = IsScratched(r);
+  const bool out = IsScratched(race, h);
   const Rgb ink = out ? kGrey : kBlack;
   const int x = 2;
   int y = 1;
@@ -468,7 +468,7 @@ PaintList RaceCardCell(const RaceInfo& race, int runner, int col, int width, int
       p.Fill(0, 0, width, height, kInfoBackground);
       const long long n = se.fieldInt(29, 2);
       p.Text(x, y, n ? FmtInt("%2lld", n) : " ", f13b, out ? kGrey : kBlack);
-      if (out) p.Text(x, y + LineHeight(f13b.size) + 4, ScratchShortName(r), f8, kRed);
+      if (out) p.Text(x, y + LineHeight(f13b.size) + 4, ScratchShortName(race, h), f8, kRed);
       break;
     }
     case 2: {

@@ -241,8 +241,9 @@ class Writer {
   std::string finalOdds(int ri) const {
     const Race& rc = w_.races[static_cast<size_t>(ri)];
     Rng r(w_.seed ^ (static_cast<uint64_t>(ri) * 0x9E3779B97F4A7C15ULL) ^ 0xF1A1ULL);
-    std::string o1 = O1Record(w_, rc, '4', rc.day, 0, 0.0, r);
-    return o1 + O2Record(w_, rc, '4', rc.day, 0, 0.0, r);
+    const std::vector<int> odds = SnapshotWinOdds(w_, rc, 0.0, r);
+    std::string o1 = O1Record(w_, rc, '4', rc.day, 0, odds, r);
+    return o1 + O2Record(w_, rc, '4', rc.day, 0, odds, r);
   }
 
   // ---- real-time streams of the latest race days ----
@@ -268,8 +269,9 @@ class Writer {
           bool eve = day != d.day;
           double drift = std::min(1.0, (rc.post - minutes + (eve ? 1440 : 0)) / 90.0);
           char div = eve ? '2' : '1';
-          std::string o1 = O1Record(w_, rc, div, day, minutes, drift, r);
-          std::string o2 = O2Record(w_, rc, div, day, minutes, drift, r);
+          const std::vector<int> odds = SnapshotWinOdds(w_, rc, drift, r);
+          std::string o1 = O1Record(w_, rc, div, day, minutes, odds, r);
+          std::string o2 = O2Record(w_, rc, div, day, minutes, odds, r);
           o1lines += o1;
           o2lines += o2;
           Status s = file(out_ / "realtime" / "0B30" / key / (Minute(day, minutes) + ".txt"), o1 + o2);

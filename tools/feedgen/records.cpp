@@ -6,6 +6,7 @@
 #include "base/cp932.h"
 #include "calendar.h"
 #include "fixed_record.h"
+#include "pool_odds.h"
 #include "records/record.h"
 
 namespace zelkova::feedgen {
@@ -65,13 +66,14 @@ std::vector<int> Popularity(const std::vector<int>& odds) {
 }
 
 template <typename T>
-std::vector<int> RankOf(const std::vector<T>& v) {  // rank by ascending value among positives
-  std::vector<int> idx;
-  for (size_t i = 0; i < v.size(); ++i)
-    if (v[i] > 0) idx.push_back(static_cast<int>(i));
-  std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return v[a] < v[b]; });
+std::vector<int> RankOf(const std::vector<T>& v) {  // rank by ascending value among positives, ties share
+  std::vector<T> sorted;
+  for (const T& x : v)
+    if (x > 0) sorted.push_back(x);
+  std::sort(sorted.begin(), sorted.end());
   std::vector<int> rank(v.size(), 0);
-  for (size_t k = 0; k < idx.size(); ++k) rank[idx[k]] = static_cast<int>(k) + 1;
+  for (size_t i = 0; i < v.size(); ++i)
+    if (v[i] > 0) rank[i] = static_cast<int>(std::lower_bound(sorted.begin(), sorted.end(), v[i]) - sorted.begin()) + 1;
   return rank;
 }
 
@@ -296,13 +298,31 @@ void OddsHead(FixedRecord& r, const Race& rc, char division, int day, int minute
 
 }  // namespace
 
-std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng) {
+std::vector<int> SnapshotWinOdds(const World& w, const Race& rc, double drift, Rng& rng) {
+  return SnapshotOdds(w, rc, drift, rng);
+}
+
+std::vector<int> FramesOf(const World& w, const Race& rc) {
+  std::vector<int> frames;
+  for (int si : rc.starters) frames.push_back(w.starters[si].frame);
+  return frames;
+}
+
+PlaceRange PlaceOdds(const PoolOdds& pool, int a, int places) {
+  const double centre = 0.8 / std::max(1e-9, pool.place(a, places)) * 10.0;
+  const int low = std::clamp(static_cast<int>(centre * 0.75), 10, 9999);
+  return {low, std::clamp(static_cast<int>(centre * 1.3), low, 9999)};
+}
+
+std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, const std::vector<int>& odds,
+                     Rng& rng) {
   FixedRecord r("O1", kLenO1);
   r.text(3, 1, std::string(1, division)).text(4, 8, YmdText(day));
   OddsHead(r, rc, division, day, minutes);
   bool bracketSold = rc.started >= 9;
-  r.num(40, 1, 7).num(41, 1, 7).num(42, 1, bracketSold ? 7 : 0).num(43, 1, rc.started >= 8 ? 3 : 2);
-  std::vector<int> odds = SnapshotOdds(w, rc, drift, rng);
+  const int places = rc.started >= 8 ? 3 : 2;
+  r.num(40, 1, 7).num(41, 1, 7).num(42, 1, bracketSold ? 7 : 0).num(43, 1, places);
+  const PoolOdds pool(odds);
   std::vector<int> pop = Popularity(odds);
   std::vector<int> placeLow(odds.size());
   for (size_t h = 0; h < odds.size(); ++h) {
@@ -314,23 +334,18 @@ std::string O1Record(const World& w, const Race& rc, char division, int day, int
       continue;
     }
     r.num(win + 2, 4, odds[h]).num(win + 6, 2, pop[h]);
-    int low = std::clamp(10 + (odds[h] - 10) * 22 / 100, 10, 9999);
-    int high = std::clamp(low + low * 8 / 10, low, 9999);
-    placeLow[h] = low;
-    r.num(place + 2, 4, low).num(place + 6, 4, high);
+    const PlaceRange pr = PlaceOdds(pool, static_cast<int>(h), places);
+    placeLow[h] = pr.low;
+    r.num(place + 2, 4, pr.low).num(place + 6, 4, pr.high);
   }
   std::vector<int> placePop = RankOf(placeLow);
   for (size_t h = 0; h < odds.size(); ++h)
     if (odds[h] > 0) r.num(268 + 12 * h + 10, 2, placePop[h]);
-  // Bracket quinella from the brackets' shares.
-  std::array<double, 9> share{};
+  // Bracket quinella: the chance that the first two come from the two brackets.
+  const std::vector<int> frames = FramesOf(w, rc);
   std::array<int, 9> runners{};
-  for (size_t h = 0; h < odds.size(); ++h) {
-    if (odds[h] == 0) continue;
-    int f = w.starters[rc.starters[h]].frame;
-    share[f] += 8.0 / odds[h];
-    ++runners[f];
-  }
+  for (size_t h = 0; h < odds.size(); ++h)
+    if (odds[h] > 0) ++runners[static_cast<size_t>(frames[h])];
   std::vector<double> bOdds;
   std::vector<size_t> bAt;
   size_t k = 0;
@@ -344,8 +359,7 @@ std::string O1Record(const World& w, const Race& rc, char division, int day, int
         r.text(at + 2, 5, "-----").text(at + 7, 2, "--");
         continue;
       }
-      double p = a == b ? share[a] * share[a] / 2.0 : share[a] * share[b] * 2.0;
-      int o = std::clamp(static_cast<int>(7.75 / std::max(p, 1e-6)), 10, 99999);
+      int o = PoolOdds::Odds(pool.bracket(a, b, frames), 0.775, 99999);
       r.num(at + 2, 5, o);
       bOdds.push_back(o);
       bAt.push_back(at);
@@ -357,12 +371,14 @@ std::string O1Record(const World& w, const Race& rc, char division, int day, int
   return r.str();
 }
 
-std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng) {
+std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, const std::vector<int>& odds,
+                     Rng& rng) {
+  (void)w;
   FixedRecord r("O2", kLenO2);
   r.text(3, 1, std::string(1, division)).text(4, 8, YmdText(day));
   OddsHead(r, rc, division, day, minutes);
   r.num(40, 1, 7);
-  std::vector<int> odds = SnapshotOdds(w, rc, drift, rng);
+  const PoolOdds pool(odds);
   int n = static_cast<int>(odds.size());
   std::vector<double> qOdds;
   std::vector<size_t> qAt;
@@ -376,9 +392,7 @@ std::string O2Record(const World& w, const Race& rc, char division, int day, int
         r.text(at + 4, 6, "------").text(at + 10, 3, "---");
         continue;
       }
-      double pa = 8.0 / odds[a - 1], pb = 8.0 / odds[b - 1];
-      double p = pa * pb * (1.0 / std::max(0.05, 1.0 - pa) + 1.0 / std::max(0.05, 1.0 - pb));
-      int o = std::clamp(static_cast<int>(7.75 / std::max(p, 1e-7)), 10, 999999);
+      int o = PoolOdds::Odds(pool.quinella(a - 1, b - 1), 0.775, 999999);
       r.num(at + 4, 6, o);
       qOdds.push_back(o);
       qAt.push_back(at);

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rng.h"
 #include "world.h"
@@ -19,10 +20,22 @@ std::string SeRecord(const World& w, const Race& rc, const Starter& s, char divi
 // An SE image of a horse listed in the first entries but missing from the final ones.
 std::string SeListedOnly(const World& w, const Race& rc, int horse, char division, int made);
 std::string HrRecord(const Race& rc, char division, int made);
-// Odds announced at (day, minutes); `drift` 0 gives the final odds, larger values move away.
+// The win odds of a snapshot (tenths per horse slot, 0 for a non-starter): each runner's final
+// odds moved by up to `drift`; 0 gives the final odds.
+std::vector<int> SnapshotWinOdds(const World& w, const Race& rc, double drift, Rng& rng);
+// Odds records announced at (day, minutes), every bet type from the same win odds (PoolOdds).
 // Division '4' makes them the final odds, which carry no announcement time (00000000).
-std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng);
-std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, double drift, Rng& rng);
+std::string O1Record(const World& w, const Race& rc, char division, int day, int minutes, const std::vector<int>& odds,
+                     Rng& rng);
+std::string O2Record(const World& w, const Race& rc, char division, int day, int minutes, const std::vector<int>& odds,
+                     Rng& rng);
+// A runner's place odds (tenths) as O1 shows them, and the bracket of each horse slot.
+struct PlaceRange {
+  int low = 0, high = 0;
+};
+class PoolOdds;
+PlaceRange PlaceOdds(const PoolOdds& pool, int a, int places);
+std::vector<int> FramesOf(const World& w, const Race& rc);
 std::string WhRecord(const World& w, const Race& rc, int day, int minutes);
 // Masters with counts of the results before `made`.
 std::string UmRecord(const World& w, const Horse& h, int made);

@@ -1,12 +1,16 @@
 #include "world.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <map>
 #include <unordered_set>
 
 #include "base/cp932.h"
 #include "calendar.h"
 #include "fixed_record.h"
+#include "pool_odds.h"
+#include "records.h"
 
 namespace zelkova::feedgen {
 
@@ -17,6 +21,8 @@ const int kRotation[12][3] = {{6, 8, 7}, {5, 8, 10}, {6, 9, 7}, {6, 9, 3}, {5, 8
                               {3, 7, 2}, {4, 10, 1}, {6, 9, 1}, {5, 8, 4}, {5, 8, 3}, {6, 9, 7}};
 // Flat turf runs right-handed at these courses.
 bool RightHanded(int course) { return course != 4 && course != 5 && course != 7; }
+// A fillies' race (牝): the race symbol's middle digit is 2.
+bool FilliesOnly(const Race& rc) { return rc.symbol.size() == 3 && rc.symbol[1] == '2'; }
 
 int YearOf(int day) { return Ymd(day) / 10000; }
 int MonthOf(int day) { return Ymd(day) / 100 % 100; }
@@ -270,6 +276,7 @@ class Builder {
     if (age < 2 || age > 9 || h.busyDay == rc.day) return false;
     int rest = rc.day - h.lastRunDay;
     if (h.veteran) return false;  // veterans run where they are placed
+    if (FilliesOnly(rc) && h.sex != 2) return false;
     if (rest < 14) return false;
     switch (rc.raceType) {
       case 11: if (age != 2) return false; break;
@@ -291,6 +298,10 @@ class Builder {
               : 3 + static_cast<int>(rng_.below(4));
     int id = newHorse(y - age, rc.obstacle());
     Horse& h = w_.horses[id];
+    if (FilliesOnly(rc) && h.sex != 2) {
+      h.sex = 2;
+      h.bodyWeight -= 20;
+    }
     if (rc.obstacle()) {
       h.jumpWins = rc.cond == 703 ? 0 : 1;
       h.flatRuns = 8;
@@ -409,6 +420,12 @@ class Builder {
       wts.push_back(w);
       total += w;
     }
+    // No runner takes more than 70% of the win pool (odds of at least 1.1 after the take-out):
+    // a stronger favourite would be paid below its stake. Flatten the weights, keeping the order.
+    for (int pass = 0; pass < 50 && !wts.empty() && *std::max_element(wts.begin(), wts.end()) > 0.7 * total; ++pass) {
+      total = 0;
+      for (double& w : wts) total += (w = std::pow(w, 0.9));
+    }
     for (size_t i = 0; i < run.size(); ++i) {
       double odds = 0.8 / (wts[i] / total);
       run[i]->odds = static_cast<int>(std::clamp(odds * 10, 11.0, 9999.0));  // a tiny weight gives huge odds
@@ -511,44 +528,86 @@ class Builder {
     Starter* a = first[0];
     Starter* b = first.size() > 1 ? first[1] : second[0];
     Starter* c = first.size() > 1 ? (third.empty() ? fin[2] : third[0]) : third.empty() ? fin[2] : third[0];
-    auto popOf = [&](std::initializer_list<int> pops, int maxPop) {
-      long long v = 1;
-      for (int p : pops) v *= p;
-      int k = static_cast<int>(pops.size());
-      long long pop = k == 2 ? (v + 1) / 2 : k == 3 ? (v + 3) / 4 : v;
-      return static_cast<int>(std::clamp<long long>(pop, 1, maxPop));
+    // Every pool from the final win odds, as the odds records show them: the payouts are the
+    // final odds of the winning combination and its popularity is its place among them.
+    std::vector<int> odds, frames;
+    for (int si : rc.starters) {
+      const Starter& s = w_.starters[si];
+      odds.push_back(s.abnormality == 1 || s.abnormality == 3 ? 0 : s.odds);
+      frames.push_back(s.frame);
+    }
+    const PoolOdds pool(odds);
+    const int slots = static_cast<int>(odds.size());
+    const int places = rc.started >= 8 ? 3 : 2;
+    std::vector<double> placeChances, pairChances, wideChances, exactaChances, trioChances, trifectaChances,
+        bracketChances;
+    for (int x = 0; x < slots; ++x) {
+      if (!pool.runs(x)) continue;
+      placeChances.push_back(pool.place(x, places));
+      for (int y = 0; y < slots; ++y) {
+        if (y == x || !pool.runs(y)) continue;
+        exactaChances.push_back(pool.exacta(x, y));
+        if (y > x) {
+          pairChances.push_back(pool.quinella(x, y));
+          wideChances.push_back(pool.wide(x, y));
+        }
+        for (int z = 0; z < slots; ++z) {
+          if (z == x || z == y || !pool.runs(z)) continue;
+          trifectaChances.push_back(pool.trifecta(x, y, z));
+          if (y > x && z > y) trioChances.push_back(pool.trio(x, y, z));
+        }
+      }
+    }
+    std::array<int, 9> inFrame{};
+    for (int x = 0; x < slots; ++x)
+      if (pool.runs(x)) ++inFrame[static_cast<size_t>(frames[static_cast<size_t>(x)])];
+    for (int f = 1; f <= 8; ++f)
+      for (int g = f; g <= 8; ++g)
+        if (f == g ? inFrame[f] >= 2 : inFrame[f] >= 1 && inFrame[g] >= 1) bracketChances.push_back(pool.bracket(f, g, frames));
+    // The payout is the combination's final odds; its popularity is its place among the pool's
+    // odds, equal odds sharing the better place, as the odds records rank them.
+    auto paid = [](double chance, double payback, const std::vector<double>& all, int most = 999999) {
+      const int odds = PoolOdds::Odds(chance, payback, most);
+      int pop = 1;
+      for (double c : all) pop += PoolOdds::Odds(c, payback, most) < odds;
+      return Payout{"", odds * 10LL, pop};
     };
-    auto amount = [&](double base) { return static_cast<long long>(std::max(100.0, base)) / 10 * 10; };
-    double oa = a->odds / 10.0, ob = b->odds / 10.0, oc = c->odds / 10.0;
+    auto slot = [](const Starter* s) { return s->horseNo - 1; };
     for (auto* s : first) rc.win.push_back({N2(s->horseNo), s->odds * 10LL, s->pop});
     std::vector<Starter*> placed = {a, b};
     if (rc.started >= 8) placed.push_back(c);
-    for (auto* s : placed) rc.place.push_back({N2(s->horseNo), amount(100 + (s->odds - 10) * 3.2), s->pop});
-    int n = rc.started;
-    int pairs = n * (n - 1) / 2;
-    if (n >= 9) {
+    for (auto* s : placed) {
+      const PlaceRange pr = PlaceOdds(pool, slot(s), places);
+      const long long amount = (pr.low + (pr.high - pr.low) * 3 / 10) * 10LL;
+      rc.place.push_back({N2(s->horseNo), amount, PoolOdds::Popularity(pool.place(slot(s), places), placeChances)});
+    }
+    if (rc.started >= 9) {
       int fa = std::min(a->frame, b->frame), fb = std::max(a->frame, b->frame);
-      rc.bracket.push_back({std::to_string(fa) + std::to_string(fb), amount(oa * ob * 35), popOf({a->pop, b->pop}, 36)});
+      Payout p = paid(pool.bracket(fa, fb, frames), 0.775, bracketChances, 99999);
+      p.combo = std::to_string(fa) + std::to_string(fb);
+      rc.bracket.push_back(p);
     }
     auto pair = [&](Starter* x, Starter* y) {
       return x->horseNo < y->horseNo ? N2(x->horseNo) + N2(y->horseNo) : N2(y->horseNo) + N2(x->horseNo);
     };
-    rc.quinella.push_back({pair(a, b), amount(oa * ob * 40), popOf({a->pop, b->pop}, pairs)});
-    rc.wide.push_back({pair(a, b), amount(oa * ob * 12), popOf({a->pop, b->pop}, pairs)});
-    rc.wide.push_back({pair(a, c), amount(oa * oc * 12), popOf({a->pop, c->pop}, pairs)});
-    rc.wide.push_back({pair(b, c), amount(ob * oc * 12), popOf({b->pop, c->pop}, pairs)});
-    rc.exacta.push_back({N2(a->horseNo) + N2(b->horseNo), amount(oa * ob * 80), popOf({a->pop, b->pop}, pairs * 2)});
+    auto with = [](Payout p, std::string combo) {
+      p.combo = std::move(combo);
+      return p;
+    };
+    rc.quinella.push_back(with(paid(pool.quinella(slot(a), slot(b)), 0.775, pairChances), pair(a, b)));
+    for (auto [x, y] : {std::pair{a, b}, {a, c}, {b, c}})
+      rc.wide.push_back(with(paid(pool.wide(slot(x), slot(y)), 0.775, wideChances), pair(x, y)));
+    rc.exacta.push_back(with(paid(pool.exacta(slot(a), slot(b)), 0.75, exactaChances), N2(a->horseNo) + N2(b->horseNo)));
     if (first.size() > 1)
-      rc.exacta.push_back({N2(b->horseNo) + N2(a->horseNo), amount(oa * ob * 80), popOf({a->pop, b->pop}, pairs * 2)});
+      rc.exacta.push_back(with(paid(pool.exacta(slot(b), slot(a)), 0.75, exactaChances), N2(b->horseNo) + N2(a->horseNo)));
     std::vector<int> tri = {a->horseNo, b->horseNo, c->horseNo};
     std::sort(tri.begin(), tri.end());
-    int triples = n * (n - 1) * (n - 2) / 6;
-    rc.trio.push_back({N2(tri[0]) + N2(tri[1]) + N2(tri[2]), amount(oa * ob * oc * 25), popOf({a->pop, b->pop, c->pop}, triples)});
-    rc.trifecta.push_back({N2(a->horseNo) + N2(b->horseNo) + N2(c->horseNo), amount(oa * ob * oc * 150),
-                           popOf({a->pop, b->pop, c->pop}, triples * 6)});
+    rc.trio.push_back(with(paid(pool.trio(slot(a), slot(b), slot(c)), 0.75, trioChances), N2(tri[0]) + N2(tri[1]) + N2(tri[2])));
+    rc.trifecta.push_back(with(paid(pool.trifecta(slot(a), slot(b), slot(c)), 0.725, trifectaChances),
+                               N2(a->horseNo) + N2(b->horseNo) + N2(c->horseNo)));
     if (first.size() > 1)
-      rc.trifecta.push_back({N2(b->horseNo) + N2(a->horseNo) + N2(c->horseNo), amount(oa * ob * oc * 150),
-                             popOf({a->pop, b->pop, c->pop}, triples * 6)});
+      rc.trifecta.push_back(with(paid(pool.trifecta(slot(b), slot(a), slot(c)), 0.725, trifectaChances),
+                                 N2(b->horseNo) + N2(a->horseNo) + N2(c->horseNo)));
   }
 
   // ---- days ----
@@ -607,7 +666,7 @@ class Builder {
       if (veteranDay && !rc.obstacle() && rc.cond != 701 && rc.cond != 703 && (rc.raceType == 13 || rc.raceType == 14)) {
         for (size_t v = 0; v < veterans_.size(); ++v) {
           Horse& h = w_.horses[veterans_[v]];
-          if (h.busyDay == day || day - h.lastRunDay < 6) continue;
+          if (h.busyDay == day || day - h.lastRunDay < 6 || (FilliesOnly(rc) && h.sex != 2)) continue;
           if (v != 0 && rng_.chance(0.1)) { h.busyDay = day; continue; }  // skipped this week
           if (chosen.size() >= 4) break;
           chosen.push_back(veterans_[v]);

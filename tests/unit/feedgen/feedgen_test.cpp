@@ -521,4 +521,116 @@ TEST(FeedgenArguments, APreviousFeedIsReplacedAndExtraFilesKept) {
   EXPECT_NE(ReadBytes(t.path() / "f" / "README.txt").find("today: 2024-05-12"), std::string::npos);
 }
 
+// The generator's plausibility: fillies' races hold fillies; the final odds of every bet type
+// agree with each other and with the win odds as a pari-mutuel pool would; popularity follows
+// the odds; the payouts are the winning combinations' final odds and follow their popularity.
+TEST_F(FeedTest, FilliesRacesHoldFillies) {
+  std::set<std::string> fillies;
+  for (auto& ra : Stored("RA", "7"))
+    if (Field(ra, 620, 1) == "2") fillies.insert(Key(ra));
+  ASSERT_GT(fillies.size(), 20u);
+  int runners = 0;
+  for (auto& se : Stored("SE", "7"))
+    if (fillies.count(Key(se))) {
+      EXPECT_EQ(Field(se, 79, 1), "2") << Key(se);
+      ++runners;
+    }
+  EXPECT_GT(runners, 100);
+}
+
+// Sum over a pool's combinations of payback / odds: 1 when the odds share the pool out.
+double PoolShare(const std::vector<long long>& tenths, double payback) {
+  double sum = 0;
+  for (long long o : tenths) sum += payback / (o / 10.0);
+  return sum;
+}
+
+TEST_F(FeedTest, FinalOddsAgreeAsAPoolAndPopularityFollowsThem) {
+  std::map<std::string, std::string> o2;
+  for (auto& r : Stored("O2", "4")) o2[Key(r)] = r;
+  int races = 0;
+  for (auto& o1 : Stored("O1", "4")) {
+    SCOPED_TRACE(Key(o1));
+    std::vector<std::pair<long long, long long>> win;  // (odds, popularity) by horse
+    std::vector<long long> winOdds, bracket, quinella, placeLow;
+    for (size_t h = 0; h < 18; ++h) {
+      if (!IsAllDigits(Field(o1, 46 + 8 * h, 4))) continue;
+      win.push_back({FieldInt(o1, 46 + 8 * h, 4), FieldInt(o1, 50 + 8 * h, 2)});
+      winOdds.push_back(win.back().first);
+      placeLow.push_back(FieldInt(o1, 270 + 12 * h, 4));
+      EXPECT_LE(placeLow.back(), FieldInt(o1, 274 + 12 * h, 4));
+    }
+    ASSERT_GE(win.size(), 5u);
+    for (size_t i = 0; i < win.size(); ++i)
+      for (size_t j = 0; j < win.size(); ++j) {
+        if (win[i].first < win[j].first) {
+          EXPECT_LT(win[i].second, win[j].second);   // popularity follows the odds
+          EXPECT_LE(placeLow[i], placeLow[j]);       // and so do the place odds
+        }
+      }
+    for (size_t k = 0; k < 36; ++k)
+      if (IsAllDigits(Field(o1, 606 + 9 * k, 5))) bracket.push_back(FieldInt(o1, 606 + 9 * k, 5));
+    const std::string& q = o2.at(Key(o1));
+    std::vector<std::pair<long long, long long>> qPop;
+    for (size_t k = 0; k < 153; ++k)
+      if (IsAllDigits(Field(q, 45 + 13 * k, 6))) {
+        quinella.push_back(FieldInt(q, 45 + 13 * k, 6));
+        qPop.push_back({quinella.back(), FieldInt(q, 51 + 13 * k, 3)});
+      }
+    std::sort(qPop.begin(), qPop.end());
+    for (size_t i = 1; i < qPop.size(); ++i)
+      if (qPop[i].first > qPop[i - 1].first) {
+        EXPECT_GT(qPop[i].second, qPop[i - 1].second);
+      }
+    EXPECT_NEAR(PoolShare(winOdds, 0.8), 1.0, 0.08);
+    EXPECT_NEAR(PoolShare(quinella, 0.775), 1.0, 0.08);
+    if (!bracket.empty()) {
+      EXPECT_NEAR(PoolShare(bracket, 0.775), 1.0, 0.08);
+    }
+    ++races;
+  }
+  EXPECT_GT(races, 100);
+}
+
+TEST_F(FeedTest, PayoutsAreTheFinalOddsAndFollowPopularity) {
+  std::map<std::string, std::string> o1, o2;
+  for (auto& r : Stored("O1", "4")) o1[Key(r)] = r;
+  for (auto& r : Stored("O2", "4")) o2[Key(r)] = r;
+  int races = 0;
+  for (auto& hr : Stored("HR", "2")) {
+    auto a = o1.find(Key(hr)), b = o2.find(Key(hr));
+    if (a == o1.end() || b == o2.end()) continue;
+    SCOPED_TRACE(Key(hr));
+    const std::string &win = a->second, &q = b->second;
+    auto horse = [](std::string_view two) { return static_cast<size_t>(std::stoi(std::string(two))); };
+    // Quinella: the pair's final odds; its index in the combination table of a < b.
+    const size_t x = horse(Field(hr, 246, 2)), y = horse(Field(hr, 248, 2));
+    const size_t k = (x - 1) * 18 - (x - 1) * x / 2 + (y - x - 1);
+    EXPECT_EQ(FieldInt(hr, 250, 9), FieldInt(q, 45 + 13 * k, 6) * 10);
+    EXPECT_EQ(FieldInt(hr, 259, 3), FieldInt(q, 51 + 13 * k, 3));
+    for (size_t j = 0; j < 5; ++j) {
+      if (zelkova::IsBlank(Field(hr, 142 + 13 * j, 2))) continue;
+      const size_t h = horse(Field(hr, 142 + 13 * j, 2)) - 1;
+      const long long paid = FieldInt(hr, 144 + 13 * j, 9);
+      EXPECT_GE(paid, FieldInt(win, 270 + 12 * h, 4) * 10);
+      EXPECT_LE(paid, FieldInt(win, 274 + 12 * h, 4) * 10);
+    }
+    if (!zelkova::IsBlank(Field(hr, 207, 2))) {
+      const size_t f = static_cast<size_t>(hr[206] - '0'), g = static_cast<size_t>(hr[207] - '0');
+      const size_t kb = (f - 1) * 8 - (f - 1) * (f - 2) / 2 + (g - f);
+      EXPECT_EQ(FieldInt(hr, 209, 9), FieldInt(win, 606 + 9 * kb, 5) * 10);
+    }
+    // Within a bet type, the more popular result pays less; a harder bet pays more.
+    std::vector<std::pair<long long, long long>> wide;
+    for (size_t j = 0; j < 3; ++j) wide.push_back({FieldInt(hr, 307 + 16 * j, 3), FieldInt(hr, 298 + 16 * j, 9)});
+    std::sort(wide.begin(), wide.end());
+    for (size_t j = 1; j < wide.size(); ++j) EXPECT_GE(wide[j].second, wide[j - 1].second);
+    EXPECT_GE(FieldInt(hr, 458, 9), FieldInt(hr, 250, 9));  // exacta >= quinella
+    EXPECT_GE(FieldInt(hr, 610, 9), FieldInt(hr, 556, 9));  // trifecta >= trio
+    ++races;
+  }
+  EXPECT_GT(races, 100);
+}
+
+
 }  // namespace

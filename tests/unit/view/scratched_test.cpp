@@ -47,9 +47,33 @@ TEST(Scratched, MarkedInEveryGridTheCardAndTheOddsAndRankedNowhere) {
   EXPECT_EQ(Cp932ToUtf8Lossy(d.view.odds.win[1]), " 取消");
   EXPECT_EQ(d.view.odds.popularNo[1], " 3");  // the favourites list leaves it out
   Put(d.race().Runners[1].SeRecord, 332, "3");
-  EXPECT_EQ(ScratchShortName(d.race().Runners[1]), Sj("除外"));
+  EXPECT_EQ(ScratchShortName(d.race(), 1), Sj("除外"));
   Put(d.race().Runners[1].SeRecord, 332, "4");  // stopped during the race: it ran
-  EXPECT_FALSE(IsScratched(d.race().Runners[1]));
+  EXPECT_FALSE(IsScratched(d.race(), 1));
+}
+
+// A weight of 000 announces a scratch: the runner is marked and ranked like one the entry marks.
+TEST(Scratched, AWeightOf000MarksTheRunner) {
+  ViewDay d(3);
+  RaceFigures& f = d.fig();
+  f.AbilityMax = {50, 60, 40};
+  f.AbilityMaxRank = {2, 1, 3};
+  f.WinOdds = {2.5, 3.0, 4.0};
+  Put(d.race().Odds.O1Record, 12, "20240519");
+  std::string wh(kLenWH, ' ');
+  wh.replace(73 + 45 * 1, 3, "000");
+  d.race().WhRecord.assign(wh);
+  d.show();
+  EXPECT_TRUE(IsScratched(d.race(), 1));
+  EXPECT_FALSE(IsScratched(d.race(), 0));
+  EXPECT_EQ(d.cell(G::RTList, 2, 12), "　");
+  EXPECT_EQ(RatingCellStyle(G::RTList, d.grid(G::RTList), 2, 3, &d.race()).text, kGrey);
+  EXPECT_EQ(CardTexts(d.race(), 2, 1).back(), "取消");
+  EXPECT_EQ(Cp932ToUtf8Lossy(d.view.odds.win[1]), " 取消");
+  d.race().WhRecord.clear();
+  Put(d.race().Runners[2].SeRecord, 325, "000");  // the entry's own weight says so too
+  EXPECT_TRUE(IsScratched(d.race(), 2));
+  EXPECT_FALSE(IsScratched(d.race(), 1));
 }
 
 TEST(Scratched, ChangeNoticesMarkTheirRunnersOnly) {
@@ -69,7 +93,7 @@ TEST(Scratched, ChangeNoticesMarkTheirRunnersOnly) {
   EXPECT_EQ(d.race().Runners[2].ScratchNotice, '1');
   EXPECT_EQ(d.race().Runners[0].ScratchNotice, 0);
   EXPECT_EQ(d.race().Runners[1].ScratchNotice, 0);
-  EXPECT_EQ(ScratchShortName(d.race().Runners[2]), Sj("取消"));
+  EXPECT_EQ(ScratchShortName(d.race(), 2), Sj("取消"));
 }
 
 // A figure a runner lacks gets no rank in its grid, so nothing is coloured as a rank for it;
