@@ -55,11 +55,16 @@ class LiveDayTest : public QObject {
  private:
   QTemporaryDir dir;
   QString home, feed;
+  int post = 0;  // the first race's post time, in minutes of the day
+  // "hhmm" (or "hh:mm") of `minutes` of the day.
+  static QString At(int minutes, const char* sep = "") {
+    return QString("%1%2%3").arg(minutes / 60, 2, 10, QChar('0')).arg(sep).arg(minutes % 60, 2, 10, QChar('0'));
+  }
 
   QTableWidget* table(TMainForm& w, const char* name) { return w.findChild<QTableWidget*>(name); }
   QString label(TMainForm& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
   // Whether the replayed clock has reached "hhmm": every tick due before has run.
-  static bool past(const ReplayClock& clock, const char* hhmm) { return HourMinute(clock.now()) >= hhmm; }
+  static bool past(const ReplayClock& clock, const QString& hhmm) { return HourMinute(clock.now()) >= hhmm.toStdString(); }
   // Whether any runner of the shown race has today's weight in the 馬体重 grid.
   static bool weightsShown(TMainForm& w) {
     gui::RaceGrid* g = w.raceViewPages()->grid(ViewGridId::Bataiju);
@@ -87,8 +92,9 @@ class LiveDayTest : public QObject {
   }
 
   void aReplayedDayArrivesInTheViewByItself() {
-    // The first race of the list is 新潟 1R, post 10:10: odds at 09:40, weights released at
-    // 09:00, its result at 10:22. The day starts at 09:00 and runs 1800 times as fast.
+    // The first race of the list is 新潟 1R, post between 09:50 and 10:20: its odds come 30
+    // minutes before, its weights at 09:00, its result 12 minutes after the post. The day starts
+    // at 09:00 and runs 1800 times as fast.
     ReplayClock clock({2024, 5, 19, 9, 0, 0}, 1800);
     RecordedJvLink jv(feed.toStdString(), dir.filePath("cache").toStdString(), clock);
     QCOMPARE(jv.JVInit(SoftwareId()), 0);
@@ -105,6 +111,9 @@ class LiveDayTest : public QObject {
     QVERIFY(w.ShowRace("20240519", 1, U8("ｵｯｽﾞ"), nullptr));
     QCOMPARE(label(w, "BashoLabel"), U8("新潟"));
     QCOMPARE(label(w, "RaceLabel"), QString("1"));
+    const RaImage& ra = w.raceDay()->Races[w.raceDay()->CurrentRace].RaRecord;
+    post = static_cast<int>(ra.fieldInt(874, 2) * 60 + ra.fieldInt(876, 2));
+    QVERIFY2(post >= 9 * 60 + 50 && post <= 10 * 60 + 20, qPrintable(At(post)));
     // Nothing of the day has arrived yet.
     QTableWidget* win = table(w, "WinOddsGrid");
     QTableWidget* payouts = table(w, "PayoutGrid");
@@ -121,10 +130,11 @@ class LiveDayTest : public QObject {
     QVERIFY(w.Timer1.isActive());
     QVERIFY2(prompts.events.isEmpty(), qPrintable(prompts.events.join("|")));
 
-    // The odds of 09:40, every win odds cell as the core's view writes it, the favourites beside.
-    QTRY_VERIFY_WITH_TIMEOUT(past(clock, "0941"), 60000);
+    // The odds of 30 minutes before the post, every win odds cell as the core's view writes it,
+    // the favourites beside.
+    QTRY_VERIFY_WITH_TIMEOUT(past(clock, At(post - 29)), 60000);
     QVERIFY(!Cell(win, 0, 0).isEmpty());
-    QCOMPARE(label(w, "O1TimeLabel"), QString("09:40"));
+    QCOMPARE(label(w, "O1TimeLabel"), At(post - 30, ":"));
     const RaceView& view = w.raceView();
     const int runners = static_cast<int>(w.raceDay()->Races[w.raceDay()->CurrentRace].RaRecord.fieldInt(882, 2));
     for (int i = 0; i < runners; ++i) {
@@ -132,12 +142,14 @@ class LiveDayTest : public QObject {
       QCOMPARE(Cell(win, i, 0), Text(view.odds.win[static_cast<size_t>(i)]).trimmed());
     }
     QVERIFY(!Cell(table(w, "PopularGrid"), 0, 0).isEmpty());
-    // The weights came with the results tick of 09:30.
+    // The weights came with an earlier results tick.
     QVERIFY(weightsShown(w));
 
-    // The result of 10:22 comes with the tick of 10:30: the payouts and the finishing positions.
-    QTRY_VERIFY_WITH_TIMEOUT(past(clock, "1031"), 60000);
-    QVERIFY(!Cell(payouts, 0, 2).isEmpty());
+    // The result comes with the first results tick (every 15 minutes) after it: the payouts and
+    // the finishing positions.
+    QTRY_VERIFY_WITH_TIMEOUT(past(clock, At(post + 12)), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Cell(payouts, 0, 2).isEmpty(), 60000);
+    QVERIFY(!past(clock, At(post + 12 + 15 + 5)));
     QVERIFY(w.raceDay()->Races[w.raceDay()->CurrentRace].Figures.HasPayouts);
     gui::RaceGrid* kihon = w.raceViewPages()->grid(ViewGridId::Kihon);
     int placed = 0;
@@ -165,6 +177,8 @@ class LiveDayTest : public QObject {
   void theProgramTakesItsPictureAtTheReplayedMoment() {
     const QString exe = QString(ZELKOVA_BIN_DIR) + "/zelkova";
     if (!QFile::exists(exe)) QSKIP("the program is not built");
+    QVERIFY2(post > 0, "the first test reads the post time");
+    const QString shotAt = At(post - 25, ":");
     auto run = [&](const QStringList& args, QString* err) { return testing::RunOffscreen(exe, args, nullptr, err, 120000); };
     const QString home2 = dir.filePath("home2"), shot = dir.filePath("shot.png");
     const QStringList day = {"--home", home2, "--feed", feed, "--date", "2024-05-19", "--course", U8("新潟"), "--race", "1"};
@@ -177,17 +191,17 @@ class LiveDayTest : public QObject {
     QVERIFY2(err.contains(U8("「NoSuchBtn」というボタンやメニューはありません")), qPrintable(err));
     QVERIFY(!QFile::exists(shot));
     QCOMPARE(run(day + QStringList{"--clock", "2024-05-19 09:00", "--clock-speed", "3000", "--auto-odds", "--screenshot",
-                                   shot, "--screenshot-at", "09:45"},
+                                   shot, "--screenshot-at", shotAt},
                  &err),
              0);
     QImage picture(shot);
     QVERIFY(!picture.isNull());
-    // 新潟 1R's odds of 09:40 reached its line of the stored odds file.
+    // 新潟 1R's odds of 30 minutes before the post reached its line of the stored odds file.
     QFile o1(home2 + U8("/Data/2024年05月19日.jvO1"));
     QVERIFY(o1.open(QIODevice::ReadOnly));
     const QByteArray first = o1.read(962);
     QCOMPARE(first.left(2), QByteArray("O1"));
-    QCOMPARE(first.mid(27, 8), QByteArray("05190940"));
+    QCOMPARE(first.mid(27, 8), ("0519" + At(post - 30)).toLatin1());
   }
 };
 
