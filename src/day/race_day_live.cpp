@@ -117,10 +117,10 @@ SlotKeys RaceDayLive::slotKeys() const {
   return keys;
 }
 
-void RaceDayLive::importFailed(const Status& s) {
+void RaceDayLive::importFailed(const Status& s, bool toLabel) {
   // Unattended: the status label and the error log instead of a box.
   const std::string text = T().importFailed + s.message();
-  host_.DLlabel(text);
+  if (toLabel) host_.DLlabel(text);
   (void)AppendErrorLog(folder_, clock_, text);
   host_.ErrorLogged(text);
 }
@@ -236,28 +236,31 @@ void RaceDayLive::O1Click() {
 }
 
 bool RaceDayLive::dateFetch(RealtimeKind kind, const char* progress, const char* errorText, bool openBeep, bool quiet,
-                            bool needsRace) {
+                            bool needsRace, FetchOutcome* outcome) {
   if (!dateChosen() || (needsRace && selectedSlot() < 0)) return false;
   const std::string key(day_->Races[0].RaRecord.field(12, 8));
   if (!UsableKey(key)) return false;
   const int current = day_->CurrentRace >= 0 && day_->CurrentRace < MaxRaces ? day_->CurrentRace : 0;
   const RaImage& ra = day_->Races[current].RaRecord;
   const std::string name = CourseRace(ra.field(20, 2), ra.field(26, 2));
-  fetch(kind, key, key, Sj(progress), name + Sj(errorText), openBeep, quiet);
+  const FetchOutcome got = fetch(kind, key, key, Sj(progress), name + Sj(errorText), openBeep, quiet);
+  if (outcome) *outcome = got;
   return true;
 }
 
 void RaceDayLive::KekkaGetBtnClick() {
+  FetchOutcome got;
   if (!dateFetch(RealtimeKind::kResults, "ﾚｰｽ情報データ取得中", "R:ﾚｰｽ情報データ取得エラー：", !QuietResults,
-                 QuietResults, true))
+                 QuietResults, true, &got))
     return;
   HrReadBtnClick();
   // The counts with the new finishes, stored for the aggregation; unattended, a failure to store
-  // them goes to the label and the log.
+  // them goes to the log, and to the label unless the label already tells that the results
+  // themselves were not stored (on a full disk both fail: the results are what the user lost).
   RankFrequency counts{};
   const Status ranked = HindoRankBtn(*day_, counts);
   host_.ShowRankFrequency(counts);
-  if (!ranked.ok()) importFailed(ranked);
+  if (!ranked.ok()) importFailed(ranked, got.error.empty());
   // The payout import read the entry records again: their weights are the newest.
   WeightsFromEntries(*day_);
   host_.RerunRaceView();

@@ -118,8 +118,10 @@ class RaceDayLive : private FetchView {
                      const std::string& openError, bool openBeep, bool quiet);
   // A date-keyed fetch of the selected day, with its error text built from the current race.
   bool dateFetch(RealtimeKind kind, const char* progress, const char* errorText, bool openBeep, bool quiet,
-                 bool needsRace);
-  void importFailed(const Status& s);
+                 bool needsRace, FetchOutcome* outcome = nullptr);
+  // An import's failure, unattended: into the error log, and into the status label unless
+  // `toLabel` is false (an earlier failure of the same command is shown there).
+  void importFailed(const Status& s, bool toLabel = true);
 
   std::filesystem::path folder_;
   JvLink& jv_;

@@ -69,6 +69,7 @@ class RaceDayFaults : public ::testing::Test {
   struct Writer {
     const char* name;
     bool afterResults;  // works on a day whose results are in
+    const char* named;  // the end of the file name the failure names: the first file not saved
     std::function<std::string(RaceDayFaults&)> run;
   };
   static std::vector<Writer> Writers() {
@@ -80,22 +81,22 @@ class RaceDayFaults : public ::testing::Test {
     };
     auto told = [](const Status& s, const std::string& prefix = {}) { return s.ok() ? std::string() : prefix + s.message(); };
     return {
-        {"results fetch and its counts", false, fetched(&RaceDayLive::KekkaGetBtnClick)},
-        {"odds fetch", false, fetched(&RaceDayLive::SokuhoOddsBtnClick)},
-        {"weights fetch", false, fetched(&RaceDayLive::GetBataijuBtnClick)},
-        {"change notices fetch", false, fetched(&RaceDayLive::GetKaisaiBtnClick)},
-        {"check marks", true,
+        {"results fetch and its counts", false, ".jvSEr", fetched(&RaceDayLive::KekkaGetBtnClick)},
+        {"odds fetch", false, ".jvO1", fetched(&RaceDayLive::SokuhoOddsBtnClick)},
+        {"weights fetch", false, ".jvWH", fetched(&RaceDayLive::GetBataijuBtnClick)},
+        {"change notices fetch", false, ".jvWE", fetched(&RaceDayLive::GetKaisaiBtnClick)},
+        {"check marks", true, ".CkIm",
          [told](RaceDayFaults& t) {
            t.f.day->CheckMark(1, 0, 2) = '1';
            return told(SaveCheckBtnClick(*t.f.day), Sj("チェックマークを保存できませんでした："));
          }},
-        {".Hind", true,
+        {".Hind", true, ".Hind",
          [told](RaceDayFaults& t) {
            RankFrequency counts{};
            return told(HindoRankBtn(*t.f.day, counts));
          }},
-        {"CSV", true, [told](RaceDayFaults& t) { return told(ExportCsv(*t.f.day, t.f.home()).status()); }},
-        {"hit report", true,
+        {"CSV", true, ".csv", [told](RaceDayFaults& t) { return told(ExportCsv(*t.f.day, t.f.home()).status()); }},
+        {"hit report", true, ".html",
          [told](RaceDayFaults& t) {
            return told(HitReport(*t.f.day, t.f.home(), LiveDayFixture::date(), kHitThresholdAll, {}).status());
          }},
@@ -124,7 +125,10 @@ TEST_F(RaceDayFaults, AKillAtAnyStepOfAWriterLeavesEveryFileOldOrNew) {
 // What the user is told when `why` stops every write, and whether the folder is as it was.
 class FailingWrites : public RaceDayFaults {
  protected:
-  void Check(const std::function<void()>& start, const std::function<void()>& end, const std::string& reason) {
+  // `namesFile`: the message names the writer's own file (on a read-only folder it may name the
+  // folder that could not be made instead).
+  void Check(const std::function<void()>& start, const std::function<void()>& end, const std::string& reason,
+             bool namesFile) {
     for (const Writer& w : Writers()) {
       if (w.afterResults) WithResults();
       else Restore();
@@ -135,6 +139,9 @@ class FailingWrites : public RaceDayFaults {
       // The file is named, with the reason, and nothing is lost or half written.
       EXPECT_NE(told.find(Sj("」")), std::string::npos) << w.name << ": " << Cp932ToUtf8Lossy(told);
       EXPECT_NE(told.find(reason), std::string::npos) << w.name << ": " << Cp932ToUtf8Lossy(told);
+      if (namesFile) {
+        EXPECT_NE(told.find(std::string(w.named) + Sj("」")), std::string::npos) << w.name << ": " << Cp932ToUtf8Lossy(told);
+      }
       EXPECT_EQ(TreeDiff(before, ReadTree(f.home())), "") << w.name;
     }
   }
@@ -143,7 +150,7 @@ class FailingWrites : public RaceDayFaults {
 TEST_F(FailingWrites, AFullDiskIsToldAndChangesNothing) {
   const std::string full = ErrnoText(ENOSPC);
   Check([&] { SetWriteFaultForTesting([&](const std::filesystem::path&) { return Status::IoError(full); }); },
-        [] { SetWriteFaultForTesting(nullptr); }, full);
+        [] { SetWriteFaultForTesting(nullptr); }, full, true);
   // Once there is room again the same commands write.
   Restore();
   live.KekkaGetBtnClick();
@@ -165,7 +172,7 @@ TEST_F(FailingWrites, AReadOnlyFolderIsToldAndChangesNothing) {
         nobody.reset();
         SetTreeWritable(f.home(), true);
       },
-      ErrnoText(EACCES));
+      ErrnoText(EACCES), false);
 #endif
 }
 
