@@ -1,4 +1,4 @@
-# Sourced by bench/load, bench/view and scripts/screenshots: makes sure `$season` holds a
+# Sourced by bench/load, bench/view, bench/export and scripts/screenshots: makes sure `$season` holds a
 # generated year feed downloaded into an installed program folder `$season/home` (once; kept
 # for later runs). Needs `$bin` (the built executables and fixed files) and `$who` (for messages).
 if [ ! -f "$season/.ready" ]; then
