@@ -33,6 +33,12 @@ int CmdExport(CliContext& ctx, const std::vector<std::string>& args) {
   }
   if (sqlite.empty() == postgres.empty())
     return BadArgument(ctx, "書き出し先を --sqlite ファイル か --postgres \"接続文字列\" のどちらか一つで指定してください");
+  // A build without that database says so before anything is read.
+  if (sqlite.empty() ? !PostgresExportAvailable() : !SqliteExportAvailable()) {
+    auto none = sqlite.empty() ? OpenPostgres(postgres) : OpenSqlite(sqlite);
+    *ctx.err << "zelkova-cli: " << none.status().message() << "\n";
+    return 1;
+  }
   if (!ProgramFolderReady(ctx)) return 1;
 
   std::vector<std::string> dates;

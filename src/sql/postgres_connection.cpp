@@ -90,6 +90,8 @@ class PostgresConnection : public SqlConnection {
 
 }  // namespace
 
+bool PostgresExportAvailable() { return true; }
+
 Result<std::unique_ptr<SqlConnection>> OpenPostgres(const std::string& conninfo) {
   PGconn* c = PQconnectdb(conninfo.c_str());
   if (PQstatus(c) != CONNECTION_OK) {

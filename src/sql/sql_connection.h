@@ -40,12 +40,15 @@ class SqlConnection {
   virtual const char* Dialect() const = 0;
 };
 
-// Whether this build can write SQLite files (the Windows cross-builds cannot).
+// Whether this build can write SQLite files (a build without SQLite cannot).
 bool SqliteExportAvailable();
 // Opens (creating when missing) the SQLite file at `path` (UTF-8). IoError with a message for the
 // user when it cannot be opened or written; on a build without SQLite, always that error.
 Result<std::unique_ptr<SqlConnection>> OpenSqlite(const std::string& path);
-// Connects to PostgreSQL with a libpq connection string ("host=… dbname=…").
+// Whether this build can write to PostgreSQL (the Windows builds cannot).
+bool PostgresExportAvailable();
+// Connects to PostgreSQL with a libpq connection string ("host=… dbname=…"). On a build without
+// libpq (the Windows builds), always an IoError saying so.
 Result<std::unique_ptr<SqlConnection>> OpenPostgres(const std::string& conninfo);
 
 }  // namespace zelkova
