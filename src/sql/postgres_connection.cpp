@@ -75,9 +75,13 @@ class PostgresConnection : public SqlConnection {
 
   Status Finish(PGresult* r) {
     const ExecStatusType st = PQresultStatus(r);
-    Status s = st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK
-                   ? Status::Ok()
-                   : Status::IoError(Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(conn_)));
+    Status s = Status::Ok();
+    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
+      std::string m = Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(conn_));
+      // Class 23 is a row that breaks a key or constraint: the rows' fault, not the database's.
+      const char* state = r ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+      s = state && state[0] == '2' && state[1] == '3' ? Status::Corruption(std::move(m)) : Status::IoError(std::move(m));
+    }
     PQclear(r);
     return s;
   }

@@ -304,7 +304,8 @@ class Exporter {
   }
 
   // Exports one date. `skipped` says whether it was unchanged. A failed load is InvalidArgument
-  // (the export goes on); a database error IoError (it stops).
+  // and rows that break a key Corruption (the export goes on); a database error IoError (it
+  // stops).
   Status Date(const std::string& dateText, RaceDay& day, bool& skipped, std::string& warnings) {
     skipped = false;
     auto load = LoadDayHeadless(folder_, dateText, day, [&](const std::string& text) {
@@ -367,7 +368,13 @@ class Exporter {
 
   Status Put(TableId t) {
     row_.Finish();
-    return db_.Run(insert_[t], row_.v);
+    Status s = db_.Run(insert_[t], row_.v);
+    // Damaged stored files can give two rows one key (two entry lines of a race with the same
+    // horse number): the date cannot be written, the export goes on with the next.
+    if (s.isCorruption())
+      return Status::Corruption("保存されたレコードに食い違いがあり、表「" + Tables()[t].name + "」に同じキー（" +
+                                Tables()[t].key + "）の行が二つできるため書き出せません");
+    return s;
   }
 
   Status WriteDate(const std::string& date, const std::string& dateText, const RaceDay& day, const std::string& stamp) {

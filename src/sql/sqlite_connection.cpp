@@ -37,8 +37,13 @@ class SqliteConnection : public SqlConnection {
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
     }
+    if (rc != SQLITE_DONE) {
+      // A row that breaks a key is the rows' fault, not the database's.
+      Status e = (rc & 0xff) == SQLITE_CONSTRAINT ? Status::Corruption(sqlite3_errmsg(db_)) : Status::IoError(sqlite3_errmsg(db_));
+      sqlite3_reset(s);
+      return e;
+    }
     sqlite3_reset(s);
-    if (rc != SQLITE_DONE) return Status::IoError(sqlite3_errmsg(db_));
     return Status::Ok();
   }
 

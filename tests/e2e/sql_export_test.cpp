@@ -262,6 +262,34 @@ TEST_F(SqlExportE2E, AKilledOrFailedExportLeavesEachDateWhole) {
   EXPECT_EQ(Stamps(*db), killed);
 }
 
+// Two entry lines of one race with the same horse number (a damaged file) would give two rows
+// one key: that date is refused whole, with the reason, and every other date is written.
+TEST_F(SqlExportE2E, ADateWhoseRecordsClashIsRefusedAndTheOthersWritten) {
+  fs::path se;
+  for (auto& e : fs::directory_iterator(home_ / "Data"))
+    if (e.path().extension() == ".jvSEr" && (se.empty() || e.path() < se)) se = e.path();
+  ASSERT_FALSE(se.empty());
+  std::string bytes = ReadBytes(se);
+  ASSERT_GE(bytes.size(), 2 * zelkova::kLenSE);
+  bytes.replace(zelkova::kLenSE, zelkova::kLenSE, bytes, 0, zelkova::kLenSE);
+  zelkova::testing::WriteBytes(se, bytes);
+  const std::string date = se.stem().string().substr(0, 4) + "-" + se.stem().string().substr(7, 2) + "-" +
+                           se.stem().string().substr(12, 2);  // yyyy年mm月dd日…
+
+  auto r = ExportSqlite();
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find(date + " 書き出せません: 保存されたレコードに食い違いがあり、表「entries」に同じキー"),
+            std::string::npos)
+      << r.err;
+  auto db = Open(db_);
+  const auto stamps = Stamps(*db);
+  EXPECT_EQ(stamps.count(date), 0u);
+  EXPECT_GE(stamps.size(), 6u);
+  SqlValue day;
+  day.Set(date);
+  EXPECT_EQ(Query(*db, "SELECT COUNT(*) FROM races WHERE race_date = ?", {day}), (SqlRows{{"0"}}));
+}
+
 TEST_F(SqlExportE2E, AReadOnlyTargetIsReportedAndKept) {
   ASSERT_EQ(ExportSqlite().status, 0);
   const std::string bytes = ReadBytes(db_);
