@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "analysis/race_category.h"
 #include "output/race_list.h"
 
 namespace zelkova {
@@ -20,10 +21,13 @@ int MainRaceItem(const RaceDay& day) {
       withPast += own > 0 ? 1 : 0;
       runs += own;
     }
-    // A field mostly of horses with past runs first (a race of newcomers has little to show),
-    // then the winner's prize money: the day's main race is its richest.
-    const std::tuple<bool, long long, int> key{runners > 0 && 2 * withPast >= runners, race.RaRecord.fieldInt(714, 8),
-                                               runs};
+    // A race with ratings, its field mostly of horses with past runs, first (an obstacle race
+    // or one of newcomers has little to show), then the winner's prize money: the day's main
+    // race is its richest.
+    const RaImage& ra = race.RaRecord;
+    const bool shows = HasRatings(RaceCategoryOf(ra.field(635, 3), ra.field(617, 2))) && runners > 0 &&
+                       2 * withPast >= runners;
+    const std::tuple<bool, long long, int> key{shows, ra.fieldInt(714, 8), runs};
     if (key >= most) {
       most = key;
       best = static_cast<int>(item);
