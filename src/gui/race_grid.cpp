@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTableView>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "gui/paint_list_painter.h"
 #include "gui/qt_platform.h"
@@ -16,6 +18,40 @@ namespace zelkova::gui {
 namespace {
 
 QColor C(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// The font `f` narrowed so that `text` fits `room` pixels: a title or a figure wider than its
+// column is drawn condensed rather than cut at the column's edges.
+QFont Fitted(QFont f, const QString& text, int room) {
+  const int w = QFontMetrics(f).horizontalAdvance(text);
+  if (w <= room || w <= 0 || room <= 0) return f;
+  f.setStretch(std::max(50, 100 * room / w));
+  // Stretch factors round: narrow by a step more while the text is still too wide.
+  while (f.stretch() > 50 && QFontMetrics(f).horizontalAdvance(text) > room) f.setStretch(f.stretch() - 2);
+  return f;
+}
+
+// The title row: each title centred in its column, narrowed where the column is narrower.
+class TitleHeader : public QHeaderView {
+ public:
+  explicit TitleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+ protected:
+  void paintSection(QPainter* p, const QRect& rect, int logical) const override {
+    if (!rect.isValid()) return;
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logical;
+    style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+    const QString text = model() ? model()->headerData(logical, orientation(), Qt::DisplayRole).toString() : QString();
+    p->save();
+    p->setClipRect(rect);
+    p->setFont(Fitted(font(), text, rect.width() - 2));
+    p->setPen(palette().color(QPalette::ButtonText));
+    p->drawText(rect, Qt::AlignCenter, text);
+    p->restore();
+  }
+};
 
 // Paints a data cell from the core: the card's display list, or the style's colours and
 // alignment with the cell's text.
@@ -41,6 +77,8 @@ class RaceGridDelegate : public QStyledItemDelegate {
       p->setFont(f);
       p->setPen(C(s.text));
       const QString text = index.data(Qt::DisplayRole).toString();
+      f = Fitted(f, text, r.width() - (s.align == CellStyle::Align::Left ? 3 : 2));
+      p->setFont(f);
       const QFontMetrics m(f);
       const int x = s.align == CellStyle::Align::Left ? r.left() + 2 : r.left() + (r.width() - m.horizontalAdvance(text)) / 2;
       p->drawText(QPoint(x, r.top() + s.top + m.ascent()), text);
@@ -64,6 +102,7 @@ RaceGrid::RaceGrid(const ViewGrid& grid, QWidget* parent) : QTableWidget(parent)
   setWordWrap(false);
   setMouseTracking(true);
   verticalHeader()->hide();
+  setHorizontalHeader(new TitleHeader(this));
   horizontalHeader()->setFont(FixedPitchFont(12));
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setMinimumSectionSize(0);
@@ -97,6 +136,7 @@ void RaceGrid::buildFrozen() {
   frozen_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   frozen_->setWordWrap(false);
   frozen_->verticalHeader()->hide();
+  frozen_->setHorizontalHeader(new TitleHeader(frozen_));
   frozen_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   frozen_->verticalHeader()->setMinimumSectionSize(1);
   frozen_->verticalHeader()->setDefaultSectionSize(grid_.rowHeight());

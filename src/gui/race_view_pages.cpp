@@ -265,9 +265,12 @@ void RaceViewPages::buildOddsPage(QWidget* outer) {
   static_cast<QVBoxLayout*>(page->layout())->addLayout(top);
 
   auto* body = new QHBoxLayout;
-  winOdds_ = PlainTable(page, "WinOddsGrid", 18, 1, 52);
+  // As narrow as their texts ("%5.1f", "18番人気"), so that beside them the quinella matrix
+  // shows all 18 columns in the window's stored width.
+  winOdds_ = PlainTable(page, "WinOddsGrid", 18, 1, 46);
   winOdds_->setHorizontalHeaderLabels({U("単勝")});
   popular_ = PlainTable(page, "PopularGrid", 18, 2, 44);
+  popular_->setColumnWidth(0, 36);
   popular_->setHorizontalHeaderLabels({U("馬番"), U("単勝")});
   quinella_ = PlainTable(page, "QuinellaMatrix", 18, 18, 48);
   bracket_ = PlainTable(page, "BracketMatrix", 8, 8, 48);
@@ -288,7 +291,7 @@ void RaceViewPages::buildOddsPage(QWidget* outer) {
       for (int c = 0; c < m->columnCount(); ++c)
         if (c < r || (m == quinella_ && c == r)) m->item(r, c)->setBackground(QColor(0xe0, 0xe0, 0xe0));
   FitSize(winOdds_, 28);
-  FitSize(popular_, 76);
+  FitSize(popular_, 60);
   FitSize(quinella_, 28);
   FitSize(bracket_, 28);
   auto* left = new QVBoxLayout;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/headless_day.h"
 #include "app_fixtures.h"
 #include "base/cp932.h"
@@ -66,11 +68,41 @@ TEST(RaceChoice, WhatIsWrongListsWhatTheDayHas) {
   EXPECT_EQ(U(ChooseRaces(*MakeRaceDay(), {}, true).problem), "この日にはレースがありません");
 }
 
-TEST(RaceChoice, MainIsTheRaceWithTheMostPastRuns) {
+TEST(RaceChoice, MainIsTheRichestRaceWithRatingsOfHorsesWithPastRuns) {
   auto day = TwoCourses();
-  day->Races[15].Figures.RunnerCount = 1;
-  day->Races[15].Runners[0].PastRuns[0].SeRecord.assign(std::string(kLenSE, '1'));
+  // The winner's prize, RA 714-721.
+  auto prize = [&](int slot, const char* eight) {
+    std::copy_n(eight, 8, day->Races[static_cast<size_t>(slot)].RaRecord.bytes.begin() + 713);
+  };
+  // `runners` runners, the first `withPast` with `runs` past runs each, in a race of horses of 3
+  // and older of the 2勝 class (a race with ratings).
+  auto field = [&](int slot, int runners, int withPast, int runs = 1) {
+    RaceInfo& race = day->Races[static_cast<size_t>(slot)];
+    std::copy_n("13", 2, race.RaRecord.bytes.begin() + 616);
+    std::copy_n("010", 3, race.RaRecord.bytes.begin() + 634);
+    race.Figures.RunnerCount = runners;
+    for (int h = 0; h < withPast; ++h)
+      for (int k = 0; k < runs; ++k)
+        race.Runners[static_cast<size_t>(h)].PastRuns[static_cast<size_t>(k)].SeRecord.assign(std::string(kLenSE, '1'));
+  };
+  field(15, 1, 1);
   EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{15});
+  // A richer race of newcomers (fewer than half with a past) is not the one to show.
+  prize(10, "00002000");
+  field(10, 3, 1, 5);
+  EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{15});
+  field(10, 3, 2);
+  EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{10});
+  // As rich: the field with more past runs; as many: the later race.
+  prize(22, "00002000");
+  field(22, 2, 2);
+  EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{10});
+  field(22, 2, 2, 3);
+  EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{22});
+  // An obstacle race (kind 18) has no ratings to show, however rich.
+  std::copy_n("18", 2, day->Races[22].RaRecord.bytes.begin() + 616);
+  prize(22, "00006000");
+  EXPECT_EQ(Choose(*day, "", "main").picked, std::vector<int>{10});
 }
 
 TEST(DateArgument, ThreeFormsAndImpossibleDays) {

@@ -107,11 +107,11 @@ TEST(AnalysisPrint, RowValuesRanksAndColours) {
   EXPECT_EQ(TextAt(page, 105, 191)->text, Sj("東京 1R"));
   EXPECT_EQ(TextAt(page, 105, 226)->text, Sj("芝1600 16頭"));
   EXPECT_EQ(TextAt(page, 105, 226)->font.size, 6);
-  const PaintOp* v = TextAt(page, 237, 193);
+  const PaintOp* v = TextAt(page, 234, 193);
   EXPECT_EQ(v->text, "  50.0");
   EXPECT_EQ(v->font.size, 6);
-  EXPECT_EQ(TextAt(page, 237 + 70, 193)->text, " ");  // 0 prints blank
-  EXPECT_EQ(TextAt(page, 237 + 70 * 23, 193)->text, "  61.3");
+  EXPECT_EQ(TextAt(page, 234 + 70, 193)->text, " ");  // 0 prints blank
+  EXPECT_EQ(TextAt(page, 234 + 70 * 23, 193)->text, "  61.3");
   EXPECT_EQ(TextAt(page, 1920, 193)->text, "   350");
   struct { int k; std::string text; Rgb colour; } ranks[] = {
       {0, " 1", kRed}, {1, " 2", kBlue}, {2, " 4", kBlack}, {3, " ", kBlack}, {23, " 3", kBlue}};
@@ -124,6 +124,30 @@ TEST(AnalysisPrint, RowValuesRanksAndColours) {
   }
   EXPECT_EQ(TextAt(page, 1925, 226)->text, " 2");
   EXPECT_EQ(TextAt(page, 1925, 226)->colour, kBlue);
+}
+
+TEST(AnalysisPrint, EveryFigureStaysBetweenItsColumnLines) {
+  // The widest figure, "%6.1f" of four digits, in every column: none runs into a line.
+  auto day = MakeDay(1);
+  for (int h = 0; h < MaxRunners; ++h) {
+    RaceFigures& f = day->Races[0].Figures;
+    f.FinishRating[h] = f.PopularityRating[h] = f.PositionRating[h] = 99.99;
+    f.AbilityMax[h] = f.AbilityAvg[h] = f.PrizePerStart[h] = f.AverageCorner4[h] = f.SpeedOnClass[h] = 9999.9;
+  }
+  PaintList page = AnalysisPrint(*day, 1);
+  std::vector<int> lines;
+  for (const auto& l : OpsOf(page, Kind::Line))
+    if (l.x1 == l.x2) lines.push_back(l.x1);
+  std::sort(lines.begin(), lines.end());
+  for (const auto& t : RowTexts(page, 0)) {
+    if (t.y1 != 193 || t.text.size() < 6) continue;
+    // A half-width character is half the font's size; 0.1 mm units, 254 to the inch.
+    const double right = t.x1 + t.text.size() * t.font.size / 2 / 72.0 * 254;
+    auto next = std::upper_bound(lines.begin(), lines.end(), t.x1);
+    const int edge = next == lines.end() ? 1990 : *next;
+    EXPECT_LT(right, edge - 1) << t.x1 << " " << t.text;
+    EXPECT_GT(t.x1, *(next - 1) + 1) << t.text;
+  }
 }
 
 TEST(AnalysisPrint, RaceWithoutPayoutsShowsOnlyItsName) {
