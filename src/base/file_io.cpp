@@ -378,6 +378,15 @@ Status AtomicWriteBatch::StageSame(const fs::path& p, size_t source, bool* linke
   return StageContents(p, c);
 }
 
+Result<FileStamp> AtomicWriteBatch::StagedStamp(size_t i) const {
+  if (i < committed_ || i >= staged_.size()) return Status::InvalidArgument("no staged file " + std::to_string(i));
+  os::File f;
+  if (Status s = os::File::OpenForReading(staged_[i].tmp, f); !s.ok()) return s;
+  FileStamp stamp;
+  if (Status s = f.Stamp(stamp); !s.ok()) return s;
+  return stamp;
+}
+
 void AtomicWriteBatch::Settle(size_t i) {
   os::File f;
   if (os::File::OpenForReading(staged_[i].tmp, f).ok()) f.DropFromCache();  // Commit reports what is wrong

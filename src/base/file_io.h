@@ -125,6 +125,9 @@ class AtomicWriteBatch {
   // the temporary is copied. *linked tells which happened.
   Status StageSame(const fs::path& p, size_t source, bool* linked = nullptr);
   size_t staged() const { return staged_.size(); }
+  // The stamp staged file `i` will have under its target once committed: a rename keeps the
+  // file's number, size and time.
+  Result<FileStamp> StagedStamp(size_t i) const;
   // Stops at the first file that cannot be replaced; committed() tells how many were.
   Status Commit();
   size_t committed() const { return committed_; }

@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "jvlink/jv_link.h"
 #include "jvlink/jv_message.h"
+#include "store/master_index.h"
 #include "store/stored_paths.h"
 #include "records/code_tables.h"
 #include "records/record.h"
@@ -407,7 +408,8 @@ Status BatchDownload::fileOdds() {
 bool BatchDownload::readLoop() {
   folders_ = ResolveStoredFolders(folder_);
   // A download that was killed may have left the temporary files of its last flush.
-  for (const auto* dir : {&folders_.data, &folders_.sei, &folders_.seir}) RemoveStaleTemporaries(*dir);
+  for (const auto* dir : {&folders_.data, &folders_.sei, &folders_.seir, &folders_.index})
+    if (DirExists(*dir)) RemoveStaleTemporaries(*dir);
   setLabel(T().reading + "0/" + std::to_string(readCount_) + ")");
   if (view_) view_->progress2(0, readCount_);
   const LocalTime now = clock_.now();
@@ -588,34 +590,47 @@ bool BatchDownload::endStep() {
   struct Master {
     std::vector<std::string>* lines;
     const char* ext;
-  } masters[] = {{&ksLines_, ".jvKS"}, {&chLines_, ".jvCH"}, {&umLines_, ".jvUM2"}};
+    size_t len, keyPos, keyLen;
+  } masters[] = {{&ksLines_, ".jvKS", kLenKS, 12, 5}, {&chLines_, ".jvCH", kLenCH, 12, 5}, {&umLines_, ".jvUM2", kLenUM, 12, 10}};
   // Every date gets the same list, so its bytes are written once and the other dates' files are
   // hard links to that file (copies where the file system has no links): a season's download
   // would otherwise write the same tens of megabytes for each of its hundreds of dates. A later
   // rewrite of one date's file renames a new file over that name alone.
   // Copies are written in groups of about a gigabyte made durable together: the disk keeps
   // writing one file while the next is prepared, and a full disk keeps the groups already done.
+  // Each master is followed in its group by its index, stamped with the master's file as it will
+  // be once renamed: a load then reads the few records a day needs instead of every key. An index
+  // that cannot be written is left out (an older one no longer matches its master's stamp).
   constexpr size_t kGroupBytes = size_t{1} << 30;
   AtomicWriteBatch group(/*streaming=*/true);
   size_t groupBytes = 0;
-  std::optional<size_t> source;  // the file of the current list staged in this group
-  std::vector<std::string> made;
+  std::optional<size_t> source;       // the file of the current list staged in this group
+  std::optional<size_t> indexSource;  // its index, and the stamp that index was made for
+  FileStamp indexedStamp;
+  std::vector<std::string> made;  // per staged file: its list line, empty for an index
   auto commit = [&] {
     Status s = group.Commit();
-    for (size_t i = 0; i < group.committed(); ++i) addList(made[i]);
-    mastersSaved_ += group.committed();
+    for (size_t i = 0; i < group.committed(); ++i) {
+      if (made[i].empty()) continue;
+      addList(made[i]);
+      ++mastersSaved_;
+    }
     made.clear();
     group.Reset();
     groupBytes = 0;
     source.reset();
+    indexSource.reset();
     return s;
   };
+  MasterIndex keys;
   for (auto& m : masters) {
     std::sort(m.lines->begin(), m.lines->end());
     if (datesMade_.empty() || m.lines->empty()) continue;
     size_t bytes = 0;  // the list is written from its lines, never joined in memory
     for (const auto& l : *m.lines) bytes += l.size() + 2;
     source.reset();
+    indexSource.reset();
+    bool built = false;
     for (const auto& d : datesMade_) {
       // Month and day only, as the window always compared them.
       const int md = static_cast<int>(ParseInt(d.substr(6, 2) + d.substr(10, 2)));
@@ -629,6 +644,22 @@ bool BatchDownload::endStep() {
         if (!linked) {
           source = group.staged() - 1;
           groupBytes += bytes;
+        }
+        if (auto stamp = group.StagedStamp(group.staged() - 1); stamp.ok()) {
+          const auto ip = MasterIndexPath(folders_, d, m.ext);
+          Status is = EnsureDir(ip.parent_path());
+          if (is.ok() && indexSource && *stamp == indexedStamp) {
+            is = group.StageSame(ip, *indexSource);
+          } else if (is.ok()) {
+            if (!built) keys.Build(*m.lines, m.len, m.keyPos, m.keyLen);
+            built = true;
+            is = group.Stage(ip, keys.FileBytes(*stamp));
+            if (is.ok()) {
+              indexSource = group.staged() - 1;
+              indexedStamp = *stamp;
+            }
+          }
+          if (is.ok()) made.emplace_back();
         }
         if (groupBytes >= kGroupBytes) s = commit();
       }

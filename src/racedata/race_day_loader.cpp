@@ -10,6 +10,7 @@
 #include "base/replay_clock.h"
 #include "racedata/race_day_updates.h"
 #include "records/code_tables.h"
+#include "settings/error_log.h"
 #include "settings/ini_gt.h"
 #include "store/stored_files.h"
 #include "store/stored_paths.h"
@@ -65,6 +66,10 @@ struct ProblemTexts {
   std::string noHorses = Sj("（馬マスタ）がありません。血統、通算成績、賞金は表示されません。");
   std::string noJockeys = Sj("（騎手マスタ）がありません。騎手の成績は表示されません。");
   std::string noTrainers = Sj("（調教師マスタ）がありません。調教師の成績は表示されません。");
+  std::string indexMissing = Sj("がないので、マスタ「"), indexStale = Sj("がマスタ「");
+  std::string indexStale2 = Sj("」の今のファイルのものではないので、作り直しました。");
+  std::string indexDamaged = Sj("が壊れていたので、マスタ「"), indexRebuilt = Sj("」から作り直しました。");
+  std::string indexUnsaved = Sj("を保存できません：");
 };
 const ProblemTexts& PT() {
   static const ProblemTexts t;
@@ -205,7 +210,15 @@ class Loader {
   Status Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines = 0);
   // A master file: damage is reported, a read error ends the load; *missing tells whether the
   // file is not there (said once the day's runners are known to need it).
-  Status LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen, bool* missing);
+  // Its index file is used when it fits the master; otherwise it is made anew (and saved unless
+  // the folder is read-only), which the log is told.
+  Status LoadMaster(MasterIndex& idx, const fs::path& p, std::string_view ext, size_t len, size_t keyPos,
+                    size_t keyLen, bool* missing);
+  // A line for the error log (when the folder can be written and there is a clock to date it).
+  void Log(const std::string& text) {
+    obs_.Log(text);
+    if (!in_.readOnly && in_.clock) (void)AppendErrorLog(in_.programFolder, *in_.clock, text);
+  }
   // Tells `text` about `p` unless something was told about `p` already in this load.
   void Report(const fs::path& p, const std::string& text);
   std::string Named(const fs::path& p) const { return PT().open + PathText(p.filename()) + PT().close; }
@@ -271,10 +284,26 @@ Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, Record
   return Status::Ok();
 }
 
-Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, size_t len, size_t keyPos, size_t keyLen,
-                          bool* missing) {
+Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, std::string_view ext, size_t len, size_t keyPos,
+                          size_t keyLen, bool* missing) {
   *missing = false;
-  Status s = idx.Load(p, len, keyPos, keyLen);
+  const fs::path ip = MasterIndexPath(in_.programFolder, date_, ext);
+  Status s = idx.Load(p, len, keyPos, keyLen, ip, !in_.readOnly);
+  if ((s.ok() || s.isCorruption()) && idx.indexProblem() != MasterIndex::IndexProblem::None) {
+    const std::string index = Named(ip), master = PathText(p.filename());
+    switch (idx.indexProblem()) {
+      case MasterIndex::IndexProblem::Missing:
+        Log(index + PT().indexMissing + master + PT().indexRebuilt);
+        break;
+      case MasterIndex::IndexProblem::Stale:
+        Log(index + PT().indexStale + master + PT().indexStale2);
+        break;
+      default:
+        Log(index + PT().indexDamaged + master + PT().indexRebuilt);
+        break;
+    }
+    if (!idx.indexWrite().ok()) Log(index + PT().indexUnsaved + idx.indexWrite().message());
+  }
   if (s.isNotFound()) {
     *missing = true;
     return Status::Ok();
@@ -397,9 +426,9 @@ Status Loader::ReadRaces() {
     }
   } closeMasters{scratch_};
   bool missing[3];
-  if (Status m = LoadMaster(scratch_.um, umPath_, kLenUM, 12, 10, &missing[0]); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ks, ksPath_, kLenKS, 12, 5, &missing[1]); !m.ok()) return m;
-  if (Status m = LoadMaster(scratch_.ch, chPath_, kLenCH, 12, 5, &missing[2]); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.um, umPath_, ".jvUM2", kLenUM, 12, 10, &missing[0]); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ks, ksPath_, ".jvKS", kLenKS, 12, 5, &missing[1]); !m.ok()) return m;
+  if (Status m = LoadMaster(scratch_.ch, chPath_, ".jvCH", kLenCH, 12, 5, &missing[2]); !m.ok()) return m;
   entryFiles_.clear();
   runnersRead_ = 0;
   int slot = 0, progress = 0;

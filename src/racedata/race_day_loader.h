@@ -52,6 +52,9 @@ class LoadObserver {
   virtual void SelectRace(RaceDay&, int /*item*/) {}
   // A stored file that could not be used as it is (the load goes on).
   virtual void Problem(const std::string& /*text*/) {}
+  // Something worth a line in the error log that needs nothing of the user (a master's index
+  // made anew).
+  virtual void Log(const std::string& /*text*/) {}
 };
 
 // The computations a load runs between its reading steps. Each has a no-op default, so a load

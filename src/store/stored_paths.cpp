@@ -26,7 +26,8 @@ bool IsRegistrationNumber(std::string_view s) { return s.size() == 10 && IsAllDi
 bool IsHorseNumber(std::string_view s) { return s.size() == 2 && IsAllDigits(s); }
 
 StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder) {
-  return {ChildPath(program_folder, "Data"), ChildPath(program_folder, "SEI"), ChildPath(program_folder, "SEIR")};
+  return {ChildPath(program_folder, "Data"), ChildPath(program_folder, "SEI"), ChildPath(program_folder, "SEIR"),
+          ChildPath(program_folder, "Index")};
 }
 
 std::filesystem::path DataPath(const StoredFolders& f, std::string_view date, std::string_view extension) {
@@ -49,17 +50,29 @@ std::filesystem::path MeetingPath(const StoredFolders& f, std::string_view key10
   return f.seir / FsName(key10.substr(0, 4)) / FsName(file);
 }
 
+std::filesystem::path MasterIndexPath(const StoredFolders& f, std::string_view date, std::string_view extension) {
+  std::string name(date);
+  name += extension;
+  name += ".idx";
+  return f.index / FsName(name);
+}
+
+std::filesystem::path MasterIndexPath(const std::filesystem::path& program_folder, std::string_view date,
+                                      std::string_view extension) {
+  return MasterIndexPath(StoredFolders{{}, {}, {}, ChildPath(program_folder, "Index")}, date, extension);
+}
+
 std::filesystem::path DataPath(const std::filesystem::path& program_folder, std::string_view date,
                                std::string_view extension) {
-  return DataPath(StoredFolders{ChildPath(program_folder, "Data"), {}, {}}, date, extension);
+  return DataPath(StoredFolders{ChildPath(program_folder, "Data"), {}, {}, {}}, date, extension);
 }
 
 std::filesystem::path HorsePath(const std::filesystem::path& program_folder, std::string_view reg) {
-  return HorsePath(StoredFolders{{}, ChildPath(program_folder, "SEI"), {}}, reg);
+  return HorsePath(StoredFolders{{}, ChildPath(program_folder, "SEI"), {}, {}}, reg);
 }
 
 std::filesystem::path MeetingPath(const std::filesystem::path& program_folder, std::string_view key10) {
-  return MeetingPath(StoredFolders{{}, {}, ChildPath(program_folder, "SEIR")}, key10);
+  return MeetingPath(StoredFolders{{}, {}, ChildPath(program_folder, "SEIR"), {}}, key10);
 }
 
 std::string DateText(std::string_view yyyymmdd) {

@@ -34,15 +34,22 @@ std::filesystem::path HorsePath(const std::filesystem::path& program_folder, std
 // ProgramFolder/SEIR/{key10[0..4)}/{key10}.jvSERA; empty when `key10` is no meeting key.
 std::filesystem::path MeetingPath(const std::filesystem::path& program_folder, std::string_view key10);
 
+// ProgramFolder/Index/{date}{extension}.idx: the index of a master file (Data/{date}{extension}).
+// The indexes have a folder of their own so that the data folders hold exactly the stored files,
+// as they are copied to and from other installations.
+std::filesystem::path MasterIndexPath(const std::filesystem::path& program_folder, std::string_view date,
+                                      std::string_view extension);
+
 // The stored folders of a program folder, looked up once: while one is missing, every lookup
 // by name would scan the program folder for a differently cased one.
 struct StoredFolders {
-  std::filesystem::path data, sei, seir;
+  std::filesystem::path data, sei, seir, index;
 };
 StoredFolders ResolveStoredFolders(const std::filesystem::path& program_folder);
 std::filesystem::path DataPath(const StoredFolders& f, std::string_view date, std::string_view extension);
 std::filesystem::path HorsePath(const StoredFolders& f, std::string_view reg);
 std::filesystem::path MeetingPath(const StoredFolders& f, std::string_view key10);
+std::filesystem::path MasterIndexPath(const StoredFolders& f, std::string_view date, std::string_view extension);
 
 // The 14-byte date text from "yyyymmdd" digits: yyyy年mm月dd日 (CP932).
 std::string DateText(std::string_view yyyymmdd);

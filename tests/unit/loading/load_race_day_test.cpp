@@ -10,6 +10,7 @@
 #include "records/code_tables.h"
 #include "day/load_race_day.h"
 #include "day/load_report.h"
+#include "store/legacy_um.h"
 #include "store/master_index.h"
 #include "test_support.h"
 
@@ -65,7 +66,11 @@ class RecordingObserver : public LoadObserver {
     timerOn = on;
   }
   void SelectRace(RaceDay&, int item) override { selected = item; }
-  void UMConvertBtn(const std::string& d) override { converted.push_back(d); }
+  void UMConvertBtn(const std::string& d) override {
+    converted.push_back(d);
+    if (convertIn) (void)ConvertLegacyHorseMaster(*convertIn, d);
+  }
+  void Log(const std::string& t) override { logs.push_back(t); }
   void SetWaitText(const std::string& a, const std::string& b) override { waitTexts.push_back(a + "|" + b); }
   void SetCourseTab(int i, bool visible, const std::string& caption, const std::string& code) override {
     tabs.push_back(std::to_string(i) + (visible ? "+" : "-") + caption + code);
@@ -73,7 +78,8 @@ class RecordingObserver : public LoadObserver {
   void SetCourseIndexLabel(int i, const std::string& t) override { indexLabels[i] = t; }
   void SetCourseGridRows(int i, int rows) override { gridRows[i] = rows; }
   void SetUpDown(int maximum, int position) override { upDown = {maximum, position}; }
-  std::vector<std::string> items, problems, converted, waitTexts, tabs;
+  std::vector<std::string> items, problems, converted, waitTexts, tabs, logs;
+  const std::filesystem::path* convertIn = nullptr;  // a program folder whose legacy master is converted
   std::map<int, std::string> indexLabels;
   std::map<int, int> gridRows;
   std::pair<int, int> upDown{-9, -9};
@@ -585,6 +591,133 @@ TEST_F(LoadTest, EachMissingMasterIsNamedOnceItsRunnersNeedIt) {
   EXPECT_EQ(obs.converted, std::vector<std::string>{date});  // a legacy horse master was looked for first
 }
 
+// A day whose one runner's horse master has `versions` of that horse (the last made newest).
+class MasterIndexLoadTest : public LoadTest {
+ protected:
+  void SetUp() override {
+    LoadTest::SetUp();
+    Write(Data(".jvRA"), Race("20240512", "05", 1, 1));
+    WriteEntries({{0, Entry("20240512", "05", 1, 1, "2019100001")}});
+  }
+  static std::string Horse(const char* made, const char* prize) {
+    std::string r = Rec("UM", kLenUM);
+    Put(r, 4, made);
+    Put(r, 12, "2019100001");
+    Put(r, 1089, prize);
+    return r;
+  }
+  std::string Um(const char* prize) {
+    std::string file;
+    for (int i = 0; i < 50; ++i) {
+      std::string other = Rec("UM", kLenUM);
+      char reg[16];
+      std::snprintf(reg, sizeof reg, "20181%05d", i);
+      Put(other, 12, reg);
+      file += other;
+    }
+    return file + Horse("20240101", "000000100") + Horse("20240510", prize);
+  }
+  // A load with nothing kept from an earlier one, as after the program starts.
+  Status FreshLoad() {
+    scratch = std::make_unique<LoadScratch>();
+    obs.logs.clear();
+    LoadInputs in;
+    in.dateText = date;
+    in.programFolder = home.path();
+    in.clock = &clock;
+    return LoadRaceDay(*day, in, obs, *scratch);
+  }
+  std::filesystem::path Index() { return MasterIndexPath(home.path(), date, ".jvUM2"); }
+  int Prize() { return day->Races[0].Figures.CareerPrize[0]; }
+  std::unique_ptr<LoadScratch> scratch;
+};
+
+TEST_F(MasterIndexLoadTest, MadeWhenMissingThenUsedUntilTheMasterIsReplaced) {
+  Write(Data(".jvUM2"), Um("000123400"));
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_EQ(Prize(), 1234);
+  EXPECT_TRUE(scratch->um.keysRead());
+  ASSERT_EQ(obs.logs.size(), 3u);  // the three masters' indexes, each named
+  EXPECT_EQ(obs.logs[0].find(Sj("「") + PathText(Index().filename()) + Sj("」がないので")), 0u) << obs.logs[0];
+  EXPECT_NE(testing::ReadBytes(home.path() / "ErrorLog.txt").find(obs.logs[0]), std::string::npos);
+  EXPECT_TRUE(FileExists(Index()));
+
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_TRUE(scratch->um.indexUsed());
+  EXPECT_FALSE(scratch->um.keysRead());
+  EXPECT_TRUE(obs.logs.empty());
+  EXPECT_EQ(Prize(), 1234);
+
+  // Replaced by hand (a rename, as a copy tool or a later download makes it), then written in
+  // place: each time the index is of another file, noticed, made anew and used from then on.
+  ASSERT_TRUE(WriteFileAtomic(Data(".jvUM2"), Um("000567800")).ok());
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_EQ(Prize(), 5678);
+  ASSERT_EQ(obs.logs.size(), 1u);
+  EXPECT_NE(obs.logs[0].find(Sj("の今のファイルのものではない")), std::string::npos);
+  Write(Data(".jvUM2"), Um("000999900") + Horse("20240511", "000111100"));
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_EQ(Prize(), 1111);
+  EXPECT_EQ(obs.logs.size(), 1u);
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_TRUE(scratch->um.indexUsed());
+  EXPECT_EQ(Prize(), 1111);
+}
+
+TEST_F(MasterIndexLoadTest, DamagedIndexIsNamedAndMadeAnew) {
+  Write(Data(".jvUM2"), Um("000123400"));
+  ASSERT_TRUE(FreshLoad().ok());
+  const std::string good = testing::ReadBytes(Index());
+  // A flipped byte in the entries, a torn file, an empty one.
+  std::vector<std::string> bad = {good, good.substr(0, good.size() / 2), ""};
+  bad[0][70] ^= 1;
+  for (const std::string& b : bad) {
+    Write(Index(), b);
+    ASSERT_TRUE(FreshLoad().ok());
+    EXPECT_EQ(Prize(), 1234);
+    ASSERT_EQ(obs.logs.size(), 1u);
+    EXPECT_EQ(obs.logs[0], Sj("「") + PathText(Index().filename()) + Sj("」が壊れていたので、マスタ「") +
+                               PathText(Data(".jvUM2").filename()) + Sj("」から作り直しました。"));
+    EXPECT_EQ(testing::ReadBytes(Index()), good);
+  }
+  ASSERT_TRUE(FreshLoad().ok());
+  EXPECT_TRUE(scratch->um.indexUsed());
+}
+
+TEST_F(MasterIndexLoadTest, LegacyConversionLeavesAStaleIndexThatIsNoticed) {
+  Write(Data(".jvUM2"), Um("000123400"));
+  ASSERT_TRUE(FreshLoad().ok());
+  // The modern master goes, a legacy one of the same horse comes: the load converts it.
+  std::filesystem::remove(Data(".jvUM2"));
+  std::string legacy(kLenLegacyUM, ' ');
+  legacy.replace(0, 2, "UM");
+  legacy.replace(11, 10, "2019100001");
+  legacy.replace(1056, 9, "000424200");  // the prize, 32 bytes before where the widened layout has it
+  Write(Data(".jvUMA"), legacy);
+  const std::filesystem::path folder = home.path();
+  obs.convertIn = &folder;
+  ASSERT_TRUE(FreshLoad().ok());
+  ASSERT_EQ(obs.converted.size(), 1u);
+  EXPECT_EQ(day->Races[0].Runners[0].UmRecord.field(12, 10), "2019100001");
+  EXPECT_EQ(Prize(), 4242);
+  ASSERT_EQ(obs.logs.size(), 1u);
+  EXPECT_NE(obs.logs[0].find(Sj("の今のファイルのものではない")), std::string::npos);
+}
+
+TEST_F(MasterIndexLoadTest, AFolderWithoutIndexesLoadsAsBeforeAndReadOnlyWritesNone) {
+  Write(Data(".jvUM2"), Um("000123400"));
+  LoadInputs in;
+  in.dateText = date;
+  in.programFolder = home.path();
+  in.readOnly = true;
+  ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());
+  EXPECT_EQ(Prize(), 1234);
+  EXPECT_EQ(day->Races[0].Runners[0].UmRecord.view(), Horse("20240510", "000123400"));
+  EXPECT_EQ(obs.logs.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "Index"));
+  EXPECT_TRUE(obs.problems.empty());
+}
+
 TEST_F(LoadTest, AReadOnlyLoadWritesNothing) {
   std::string ra;
   for (int r = 1; r <= 8; ++r) ra += Race("20240512", "05", r, 0);
@@ -596,6 +729,7 @@ TEST_F(LoadTest, AReadOnlyLoadWritesNothing) {
   ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());
   EXPECT_EQ(obs.items.size(), 8u);
   for (const char* ext : {".CkIm", ".jvO1", ".jvO2", ".Hind"}) EXPECT_FALSE(std::filesystem::exists(Data(ext))) << ext;
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "Index"));
   EXPECT_TRUE(obs.problems.empty());
   in.readOnly = false;
   ASSERT_TRUE(LoadRaceDay(*day, in, obs).ok());

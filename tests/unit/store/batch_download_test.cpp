@@ -8,6 +8,7 @@
 #include "base/file_io.h"
 #include "jvlink/batch_download.h"
 #include "store/legacy_um.h"
+#include "store/master_index.h"
 #include "store/stored_files.h"
 #include "records/code_tables.h"
 #include "store_fixtures.h"
@@ -45,10 +46,13 @@ class BatchTest : public ::testing::Test {
     return DataPath(dir_.path(), DateText(yyyymmdd), ext);
   }
   std::string Tokyo() { return CourseNameW("05", 2); }
+  // The stored files (the masters' indexes are the installation's own: they name the files they
+  // index by the file system's numbers).
   std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
     std::map<std::string, std::string> out;
     for (auto& e : std::filesystem::recursive_directory_iterator(root))
-      if (e.is_regular_file() && e.path().filename() != "zelkova.ini" && e.path().filename() != "download.lock")
+      if (e.is_regular_file() && e.path().filename() != "zelkova.ini" && e.path().filename() != "download.lock" &&
+          e.path().parent_path().filename() != "Index")
         out[std::filesystem::relative(e.path(), root).string()] = testing::ReadBytes(e.path());
     return out;
   }
@@ -142,6 +146,13 @@ class MasterFilesTest : public BatchTest {
     return out;
   }
   static size_t LengthOf(const std::string& ext) { return ext == ".jvKS" ? kLenKS : ext == ".jvCH" ? kLenCH : kLenUM; }
+  // Whether the index the download left for a date's master fits it, as a load would find.
+  bool IndexFits(const std::string& d, const std::string& e) {
+    MasterIndex idx;
+    const size_t keyLen = e == ".jvUM2" ? 10 : 5;
+    Status s = idx.Load(Data(d, e), LengthOf(e), 12, keyLen, MasterIndexPath(dir_.path(), DateText(d), e), false);
+    return s.ok() && idx.indexUsed();
+  }
   // An older master of each kind for the dates from today on, which a download overwrites.
   std::map<std::filesystem::path, std::string> SeedOld() {
     std::map<std::filesystem::path, std::string> old;
@@ -167,6 +178,9 @@ TEST_F(MasterFilesTest, EveryDateGetsTheSameBytesStoredOnceAndARewriteChangesOne
     for (const auto& d : dates_) {
       EXPECT_EQ(testing::ReadBytes(Data(d, e)), first) << d << e;
       EXPECT_TRUE(std::filesystem::equivalent(Data(d, e), Data(dates_[0], e))) << d << e;  // one file
+      EXPECT_TRUE(IndexFits(d, e)) << d << e;
+      EXPECT_TRUE(std::filesystem::equivalent(MasterIndexPath(dir_.path(), DateText(d), e),
+                                              MasterIndexPath(dir_.path(), DateText(dates_[0]), e)));
     }
   }
   EXPECT_EQ(batch_->listLines().back(), Sj("作成済み:") + DateText("20240601") + ".jvUM2");
@@ -179,6 +193,7 @@ TEST_F(MasterFilesTest, EveryDateGetsTheSameBytesStoredOnceAndARewriteChangesOne
   for (const auto& d : {"20240512", "20240525"}) EXPECT_EQ(testing::ReadBytes(Data(d, ".jvKS")), ks0512) << d;
   EXPECT_TRUE(std::filesystem::equivalent(Data("20240512", ".jvKS"), Data("20240525", ".jvKS")));
   EXPECT_FALSE(std::filesystem::equivalent(Data("20240512", ".jvKS"), Data("20240601", ".jvKS")));
+  for (const auto& d : dates_) EXPECT_TRUE(IndexFits(d, ".jvKS")) << d;
 
   // So does the legacy conversion of one date's horse master.
   const std::string um = testing::ReadBytes(Data("20240512", ".jvUM2"));
@@ -187,6 +202,20 @@ TEST_F(MasterFilesTest, EveryDateGetsTheSameBytesStoredOnceAndARewriteChangesOne
   EXPECT_NE(testing::ReadBytes(Data("20240525", ".jvUM2")), um);
   EXPECT_EQ(testing::ReadBytes(Data("20240512", ".jvUM2")), um);
   EXPECT_EQ(testing::ReadBytes(Data("20240601", ".jvUM2")), um);
+  EXPECT_FALSE(IndexFits("20240525", ".jvUM2"));  // the load makes it anew
+  EXPECT_TRUE(IndexFits("20240601", ".jvUM2"));
+
+  // A download whose indexes cannot be written still stores its masters; the index left from
+  // before no longer fits.
+  jv_.files = {{RA('1', "20240601", "05", 3), testing::Master("KS", "00007", kLenKS)}};
+  SetWriteFaultForTesting([](const std::filesystem::path& p) {
+    return p.extension() == ".idx" ? Status::IoError("No space left on device") : Status::Ok();
+  });
+  Run();
+  SetWriteFaultForTesting(nullptr);
+  ASSERT_TRUE(batch_->outcome().ok()) << batch_->outcome().message();
+  EXPECT_EQ(Field(ReadRecordLines(Data("20240601", ".jvKS"), kLenKS)->front(), 12, 5), "00007");
+  EXPECT_FALSE(IndexFits("20240601", ".jvKS"));
 }
 
 TEST_F(MasterFilesTest, WhereLinksAreRefusedCopiesGiveTheSameTree) {
@@ -199,6 +228,8 @@ TEST_F(MasterFilesTest, WhereLinksAreRefusedCopiesGiveTheSameTree) {
   SetLinkRefusedForTesting(nullptr);
   ASSERT_TRUE(batch_->outcome().ok());
   EXPECT_EQ(Tree(dir_.path()), linked);
+  for (const auto& e : exts_)
+    for (const auto& d : dates_) EXPECT_TRUE(IndexFits(d, e)) << d << e;  // each copy its own
   for (const auto& e : exts_)
     for (const auto& d : {"20240525", "20240601"})
       EXPECT_FALSE(std::filesystem::equivalent(Data(d, e), Data(dates_[0], e))) << d << e;  // copies

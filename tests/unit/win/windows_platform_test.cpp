@@ -22,7 +22,7 @@ TEST(WindowsFiles, JapaneseNamesAreTheRealNamesOnDisk) {
   TempDir dir;
   const std::filesystem::path data = dir / "Data";
   ASSERT_TRUE(EnsureDir(data).ok());
-  const std::filesystem::path p = DataPath(StoredFolders{data, {}, {}}, DateText("20240519"), ".jvRA");
+  const std::filesystem::path p = DataPath(StoredFolders{data, {}, {}, {}}, DateText("20240519"), ".jvRA");
   ASSERT_TRUE(WriteFileAtomic(p, "x\r\n").ok());
   // The system sees the Unicode name, not UTF-8 bytes taken as another code page.
   WIN32_FIND_DATAW found;
