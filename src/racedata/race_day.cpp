@@ -8,7 +8,7 @@ void IniBtn(RaceDay& day) {
   for (auto& race : day.Races) race.Figures.Reset();
 }
 
-void ClearRecordImages(RaceDay& day) {
+void ClearRecordImages(RaceDay& day, bool pastRuns) {
   for (auto& race : day.Races) {
     race.RaRecord.clear();
     race.HrRecord.clear();
@@ -21,6 +21,7 @@ void ClearRecordImages(RaceDay& day) {
       runner.KsRecord.clear();
       runner.ChRecord.clear();
       runner.ScratchNotice = 0;
+      if (!pastRuns) continue;
       for (auto& past : runner.PastRuns) {
         past.SeRecord.clear();
         past.RaRecord.clear();

@@ -111,6 +111,8 @@ std::unique_ptr<RaceDay> MakeRaceDay();
 // Record images are not touched.
 void IniBtn(RaceDay& day);
 // Blanks every record image of the day and sets every check mark to '0'.
-void ClearRecordImages(RaceDay& day);
+// `pastRuns` false: the past-run images are left to a caller that fills or clears each of them
+// (most of the model's bytes, which a load would otherwise write twice).
+void ClearRecordImages(RaceDay& day, bool pastRuns = true);
 
 }  // namespace zelkova

@@ -1,7 +1,10 @@
 #include "racedata/race_day_loader.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -47,6 +50,10 @@ struct RecordFile {
   size_t len = 0;
   size_t count = 0;
   bool present = false;
+  // Histories and meeting files: only the records a load uses have their text checked, once.
+  bool textLater = false;
+  std::vector<bool> textChecked;
+  std::filesystem::path path;
   std::string_view rec(size_t k) const {
     if (k >= count) return {};
     return std::string_view(bytes).substr(k * len, len);
@@ -207,7 +214,13 @@ class Loader {
   // place, empty, torn, records of another shape, bytes that are not CP932) is reported once per
   // file; records of another shape read as blanks, the rest as they are.
   // `lines` > 0: the file must hold that many records (an entry file's slots).
-  Status Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines = 0);
+  // `textLater`: the text of a record is checked when it is used (CheckText): of a horse's
+  // history or a meeting's races a day uses a part, and checking every byte of them cost more
+  // than reading them.
+  Status Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines = 0,
+              bool textLater = false);
+  // Tells, once per file, that record k (about to be used) holds bytes that are not CP932.
+  void CheckText(RecordFile& f, size_t k);
   // A master file: damage is reported, a read error ends the load; *missing tells whether the
   // file is not there (said once the day's runners are known to need it).
   // Its index file is used when it fits the master; otherwise it is made anew (and saved unless
@@ -225,6 +238,8 @@ class Loader {
   Status ReadRaces();
   Status ReadEntries(RaceInfo& race);
   Status ReadPastRuns(RaceInfo& race, Runner& runner, int h);
+  // Blanks the past runs of every runner the entries left alone.
+  void ClearUnsetPastRuns();
   void CourseTabs();
   Status ReadPastRaces();
   Status ReadPayoutsAndOdds();
@@ -236,6 +251,7 @@ class Loader {
   LoadObserver& obs_;
   LoadScratch& scratch_;
   std::string date_;
+  StoredFolders folders_;  // looked up once a load: each lookup by name asks the file system
   fs::path umPath_, ksPath_, chPath_;
   std::vector<std::string> courses_;  // code + short name, sorted, distinct
   std::vector<int> listSlots_;        // race list item -> slot
@@ -243,6 +259,8 @@ class Loader {
   RecordFile file_;
   std::unordered_map<std::string, RecordFile> meetings_;
   std::vector<fs::path> reported_;
+  // Runners whose past-run images this load has set (filled, the rest of them blank).
+  std::array<std::array<bool, MaxRunners>, MaxRaces> pastRunsSet_{};
   int runnersRead_ = 0;  // entry records found: the masters are needed
 };
 
@@ -252,20 +270,34 @@ void Loader::Report(const fs::path& p, const std::string& text) {
   obs_.Problem(text);
 }
 
-Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines) {
+void Loader::CheckText(RecordFile& f, size_t k) {
+  if (!f.textLater || k >= f.count || f.textChecked[k]) return;
+  f.textChecked[k] = true;
+  if (!IsValidCp932(f.rec(k))) Report(f.path, Named(f.path) + PT().record + std::to_string(k + 1) + PT().notCp932);
+}
+
+Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, RecordFile& f, size_t lines,
+                    bool textLater) {
   f.bytes.clear();
   f.len = len;
   f.count = 0;
   f.present = false;
-  if (!FileExists(p)) {
-    if (DirExists(p)) Report(p, Named(p) + PT().notFile);
-    return Status::Ok();
-  }
+  f.textLater = textLater;
+  f.textChecked.clear();
+  if (textLater) f.path = p;
+  // Opened without looking first: a load opens some thousand files, most of them there.
   auto data = ReadFile(p);
-  if (!data.ok()) return data.status().isNotFound() ? Status::Ok() : data.status();
+  if (!data.ok()) {
+    if (DirExists(p)) {
+      Report(p, Named(p) + PT().notFile);
+      return Status::Ok();
+    }
+    return data.status().isNotFound() ? Status::Ok() : data.status();
+  }
   f.bytes = std::move(*data);
   f.present = true;
   f.count = f.bytes.size() / len;
+  if (textLater) f.textChecked.assign(f.count, false);
   if (f.bytes.empty()) Report(p, Named(p) + PT().empty);
   if (f.bytes.size() % len != 0) Report(p, TruncatedFileText(p, f.bytes.size(), len));
   if (f.count > 0 && f.count < lines)
@@ -277,7 +309,7 @@ Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, Record
       Report(p, Named(p) + PT().record + std::to_string(k + 1) + PT().notKind);
       f.bytes.replace(k * len, len - 2, len - 2, ' ');
       f.bytes.replace(k * len + len - 2, 2, "\r\n");
-    } else if (!IsValidCp932(rec)) {
+    } else if (!textLater && !IsValidCp932(rec)) {
       Report(p, Named(p) + PT().record + std::to_string(k + 1) + PT().notCp932);
     }
   }
@@ -287,7 +319,7 @@ Status Loader::Read(const fs::path& p, size_t len, std::string_view kind, Record
 Status Loader::LoadMaster(MasterIndex& idx, const fs::path& p, std::string_view ext, size_t len, size_t keyPos,
                           size_t keyLen, bool* missing) {
   *missing = false;
-  const fs::path ip = MasterIndexPath(in_.programFolder, date_, ext);
+  const fs::path ip = MasterIndexPath(folders_, date_, ext);
   Status s = idx.Load(p, len, keyPos, keyLen, ip, !in_.readOnly);
   if ((s.ok() || s.isCorruption()) && idx.indexProblem() != MasterIndex::IndexProblem::None) {
     const std::string index = Named(ip), master = PathText(p.filename());
@@ -322,6 +354,7 @@ Status Loader::Run() {
   // 1-2
   obs_.SetMainWindowEnabled(false);
   const fs::path folder = in_.programFolder;
+  folders_ = ResolveStoredFolders(folder);
   day_.RaPath = DataPath(folder, date_, ".jvRA");
   day_.HrPath = DataPath(folder, date_, ".jvHR");
   day_.WhPath = DataPath(folder, date_, ".jvWH");
@@ -350,7 +383,8 @@ Status Loader::Run() {
   obs_.ProcessEvents();
   obs_.HidePanel12();
   // 4-5
-  ClearRecordImages(day_);
+  ClearRecordImages(day_, /*pastRuns=*/false);
+  for (auto& race : pastRunsSet_) race.fill(false);
   day_.RaceCount = 0;
   for (auto& c : day_.DayCourses) c.clear();
   auto marks = in_.readOnly ? ReadCheckMarks(day_.CheckPath) : LoadOrCreateCheckMarks(day_.CheckPath);
@@ -366,6 +400,7 @@ Status Loader::Run() {
   }
 
   Status st = ReadRaces();
+  ClearUnsetPastRuns();
   if (st.ok()) {
     CourseTabs();
     st = ReadPastRaces();
@@ -469,7 +504,7 @@ Status Loader::ReadRaces() {
 Status Loader::ReadEntries(RaceInfo& race) {
   const RaImage& ra = race.RaRecord;
   std::string shortName = CourseNameW(ra.field(20, 2), 2);
-  day_.SePath = DataPath(in_.programFolder, date_, shortName + ".jvSEr");
+  day_.SePath = DataPath(folders_, date_, shortName + ".jvSEr");
   RaceFigures& f = race.Figures;
   int n = RunnerLimit(ra);
   f.RunnerCount = n;
@@ -523,22 +558,59 @@ Status Loader::ReadEntries(RaceInfo& race) {
   return Status::Ok();
 }
 
-Status Loader::ReadPastRuns(RaceInfo& race, Runner& runner, int h) {
-  std::string_view reg = runner.SeRecord.field(31, 10);
-  if (!IsRegistrationNumber(reg)) return Status::Ok();
-  fs::path p = HorsePath(in_.programFolder, reg);
-  Status s = Read(p, kLenSE, "SE", file_);
-  if (!s.ok() || !file_.present) return s;
-  const int d0 = static_cast<int>(race.RaRecord.fieldInt(12, 8));
-  int taken = 0;
-  for (size_t k = file_.count; k-- > 0 && taken < MaxPastRuns;) {
-    std::string_view rec = file_.rec(k);
-    int d = static_cast<int>(FieldInt(rec, 12, 8));
-    if (d <= 0 || d >= d0) continue;
-    if (taken == 0) race.Figures.DaysSinceLastRun[h] = DaysBetween(d, d0);
-    runner.PastRuns[taken++].SeRecord.assign(rec);
+// Most images to be blanked are blank already (slots no load has filled): reading them costs
+// less than writing them.
+template <size_t L>
+void Blank(RecordImage<L>& image) {
+  constexpr uint64_t kSpaces = 0x2020202020202020ULL;
+  const char* p = image.bytes.data();
+  size_t i = 0;
+  for (uint64_t w; i + 8 <= L; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    if (w != kSpaces) break;
   }
+  while (i < L && p[i] == ' ') ++i;
+  if (i < L) image.clear();
+}
+
+void BlankPastRuns(Runner& runner, int from) {
+  for (int k = from; k < MaxPastRuns; ++k) {
+    Blank(runner.PastRuns[k].SeRecord);
+    Blank(runner.PastRuns[k].RaRecord);
+  }
+}
+
+Status Loader::ReadPastRuns(RaceInfo& race, Runner& runner, int h) {
+  // The slots taken get their SE record here and their RA record (or a blank) from the
+  // meeting files; the others are blanked.
+  pastRunsSet_[static_cast<size_t>(&race - day_.Races.data())][static_cast<size_t>(h)] = true;
+  int taken = 0;
+  std::string_view reg = runner.SeRecord.field(31, 10);
+  if (IsRegistrationNumber(reg)) {
+    fs::path p = HorsePath(folders_, reg);
+    Status s = Read(p, kLenSE, "SE", file_, 0, true);
+    if (!s.ok()) {
+      BlankPastRuns(runner, 0);
+      return s;
+    }
+    const int d0 = static_cast<int>(race.RaRecord.fieldInt(12, 8));
+    for (size_t k = file_.count; k-- > 0 && taken < MaxPastRuns;) {
+      std::string_view rec = file_.rec(k);
+      int d = static_cast<int>(FieldInt(rec, 12, 8));
+      if (d <= 0 || d >= d0) continue;
+      if (taken == 0) race.Figures.DaysSinceLastRun[h] = DaysBetween(d, d0);
+      CheckText(file_, k);
+      runner.PastRuns[taken++].SeRecord.assign(rec);
+    }
+  }
+  BlankPastRuns(runner, taken);
   return Status::Ok();
+}
+
+void Loader::ClearUnsetPastRuns() {
+  for (size_t r = 0; r < static_cast<size_t>(MaxRaces); ++r)
+    for (size_t h = 0; h < static_cast<size_t>(MaxRunners); ++h)
+      if (!pastRunsSet_[r][h]) BlankPastRuns(day_.Races[r].Runners[h], 0);
 }
 
 void Loader::CourseTabs() {
@@ -581,23 +653,29 @@ Status Loader::ReadPastRaces() {
       for (auto& past : runner.PastRuns) {
         if (past.SeRecord.empty()) continue;
         std::string key(past.SeRecord.field(12, 10));
-        if (!IsMeetingKey(key)) continue;
+        if (!IsMeetingKey(key)) {
+          Blank(past.RaRecord);
+          continue;
+        }
         auto it = meetings_.find(key);
         if (it == meetings_.end()) {
           // Bounded: a day's runners mostly share recent meetings.
           if (meetings_.size() >= 512) meetings_.clear();
           it = meetings_.emplace(key, RecordFile{}).first;
-          Status s = Read(MeetingPath(in_.programFolder, key), kLenRA, "RA", it->second);
+          Status s = Read(MeetingPath(folders_, key), kLenRA, "RA", it->second, 0, true);
           if (!s.ok()) return s;
         }
         std::string_view raceNo = past.SeRecord.field(26, 2);
-        for (size_t k = 0; k < it->second.count; ++k) {
+        bool found = false;
+        for (size_t k = 0; k < it->second.count && !found; ++k) {
           std::string_view rec = it->second.rec(k);
           if (Field(rec, 26, 2) == raceNo) {
+            CheckText(it->second, k);
             past.RaRecord.assign(rec);
-            break;
+            found = true;
           }
         }
+        if (!found) Blank(past.RaRecord);
       }
     }
   }

@@ -460,6 +460,10 @@ Status WriteHind(const std::filesystem::path& p, const HindCounts& counts) {
     uint32_t v = static_cast<uint32_t>(counts[i]);
     for (int b = 0; b < 4; ++b) bytes[i * 4 + static_cast<size_t>(b)] = static_cast<char>((v >> (8 * b)) & 0xff);
   }
+  // Every load of a day writes its counts; loading it again gives the same ones, and a file that
+  // already holds them is not written again (a durable rewrite costs more than the whole load).
+  if (auto size = FileSize(p); size.ok() && *size == bytes.size())
+    if (auto old = ReadFile(p); old.ok() && *old == bytes) return Status::Ok();
   Status s = EnsureDir(p.parent_path());
   if (!s.ok()) return s;
   return WriteFileAtomic(p, bytes);

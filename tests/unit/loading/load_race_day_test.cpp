@@ -168,6 +168,25 @@ TEST_F(LoadTest, PastRunsKeepNewest21EarlierRunsOnly) {
   EXPECT_EQ(r.PastRuns[0].RaRecord.field(12, 16), "2023013006010201");
   EXPECT_TRUE(r.PastRuns[1].RaRecord.empty());
   EXPECT_EQ(day->Races[0].Figures.DaysSinceLastRun[0], 468);
+
+  // Loaded again with a shorter history, its newest run's meeting gone and a run after the race
+  // whose bytes are not CP932: nothing of the first load stays, and only text in use is told.
+  std::string later = Entry("20240601", "05", 1, 1, "2019100001");
+  later[45] = '\x82';
+  later[46] = '\x20';
+  std::string bad = Entry("20230102", "06", 1, 1, "2019100001");
+  bad[45] = '\x82';
+  bad[46] = '\x20';
+  Write(HorsePath(home.path(), "2019100001"), Entry("20230101", "06", 1, 1, "2019100001") + bad + later);
+  std::filesystem::remove(MeetingPath(home.path(), "2023013006"));
+  obs.problems.clear();
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(r.PastRuns[0].SeRecord.field(12, 8), "20230102");
+  EXPECT_EQ(r.PastRuns[1].SeRecord.field(12, 8), "20230101");
+  for (int k = 2; k < MaxPastRuns; ++k) EXPECT_EQ(r.PastRuns[k].SeRecord.view(), std::string(kLenSE, ' ')) << k;
+  for (int k = 0; k < MaxPastRuns; ++k) EXPECT_EQ(r.PastRuns[k].RaRecord.view(), std::string(kLenRA, ' ')) << k;
+  ASSERT_EQ(obs.problems.size(), 1u);
+  EXPECT_NE(obs.problems[0].find(Sj("の2件目にShift-JISでない文字があります")), std::string::npos);
 }
 
 TEST_F(LoadTest, RegistrationNumberThatIsNotDigitsNamesNoFile) {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "analysis/race_category.h"
 
 namespace zelkova {
@@ -39,6 +44,34 @@ TEST(RankList, KeysEndWithTheRunnerNumberAndTextsAreUnique) {
   EXPECT_TRUE(list.AddText("  55.00000"));
   EXPECT_TRUE(list.AddText("  55.00000"));
   EXPECT_EQ(list.size(), 1);
+}
+
+TEST(RankKey, NumbersAreWrittenExactlyAsPrintfWritesThem) {
+  // Ties of every kind (exact halves, halves that are not exact in binary), signs, zeros, values
+  // too wide for the field or too large for the quick way, and a spread of ordinary ones.
+  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 0.375, 1.00005, 2.675, 1.45, -0.00001,
+                                -0.04, 99999.99995, 123456789.5, 1e300, -1e-300, 1000, 10000, 999.99996};
+  uint64_t x = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    x = x * 6364136223846793005ULL + 1442695040888963407ULL;
+    const double scale[] = {1, 100, 10000, 1e7};
+    values.push_back((static_cast<double>(x >> 11) / 9007199254740992.0 - 0.3) * scale[i % 4]);
+  }
+  for (const char* fmt : {"%10.4f", "%10.5f", "%6.2f", "%6.1f", "%6.0f"})
+    for (double v : values) {
+      char want[512];
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+      std::snprintf(want, sizeof want, fmt, v);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+      RankKey key;
+      key.AppendText("ab").Append(fmt, v);
+      EXPECT_EQ(key.View(), ("ab" + std::string(want)).substr(0, RankKey::kMax)) << fmt << " " << v;
+    }
 }
 
 TEST(RaceCategory, ConditionsAndKinds) {
