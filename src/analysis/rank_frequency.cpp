@@ -75,10 +75,10 @@ RankFrequency RankDay(const RaceDay& day) {
   return counts;
 }
 
-Status HindoRankBtn(const RaceDay& day, RankFrequency& out) {
+Status HindoRankBtn(const RaceDay& day, RankFrequency& out, bool rewriteSame) {
   out = RankDay(day);
   if (day.HindPath.empty()) return Status::InvalidArgument(Sj("集計ファイルの場所が決まっていません"));
-  Status s = WriteHind(day.HindPath, out);
+  Status s = WriteHind(day.HindPath, out, rewriteSame);
   if (!s.ok()) return Status::IoError(Sj("集計ファイルを保存できません：") + day.DateText + " " + s.message());
   return s;
 }

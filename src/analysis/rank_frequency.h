@@ -41,8 +41,9 @@ int CategoryRank(const RaceFigures& f, int c, int h);
 RankFrequency RankDay(const RaceDay& day);
 
 // HindoRankBtn: ranks the day into `out` and writes it to day.HindPath (atomically). The counts
-// are in `out` even when the write fails.
-Status HindoRankBtn(const RaceDay& day, RankFrequency& out);
+// are in `out` even when the write fails. `rewriteSame` false: a file already holding them is
+// left as it is (a load of a day seen before).
+Status HindoRankBtn(const RaceDay& day, RankFrequency& out, bool rewriteSame = true);
 // HindoReadBtn: reads day.HindPath into `out`. NotFound (missing) and Corruption (damaged) leave
 // `out` as it was.
 Status HindoReadBtn(const RaceDay& day, RankFrequency& out);

@@ -26,7 +26,7 @@ class DayStages : public LoadStages {
       unsaved_ = true;
       return;
     }
-    Status s = zelkova::HindoRankBtn(day, counts);
+    Status s = zelkova::HindoRankBtn(day, counts, /*rewriteSame=*/false);
     obs.ShowRankFrequency(counts);
     if (!s.ok()) {
       obs.Problem(s.message());

@@ -454,16 +454,17 @@ Result<HindCounts> ReadHind(const std::filesystem::path& p) {
   return counts;
 }
 
-Status WriteHind(const std::filesystem::path& p, const HindCounts& counts) {
+Status WriteHind(const std::filesystem::path& p, const HindCounts& counts, bool rewriteSame) {
   std::string bytes(kHindCount * 4, '\0');
   for (size_t i = 0; i < kHindCount; ++i) {
     uint32_t v = static_cast<uint32_t>(counts[i]);
     for (int b = 0; b < 4; ++b) bytes[i * 4 + static_cast<size_t>(b)] = static_cast<char>((v >> (8 * b)) & 0xff);
   }
   // Every load of a day writes its counts; loading it again gives the same ones, and a file that
-  // already holds them is not written again (a durable rewrite costs more than the whole load).
-  if (auto size = FileSize(p); size.ok() && *size == bytes.size())
-    if (auto old = ReadFile(p); old.ok() && *old == bytes) return Status::Ok();
+  // already holds them need not be written again (a durable rewrite costs more than the load).
+  if (!rewriteSame)
+    if (auto size = FileSize(p); size.ok() && *size == bytes.size())
+      if (auto old = ReadFile(p); old.ok() && *old == bytes) return Status::Ok();
   Status s = EnsureDir(p.parent_path());
   if (!s.ok()) return s;
   return WriteFileAtomic(p, bytes);

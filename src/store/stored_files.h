@@ -145,7 +145,7 @@ inline constexpr size_t kHindCount = 432;
 using HindCounts = std::array<int32_t, kHindCount>;
 // The .Hind record: 432 little-endian 32-bit integers. Corruption when not 1728 bytes.
 Result<HindCounts> ReadHind(const std::filesystem::path& p);
-// Leaves a file that already holds these counts as it is.
-Status WriteHind(const std::filesystem::path& p, const HindCounts& counts);
+// `rewriteSame` false: a file that already holds these counts is left as it is.
+Status WriteHind(const std::filesystem::path& p, const HindCounts& counts, bool rewriteSame = true);
 
 }  // namespace zelkova

@@ -42,6 +42,7 @@ TEST(Cp932, ValidityCheckAgreesWithTheConverter) {
       const std::string two{static_cast<char>(b), static_cast<char>(t)};
       ASSERT_EQ(IsValidCp932(two), Cp932ToUtf8(two).ok()) << b << " " << t;
       ASSERT_EQ(IsValidCp932(kanji + two), Cp932ToUtf8(kanji + two).ok()) << b << " " << t;
+      ASSERT_EQ(IsValidCp932("a" + two + "a"), Cp932ToUtf8("a" + two + "a").ok()) << b << " " << t;  // odd places
     }
   uint32_t x = 12345;
   for (int i = 0; i < 2000; ++i) {
