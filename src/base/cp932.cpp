@@ -70,20 +70,7 @@ struct Cp932Table {
         }
       }
     }
-    // The step from any two bytes: 2 for a character of two bytes or two of one, 1 for a byte
-    // that stands alone before a lead byte, 0 where the first byte begins no character.
-    for (int a = 0; a < 256; ++a)
-      for (int t = 0; t < 256; ++t) {
-        uint8_t& st = step[static_cast<size_t>(a << 8 | t)];
-        if (kind[a] == kSingle)
-          st = kind[t] == kSingle ? 2 : 1;
-        else if (kind[a] == kLead && pair[static_cast<size_t>(a << 8 | t)])
-          st = 2;
-        else
-          st = 0;
-      }
   }
-  std::vector<uint8_t> step = std::vector<uint8_t>(65536);
 };
 
 const Cp932Table& Table() {
@@ -108,14 +95,16 @@ bool IsValidCp932(std::string_view bytes) {
   size_t i = AsciiRunEnd(p, n, 0);
   if (i == n) return true;
   const Cp932Table& table = Table();
-  // Names are mostly characters of two bytes: two bytes a step, whatever they are.
-  const uint8_t* step = table.step.data();
-  while (i + 1 < n) {
-    const uint8_t st = step[static_cast<size_t>(p[i]) << 8 | p[i + 1]];
-    if (st == 0) return false;
-    i += st;
+  while (i < n) {
+    if (p[i] < 0x80) {
+      i = AsciiRunEnd(p, n, i);
+      continue;
+    }
+    const size_t len = CharLength(table, p, n, i);
+    if (len == 0) return false;
+    i += len;
   }
-  return i == n || table.kind[p[i]] == Cp932Table::kSingle;
+  return true;
 }
 
 std::string_view Cp932Prefix(std::string_view s, size_t n) {
