@@ -148,7 +148,10 @@ void MasterIndex::FinishSlots() {
   std::vector<const Slot*> used;
   for (const Slot& s : slots_)
     if (s.record != 0) used.push_back(&s);
-  std::sort(used.begin(), used.end(), [](const Slot* a, const Slot* b) { return a->key < b->key; });
+  // In the byte order Lookup searches and an index file is checked in (memcmp: bytes unsigned;
+  // std::array's < would compare signed chars and misplace keys with bytes above 0x7F).
+  std::sort(used.begin(), used.end(),
+            [](const Slot* a, const Slot* b) { return std::memcmp(a->key.data(), b->key.data(), kMaxKeyLen) < 0; });
   entries_ = used.size();
   table_.assign(entries_ * entryLen(), '\0');
   char* out = table_.data();

@@ -810,6 +810,27 @@ TEST(MasterIndex, FirstRecordOfEachKeyAndBlankKeys) {
   EXPECT_TRUE(idx.Find("00100")->empty());
 }
 
+// Keys with bytes above 0x7F (a damaged master, or Shift-JIS where digits belong) sort as bytes:
+// every one is found, and the index file written for them is used, not taken for damaged.
+TEST(MasterIndex, KeysOfAnyBytesAreFoundThroughTheIndexFile) {
+  TempDir dir;
+  std::string file;
+  const char* keys[] = {"\x82\x50\x82\x51\x82", "00100", "\xff" "0000", "0\x81\x40\x90\x30"};
+  for (int i = 0; i < 4; ++i) {
+    std::string r = Rec("KS", kLenKS);
+    Put(r, 12, keys[i]);
+    Put(r, 20, std::to_string(i));
+    file += r;
+  }
+  testing::WriteBytes(dir / "m.jvKS", file);
+  for (bool fromIndex : {false, true}) {
+    MasterIndex idx;
+    ASSERT_TRUE(idx.Load(dir / "m.jvKS", kLenKS, 12, 5, dir / "m.idx", true).ok());
+    EXPECT_EQ(idx.indexUsed(), fromIndex);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Field(*idx.Find(keys[i]), 20, 1), std::to_string(i)) << i;
+  }
+}
+
 TEST(MasterIndex, KeysAcrossManyReadsAndRecordsReadWhenFound) {
   // Far more than one read's worth of records: every key and its newest version are found,
   // wherever its record lies, and a record is read from the file only when looked up.
