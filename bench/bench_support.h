@@ -57,6 +57,14 @@ inline bool MinTimeGiven(int argc, char** argv) {
   return env && *env;
 }
 
+// The folder after --home on the command line (the last one given), empty without one.
+inline std::string HomeArgument(int argc, char** argv) {
+  std::string home;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::string(argv[i]) == "--home") home = argv[i + 1];
+  return home;
+}
+
 // Keeps the mean real time of each run to form the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:

@@ -140,8 +140,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   Fixture fx;
   gFixture = &fx;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--home") fx.home = argv[i + 1];
+  fx.home = bench::HomeArgument(argc, argv);
   if (fx.home.empty() || !DirExists(fx.home)) Die("--home DIR: a program folder with a downloaded season (see bench/export)");
   fx.dates = DateList(fx.home);
   std::reverse(fx.dates.begin(), fx.dates.end());  // oldest first, as the export takes them

@@ -268,8 +268,7 @@ int main(int argc, char** argv) {
   RegisterBenchmarks(bench::MinTimeGiven(argc, argv));
   benchmark::Initialize(&argc, argv);
   Fixture fx;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--home") fx.home = argv[i + 1];
+  fx.home = bench::HomeArgument(argc, argv);
   if (fx.home.empty() || !DirExists(fx.home)) Die("--home DIR: a program folder with a downloaded season (see bench/load)");
   fx.date = bench::PickBusiestDate(fx.home, &fx.races);
   if (fx.date.empty()) Die("no race file in " + fx.home.string());

@@ -141,8 +141,7 @@ int main(int argc, char** argv) {
   }
   benchmark::Initialize(&argc, argv);
   fs::path home;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::string(argv[i]) == "--home") home = argv[i + 1];
+  home = bench::HomeArgument(argc, argv);
   if (home.empty() || !DirExists(home)) Die("--home DIR: a program folder with a downloaded season (see bench/view)");
   gDate = bench::PickBusiestDate(home);
   if (gDate.empty()) Die("no race file in " + home.string());
